@@ -1,0 +1,23 @@
+# Compiler settings shared by every target of the project.
+
+set(ORVALE_WARNINGS
+    -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual -Wsuggest-override -Werror)
+
+if(ORVALE_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Applies the project's warnings (as errors) to one of our own targets.
+function(orvale_target_defaults target)
+    target_compile_options(${target} PRIVATE ${ORVALE_WARNINGS})
+endfunction()
+
+# One library per source folder.
+function(orvale_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
+    target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
+    orvale_target_defaults(${name})
+endfunction()

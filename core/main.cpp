@@ -1,0 +1,46 @@
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+
+#include "core/master_control.h"
+#include "core/translations.h"
+#include "platform/access_library.h"
+#include "platform/single_instance.h"
+#include "platform/termination.h"
+#include "ui/main_dialog.h"
+
+Q_LOGGING_CATEGORY(startup_log, "orvale.startup", QtWarningMsg)
+
+int main(int argc, char** argv) {
+    QElapsedTimer clock;
+    clock.start();
+    platform::interface_enumeration_mode = 3;
+    QApplication app(argc, argv);
+
+    // Checked before anything reaches a monitor or a settings file: a second instance must not
+    // talk to a monitor the first one is using, nor overwrite its files.
+    platform::CSingleInstanceGuard guard(QStringLiteral("7D5119B5-4E7F-4c32-92A3-6676BFF24960"));
+    if (!guard.acquire()) {
+        qCInfo(startup_log) << "another instance is running";
+        QApplication::beep();
+        return 0;
+    }
+
+    auto translators = install_translators(app);
+    MasterControl::set_window_factories([] { return new main_dialog(); },
+                                        [](QWidget*) { return nullptr; });
+    int exit_code = 0;
+    {
+        MasterControl master;
+        master.start();
+        // Connected after the main window's own connection, so it runs once the window shows.
+        QObject::connect(&master, &MasterControl::startup_complete, &app, [&clock] {
+            qCInfo(startup_log) << "main window shown after" << clock.elapsed() << "ms";
+        });
+        QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, &QCoreApplication::quit);
+        platform::quit_on_termination_signals(app);
+        exit_code = QApplication::exec();
+    }
+    for (auto& translator : translators) QCoreApplication::removeTranslator(translator.get());
+    return exit_code;
+}

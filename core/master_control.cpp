@@ -1,0 +1,145 @@
+#include "core/master_control.h"
+
+#include <QDataStream>
+#include <QFile>
+#include <QFontMetrics>
+#include <QImage>
+#include <QSaveFile>
+#include <QSplashScreen>
+#include <QWidget>
+
+#include "core/file_errors.h"
+#include "core/monitor_detect_thread.h"
+#include "core/settings_paths.h"
+#include "core/string_table.h"
+#include "platform/access_library.h"
+
+MasterControl* master_control_instance = nullptr;
+QWidget* tw_test_pattern_dialog = nullptr;
+
+namespace {
+MasterControl::MainWindowFactory& main_window_factory() {
+    static MasterControl::MainWindowFactory factory;
+    return factory;
+}
+MasterControl::ChildWindowFactory& test_pattern_factory() {
+    static MasterControl::ChildWindowFactory factory;
+    return factory;
+}
+}  // namespace
+
+void MasterControl::set_window_factories(MainWindowFactory main_window,
+                                         ChildWindowFactory test_pattern_dialog) {
+    main_window_factory() = std::move(main_window);
+    test_pattern_factory() = std::move(test_pattern_dialog);
+}
+
+MasterControl::MasterControl() {
+    tw_test_pattern_dialog = nullptr;
+    access_library_ = platform::create_access_library();
+    platform::set_access_library(access_library_.get());
+    connect(&monitors_, &CMultiMonitor::detectedMonitor, this, &MasterControl::detectedMonitorIn);
+    config_load_failed_ = load_config() != 0;
+    master_control_instance = this;
+}
+
+MasterControl::~MasterControl() {
+    // The detection thread may still be changing the monitor list (a short run); it must have
+    // ended before the list is saved.
+    delete detect_thread_;
+    detect_thread_ = nullptr;
+    save_config();
+    platform::set_access_library(nullptr);
+    access_library_.reset();
+    delete splash_;
+    splash_ = nullptr;
+    delete main_window_;  // stores its position in the preferences, saved below
+    main_window_ = nullptr;
+    tw_test_pattern_dialog = nullptr;
+    if (master_control_instance == this) master_control_instance = nullptr;
+}
+
+void MasterControl::start() {
+    splash_ = new QSplashScreen(QPixmap());
+    const QImage logo(string(14));
+    const int line = QFontMetrics(splash_->font()).lineSpacing();
+    const QSize size(logo.width() + 10, logo.height() + 3 * line + 10);
+    splash_->setPixmap(QPixmap(QStringLiteral(":/images/Resources/splash blank.png"))
+                           .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    splash_->resize(size);
+    splash_->show();
+    show_splash_message();
+
+    if (main_window_factory()) main_window_ = main_window_factory()();
+    if (main_window_ && test_pattern_factory()) {
+        tw_test_pattern_dialog = test_pattern_factory()(main_window_);
+    }
+
+    detect_thread_ = new MonitorDetectThread(monitors_);
+    connect(detect_thread_, &QThread::finished, this, &MasterControl::monitorDetectionCompleteIn);
+    detect_thread_->request(config_load_failed_);
+}
+
+QString MasterControl::splash_message() const {
+    QString message = QStringLiteral("<img src=\"") + string(14) + QStringLiteral("\"><br>") +
+                      tr("Version %1", "version text and version with build number")
+                          .arg(tr("%1 (Build %2)", "software version and build number")
+                                   .arg(QStringLiteral("1.0.10"), QStringLiteral("140106")));
+    if (!detected_text_.isEmpty()) {
+        message += tr("<br>Detected ", "splashscreen message when monitor detected") +
+                   detected_text_;
+    } else {
+        message += tr("<br>Detecting displays...", "splashscreen message when looking for display");
+    }
+    return message + QStringLiteral("\n");
+}
+
+void MasterControl::show_splash_message() {
+    if (!splash_) return;
+    splash_->showMessage(splash_message(), Qt::AlignHCenter | Qt::AlignVCenter, Qt::black);
+}
+
+void MasterControl::detectedMonitorIn(QString message) {
+    detected_text_ = message;
+    show_splash_message();
+}
+
+void MasterControl::monitorDetectionCompleteIn() {
+    detection_complete_ = true;
+    if (startup_processed_) return;
+    startup_processed_ = true;
+    current_display_.connect(monitors_.display(0));
+    Q_EMIT startup_complete();
+    if (splash_) {
+        splash_->close();
+        // Deferred: this can run inside the splash's own repaint, which processes events.
+        splash_->deleteLater();
+        splash_ = nullptr;
+    }
+    Q_EMIT start_check_display_settings();
+}
+
+int MasterControl::load_config() {
+    QFile file(config_file_path());
+    if (!file.open(QIODevice::ReadOnly)) return kFileOpenFailed;
+    QDataStream in(&file);
+    in.setVersion(QDataStream::Qt_4_7);
+    const int result = monitors_.read_config(in);
+    if (result != 0) return result;
+    return monitor_tracker_.read(in);
+}
+
+int MasterControl::save_config() {
+    // The new file replaces the old one only when it is complete.
+    QSaveFile file(config_file_path());
+    if (!file.open(QIODevice::WriteOnly)) return kFileOpenFailed;
+    QDataStream out(&file);
+    out.setVersion(QDataStream::Qt_4_7);
+    int result = monitors_.write_config(out);
+    if (result == 0) result = monitor_tracker_.write(out);
+    if (result != 0) {
+        file.cancelWriting();
+        return result;
+    }
+    return file.commit() ? 0 : kFileWriteError;
+}

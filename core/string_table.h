@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// The program's numbered texts and fixed names, translated; unknown ids give the translation
+// of "Missing message text".
+QString string(int id);

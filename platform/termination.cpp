@@ -1,0 +1,37 @@
+#include "platform/termination.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+int signal_pipe[2] = {-1, -1};
+
+void on_signal(int) {
+    const char byte = 1;
+    // Only async-signal-safe work here: the event loop does the rest.
+    [[maybe_unused]] const ssize_t written = ::write(signal_pipe[0], &byte, 1);
+}
+}  // namespace
+
+void quit_on_termination_signals(QCoreApplication& app) {
+    if (signal_pipe[0] >= 0) return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signal_pipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = ::read(signal_pipe[1], &byte, 1);
+        app.quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = on_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+}
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "platform/fake_sleeper.h"
+
+namespace testing_support {
+
+// The folder that stands in for the user's home data, runtime and config folders in this test
+// process (fresh and private to it).
+QString sandbox_folder();
+void set_sandbox_folder(const QString& folder);
+
+// The virtual clock installed for the whole test process: no test ever sleeps for a protocol
+// wait. Tests that assert waits install a CFakeSleeper of their own with CScopedSleeper.
+platform::CFakeSleeper& process_sleeper();
+
+QByteArray read_file(const QString& path);
+bool write_file(const QString& path, const QByteArray& bytes);
+
+}  // namespace testing_support
