@@ -6,7 +6,7 @@ class CDDCMonitor;
 
 // The display being worked on: a copy of its record and the monitor object opened for it.
 class CTargetDisplay {
-public:
+  public:
     CTargetDisplay();
     virtual ~CTargetDisplay();
     CTargetDisplay(const CTargetDisplay&) = delete;
@@ -15,10 +15,12 @@ public:
     int connect(const DisplayInfo& info);
 
     CDDCMonitor* monitor() const { return monitor_; }
+    // True when a monitor is held and it is reached over its USB link.
+    bool monitor_is_usb() const;
     const DisplayInfo& info() const { return info_; }
     int status() const { return status_; }
 
-private:
+  private:
     CDDCMonitor* monitor_ = nullptr;
     DisplayInfo info_;
     int reserved_ = 1;
