@@ -108,16 +108,15 @@ int scan_format(std::string_view s, std::string_view format, std::span<std::int3
     return assigned;
 }
 
-// "%2X" as the code lists read it: one or two hexadecimal digits. Unlike the C library no sign
-// is taken, so a code or value never comes out negative.
-bool scan_code(std::string_view s, std::size_t pos, std::int32_t& value) {
+// "%2X" as the code lists read it: one or two hexadecimal digits; returns how many were read.
+// Unlike the C library no sign is taken, so a code or value never comes out negative.
+int scan_code(std::string_view s, std::size_t pos, std::int32_t& value) {
     int v = 0;
     int digits = 0;
     for (int d; digits < 2 && pos < s.size() && (d = hex_digit(s[pos])) >= 0; ++pos, ++digits)
         v = v * 16 + d;
-    if (digits == 0) return false;
-    value = v;
-    return true;
+    if (digits > 0) value = v;
+    return digits;
 }
 
 // Full codes wrap in 32 bits like the monitor's own arithmetic, whatever page a string names.
@@ -169,14 +168,16 @@ void parse_code_list(std::string_view s, std::uint32_t base, Codes& codes, Codes
             in_values = false;
             list = kNone;
             ++i;
-        } else if (std::int32_t n = 0; scan_code(s, i, n)) {
+        } else if (std::int32_t n = 0; const int digits = scan_code(s, i, n)) {
             if (!in_values) {
                 codes.push_back(full_code(base, page, n));
                 last_code = n;
             } else if (list != kNone && table[list].size() < CCapabilityRecord::kMaxValues) {
                 table[list].push_back(n);
             }
-            i += 2;
+            // Past the digits read: a one-digit value such as "14(5 6 8)" must not swallow the
+            // parenthesis after it, which would leave the list open for every later code.
+            i += static_cast<std::size_t>(digits);
         } else {
             ++i;
         }

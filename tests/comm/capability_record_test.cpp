@@ -59,8 +59,10 @@ TEST(CapabilityCodes, ScanningRulesOnUnusualLists) {
         Codes codes, value_codes;
     };
     const Case cases[] = {
-        {"vcp(10 12) vcp(14)", {0x10, 0x12}, {}},            // first group only
-        {"vcp(2 4 A)", {0x02, 0x04, 0x0A}, {}},              // one-digit codes
+        {"vcp(10 12) vcp(14)", {0x10, 0x12}, {}},  // first group only
+        {"vcp(2 4 A)", {0x02, 0x04, 0x0A}, {}},    // one-digit codes and values
+        {"vcp(14(5 6 8)60(F)7)", {0x14, 0x60, 0x07}, {0x14, 0x60}},
+        {"vcp(123 4567)", {0x12, 0x03, 0x45, 0x67}, {}},
         {"vcp(10 page1(20) 30)", {0x10, 0x120, 0x130}, {}},  // the page stays in force
         // A page number is decimal unless 0x or a leading 0 says otherwise; a longer one is
         // consumed with its parenthesis.
