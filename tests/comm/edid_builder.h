@@ -41,25 +41,29 @@ struct Timing {
 };
 
 inline Block18 timing_descriptor(const Timing& t) {
-    return {static_cast<std::uint8_t>(t.clock_10khz & 0xFF),
-            static_cast<std::uint8_t>(t.clock_10khz >> 8),
-            static_cast<std::uint8_t>(t.h_active & 0xFF),
-            static_cast<std::uint8_t>(t.h_blank & 0xFF),
-            static_cast<std::uint8_t>(((t.h_active >> 8) << 4) | (t.h_blank >> 8)),
-            static_cast<std::uint8_t>(t.v_active & 0xFF),
-            static_cast<std::uint8_t>(t.v_blank & 0xFF),
-            static_cast<std::uint8_t>(((t.v_active >> 8) << 4) | (t.v_blank >> 8)),
-            static_cast<std::uint8_t>(t.h_off & 0xFF),
-            static_cast<std::uint8_t>(t.h_width & 0xFF),
-            static_cast<std::uint8_t>(((t.v_off & 0x0F) << 4) | (t.v_width & 0x0F)),
-            static_cast<std::uint8_t>(((t.h_off >> 8) << 6) | ((t.h_width >> 8) << 4) |
-                                      ((t.v_off >> 4) << 2) | (t.v_width >> 4)),
-            static_cast<std::uint8_t>(t.h_mm & 0xFF),
-            static_cast<std::uint8_t>(t.v_mm & 0xFF),
-            static_cast<std::uint8_t>(((t.h_mm >> 8) << 4) | (t.v_mm >> 8)),
-            static_cast<std::uint8_t>(t.h_border),
-            static_cast<std::uint8_t>(t.v_border),
-            static_cast<std::uint8_t>(t.flags)};
+    const int bytes[18] = {
+        t.clock_10khz & 0xFF,
+        t.clock_10khz >> 8,
+        t.h_active & 0xFF,
+        t.h_blank & 0xFF,
+        ((t.h_active >> 8) << 4) | (t.h_blank >> 8),
+        t.v_active & 0xFF,
+        t.v_blank & 0xFF,
+        ((t.v_active >> 8) << 4) | (t.v_blank >> 8),
+        t.h_off & 0xFF,
+        t.h_width & 0xFF,
+        ((t.v_off & 0x0F) << 4) | (t.v_width & 0x0F),
+        ((t.h_off >> 8) << 6) | ((t.h_width >> 8) << 4) | ((t.v_off >> 4) << 2) | (t.v_width >> 4),
+        t.h_mm & 0xFF,
+        t.v_mm & 0xFF,
+        ((t.h_mm >> 8) << 4) | (t.v_mm >> 8),
+        t.h_border,
+        t.v_border,
+        t.flags};
+    Block18 d{};
+    std::transform(bytes, bytes + 18, d.begin(),
+                   [](int v) { return static_cast<std::uint8_t>(v); });
+    return d;
 }
 
 // A valid base block: header, version 1.4, no timings, four dummy descriptors (tag 0x10).
