@@ -24,7 +24,7 @@ void expect_empty(const CCapabilityRecord& r) {
     EXPECT_EQ(r.size + r.r_ofs + r.g_ofs + r.b_ofs, 0);
 }
 
-TEST(CapabilityCodes, WorkedExample) {
+TEST(CapabilityCodes, CodesValueListsAndPagePrefix) {
     CCapabilityRecord r;
     ASSERT_EQ(r.parse("vcp(02 04 10 14(05 06 08) 60(0F 11) page2(50(01 02)))"), 0);
     EXPECT_EQ(r.is_parsed(), 1);
