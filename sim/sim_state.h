@@ -14,6 +14,8 @@ struct CSimModel;
 struct CSimMemoryState {
     std::map<int, int> values;                         // the memory-scope features
     std::array<std::vector<std::uint16_t>, 3> tables;  // red, green, blue 1D LUTs
+
+    bool operator==(const CSimMemoryState&) const = default;
 };
 
 // Everything a monitor keeps across power cycles.
