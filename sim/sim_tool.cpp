@@ -186,7 +186,7 @@ int run_sim_tool(const QStringList& arguments, QTextStream& out, QTextStream& er
     if (source.isEmpty()) source = QString::fromLatin1(CSimConfig::kDefaultSet);
     if (args.isEmpty() || args.first() == QLatin1String("help") ||
         args.first() == QLatin1String("--help")) {
-        out << kUsage;
+        (args.isEmpty() ? err : out) << kUsage;
         return args.isEmpty() ? 2 : 0;
     }
 
