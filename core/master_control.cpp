@@ -13,6 +13,7 @@
 #include "core/settings_paths.h"
 #include "core/string_table.h"
 #include "platform/access_library.h"
+#include "platform/display_services.h"
 
 MasterControl* master_control_instance = nullptr;
 QWidget* tw_test_pattern_dialog = nullptr;
@@ -38,6 +39,9 @@ MasterControl::MasterControl() {
     tw_test_pattern_dialog = nullptr;
     access_library_ = platform::create_access_library();
     platform::set_access_library(access_library_.get());
+    // Built here, on the GUI thread, where the toolkit's screens may be read.
+    display_services_ = platform::create_display_services();
+    platform::set_display_services(display_services_.get());
     connect(&monitors_, &CMultiMonitor::detectedMonitor, this, &MasterControl::detectedMonitorIn);
     config_load_failed_ = load_config() != 0;
     master_control_instance = this;
@@ -51,6 +55,8 @@ MasterControl::~MasterControl() {
     save_config();
     platform::set_access_library(nullptr);
     access_library_.reset();
+    platform::set_display_services(nullptr);
+    display_services_.reset();
     delete splash_;
     splash_ = nullptr;
     delete main_window_;  // stores its position in the preferences, saved below

@@ -16,7 +16,8 @@ class MonitorDetectThread;
 
 namespace platform {
 class CAccessLibrary;
-}
+class CDisplayServices;
+}  // namespace platform
 
 // The one application controller: owns the monitor list, the selected display, the stored
 // records, the preferences, the splash screen, the detection thread and the main window.
@@ -75,6 +76,7 @@ class MasterControl : public QObject {
     bool config_load_failed_ = false;
     bool startup_processed_ = false;
     std::unique_ptr<platform::CAccessLibrary> access_library_;
+    std::unique_ptr<platform::CDisplayServices> display_services_;
 };
 
 // The process-wide controller and the test-pattern dialog, null while they do not exist.

@@ -15,6 +15,7 @@ constexpr int kAccessBadIndex = -201;      // no interface with that number sinc
 constexpr int kAccessBadArguments = -202;  // null buffer, negative length or wrong record size
 constexpr int kAccessNoDevice = -203;      // the device behind the interface is gone
 constexpr int kAccessIoError = -204;       // the bus refused or did not answer the transfer
+constexpr int kAccessBusy = -205;          // another program holds the bus
 
 // One source of display interfaces: the simulator, or the Linux I2C buses. Interfaces are
 // numbered 0 .. interface_count() - 1 within the backend; the count changes only in rescan().

@@ -11,6 +11,8 @@ namespace platform {
 // stored little-endian, texts zero-terminated.
 constexpr int kInterfaceInfoSize = 484;
 constexpr int kInterfaceTypeUsb = 9;
+// Interface type of a video-cable interface (anything but kInterfaceTypeUsb).
+constexpr int kInterfaceTypeVideo = 1;
 
 namespace info_offset {
 constexpr int size = 0;

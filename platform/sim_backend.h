@@ -11,9 +11,6 @@
 
 namespace platform {
 
-// Interface type of a video-cable interface (anything but kInterfaceTypeUsb).
-constexpr int kInterfaceTypeVideo = 1;
-
 // The simulated monitors as access-library interfaces: in configuration order, each monitor's
 // video interface (unless its configuration has none) followed by its USB interface while
 // that link is plugged. Both interfaces reach the same simulated monitor.

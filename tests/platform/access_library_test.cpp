@@ -162,7 +162,10 @@ TEST(AccessLibrary, FactoryCanBeReplacedAndRestored) {
     EXPECT_EQ(library->GetNumDisplayInterfaces(), 4);
     EXPECT_EQ(built, 1);
     platform::set_access_library_factory(std::move(previous));
-    EXPECT_EQ(platform::create_access_library()->backend_count(), 0u);
+    // The configured builder again: no simulator here, only the machine's own buses.
+    auto restored = platform::create_access_library();
+    ASSERT_EQ(restored->backend_count(), 1u);
+    EXPECT_EQ(dynamic_cast<RecordingBackend*>(restored->backend(0)), nullptr);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QTextStream>
 
 #include "platform/access_library.h"
+#include "platform/i2c_backend.h"
 #include "platform/sim_backend.h"
 #include "sim/sim_tool.h"
 #include "support/test_environment.h"
@@ -105,7 +106,11 @@ struct SimulatedMachine : ::testing::Test {
             EXPECT_TRUE(testing_support::write_file(config, config_json));
             qputenv(sim::CSimConfig::kConfigVariable, config.toLocal8Bit());
         }
-        auto library = platform::build_configured_access_library();
+        // Only the simulator, so that the machine's own buses never shift the numbers.
+        auto library = std::make_unique<CAccessLibrary>();
+        auto backend = platform::create_sim_backend_from_environment();
+        EXPECT_NE(backend, nullptr);
+        if (backend) library->add_backend(std::move(backend));
         library->EnumerateInterfaces(1, 3);
         return library;
     }
@@ -117,8 +122,15 @@ struct SimulatedMachine : ::testing::Test {
 TEST(SimBackendSetup, NoSimulatorWithoutItsVariable) {
     qunsetenv(sim::CSimConfig::kConfigVariable);
     auto library = platform::build_configured_access_library();
-    EXPECT_EQ(library->backend_count(), 0u);
-    EXPECT_EQ(library->EnumerateInterfaces(1, 3), 0);
+    ASSERT_EQ(library->backend_count(), 1u) << "only the machine's own buses";
+    EXPECT_NE(dynamic_cast<platform::CI2cBackend*>(library->backend(0)), nullptr);
+}
+
+TEST_F(SimulatedMachine, TheSimulatorComesBeforeTheMachinesBuses) {
+    auto library = platform::build_configured_access_library();
+    ASSERT_EQ(library->backend_count(), 2u);
+    EXPECT_NE(dynamic_cast<platform::CSimBackend*>(library->backend(0)), nullptr);
+    EXPECT_NE(dynamic_cast<platform::CI2cBackend*>(library->backend(1)), nullptr);
 }
 
 TEST_F(SimulatedMachine, DefaultSetListsVideoAndUsbInterfacesInOrder) {
