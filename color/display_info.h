@@ -17,10 +17,14 @@ struct DisplayInfo {
     QString text5;            // monitor device identifier
     std::uint8_t has_monitor_data = 0;
     std::array<char, 256> edid{};
-    std::int32_t monitorId = 0;  // manufacturer code in the high 16 bits, product code low
-    std::int32_t image_width = -1;
-    std::int32_t image_height = -1;
-    std::array<std::int32_t, 4> spare{};
+    std::int32_t monitorId = 0;      // manufacturer code in the high 16 bits, product code low
+    std::int32_t image_width = -1;   // mm
+    std::int32_t image_height = -1;  // mm
+    // The display's place on the desktop, edges inclusive; empty (right < left) when off it.
+    std::int32_t desktop_left = 0;
+    std::int32_t desktop_top = 0;
+    std::int32_t desktop_right = -1;
+    std::int32_t desktop_bottom = -1;
     std::array<CCIEXYZ, 4> primaries{};  // red, green, blue, white
     std::uint8_t supported_model = 0;
     std::uint8_t ddcCapable = 0;

@@ -7,6 +7,8 @@
 #include <array>
 
 #include "color/display_info.h"
+#include "comm/display_enumeration.h"
+#include "comm/interface_enumeration.h"
 
 // All displays of the desktop and the monitors behind them, with the assignment of DDC/CI
 // interfaces to displays.
@@ -19,18 +21,34 @@ class CMultiMonitor : public QObject {
     explicit CMultiMonitor(QObject* parent = nullptr);
     ~CMultiMonitor() override;
 
-    // The detection pass, in its order: scan the interfaces, optionally work out the mapping
-    // from scratch, then fill the display records from the monitors.
-    int scan_interfaces();
+    // Rebuilds the display records from the desktop; emits monitorDetectionComplete().
+    void build_display_list();
+    // Rescans the interfaces and identifies their monitors (probing USB ones when asked).
+    int enumerate(bool probe);
+    // Fills each display record from the interface mapped to it.
+    void attach_interfaces();
+    // Works the mapping out from scratch: clears it, rescans both lists and matches them.
     void auto_configure();
-    void initialise_displays();
+
+    // The detection pass, in its order: the scan (display list and interfaces), the full
+    // matching on what the scan found when asked for, then the records filled from the
+    // monitors.
+    int scan_interfaces();
+    void match_scanned();
+    void initialise_displays() { attach_interfaces(); }
 
     int display_count() const { return static_cast<int>(displays_.size()); }
     // Record i, or an empty record (index -1) when there is none.
     DisplayInfo display(int i) const;
+    // Interfaces the access object knew at the last scan (the count saved with the mapping).
     int interface_count() const { return interface_count_; }
+    // Takes the count from the access object as it stands, before any scan of ours.
+    void count_interfaces();
+    const CEnumDDCCI_Monitors& interfaces() const { return interfaces_; }
+    const MyEnumMonitors& desktop() const { return desktop_; }
 
     int mapping(int display) const;
+    // Displays beyond the ten mapping entries cannot be assigned; such calls are ignored.
     void set_mapping(int display, int interface_index);
     void clear_mapping();
 
@@ -49,7 +67,12 @@ class CMultiMonitor : public QObject {
     void detectedMonitorIn(QString message);
 
   private:
+    CEnumDDCCI_Monitors interfaces_;
+    MyEnumMonitors desktop_;
     QList<DisplayInfo> displays_;
+    // The records as the desktop alone describes them, so that attaching again after a
+    // mapping change starts from a clean record.
+    QList<DisplayInfo> desktop_records_;
     int interface_count_ = 0;
     std::array<int, kMappingCount> mapping_;
 };

@@ -39,6 +39,12 @@ MasterControl::MasterControl() {
     tw_test_pattern_dialog = nullptr;
     access_library_ = platform::create_access_library();
     platform::set_access_library(access_library_.get());
+    // The stored display assignments hold only while the same interfaces exist; the access
+    // object lists them once when it comes up, so that loading the configuration can tell.
+    if (access_library_) {
+        access_library_->EnumerateInterfaces(1, platform::interface_enumeration_mode);
+    }
+    monitors_.count_interfaces();
     // Built here, on the GUI thread, where the toolkit's screens may be read.
     display_services_ = platform::create_display_services();
     platform::set_display_services(display_services_.get());

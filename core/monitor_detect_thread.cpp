@@ -66,7 +66,9 @@ void MonitorDetectThread::detection_pass(bool full_detection) {
     if (aborted()) return;
     monitors_.scan_interfaces();
     if (aborted()) return;
-    if (full_detection) monitors_.auto_configure();
+    // The full matching works on the lists the scan has just built, so that monitors are not
+    // asked twice in one pass.
+    if (full_detection) monitors_.match_scanned();
     if (aborted()) return;
     monitors_.initialise_displays();
 }

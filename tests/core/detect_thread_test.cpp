@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QSemaphore>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <atomic>
 #include <thread>
 
 #include "comm/multi_monitor.h"
 #include "core/monitor_detect_thread.h"
 #include "platform/access_library.h"
+#include "platform/sim_backend.h"
+#include "platform/sim_display_services.h"
 
 namespace {
 
@@ -103,6 +108,69 @@ TEST_F(DetectThread, DestroyingTheThreadAbortsThePassAndJoins) {
     destroyer.join();
     EXPECT_TRUE(destroyed.load());
     EXPECT_EQ(gate->modes.size(), 1u) << "nothing after the abort reached the interfaces";
+}
+
+}  // namespace
+
+namespace {
+
+// The detection pass on a simulated machine: the simulator's monitors and desktop.
+struct SimulatedDetection : ::testing::Test {
+    void SetUp() override {
+        config = sim::CSimConfig::default_set();
+        config.state_file = dir.path() + QStringLiteral("/state.json");
+        library.add_backend(std::make_unique<platform::CSimBackend>(config));
+        services = std::make_unique<platform::CSimDisplayServices>(config);
+        platform::set_access_library(&library);
+        platform::set_display_services(services.get());
+        platform::interface_enumeration_mode = 3;
+    }
+    void TearDown() override {
+        platform::set_access_library(nullptr);
+        platform::set_display_services(nullptr);
+    }
+    void run_pass(CMultiMonitor& monitors, bool full) {
+        MonitorDetectThread thread(monitors);
+        thread.request(full);
+        ASSERT_TRUE(thread.wait(10000));
+    }
+
+    QTemporaryDir dir;
+    sim::CSimConfig config;
+    platform::CAccessLibrary library;
+    std::unique_ptr<platform::CSimDisplayServices> services;
+};
+
+TEST_F(SimulatedDetection, AFullPassMatchesAndFillsTheRecordsAndReportsToTheGuiThread) {
+    CMultiMonitor monitors;
+    QSignalSpy texts(&monitors, &CMultiMonitor::detectedMonitor);
+    run_pass(monitors, true);
+    // Default set: 0 KX271W video, 1 KX271W USB, 2 KX241W, 3 Generic 24.
+    EXPECT_EQ(monitors.mapping(0), 1);
+    EXPECT_EQ(monitors.mapping(1), 2);
+    EXPECT_EQ(monitors.mapping(2), 3);
+    ASSERT_EQ(monitors.display_count(), 3);
+    EXPECT_EQ(monitors.display(0).ddcCapable, 1);
+    EXPECT_EQ(monitors.display(1).ddcCapable, 0);
+    EXPECT_EQ(monitors.display(2).supported_model, 0);
+    // The texts cross to this thread queued, in the order the scan found the monitors.
+    EXPECT_TRUE(texts.isEmpty()) << "nothing delivered before this thread's events run";
+    QCoreApplication::processEvents();
+    QStringList received;
+    for (const auto& t : texts)
+        received << t.at(0).toString();
+    EXPECT_EQ(received, (QStringList{"KX271W", "KX271W (USB)", "KX241W", "Generic 24"}));
+}
+
+TEST_F(SimulatedDetection, APassWithoutFullMatchingUsesTheStoredAssignments) {
+    CMultiMonitor monitors;
+    monitors.set_mapping(0, 2);  // the user put the KX241W on the first display
+    run_pass(monitors, false);
+    EXPECT_EQ(monitors.mapping(0), 2);
+    EXPECT_EQ(monitors.mapping(1), -1);
+    EXPECT_EQ(monitors.display(0).text1, "KX241W");
+    EXPECT_EQ(monitors.display(0).index, 2);
+    EXPECT_EQ(monitors.display(1).index, -1);
 }
 
 }  // namespace

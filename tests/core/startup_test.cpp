@@ -9,6 +9,9 @@
 #include "core/monitor_detect_thread.h"
 #include "core/settings_paths.h"
 #include "platform/access_library.h"
+#include "platform/display_services.h"
+#include "platform/sim_backend.h"
+#include "platform/sim_display_services.h"
 #include "support/test_environment.h"
 
 namespace {
@@ -42,12 +45,17 @@ struct Startup : ::testing::Test {
             [](QWidget* parent) { return new QDialog(parent); });
         previous_factory = platform::set_access_library_factory(
             [] { return std::make_unique<platform::CAccessLibrary>(); });
+        // An empty desktop, whatever the machine running the tests has.
+        previous_services = platform::set_display_services_factory(
+            [] { return std::make_unique<platform::CSimDisplayServices>(sim::CSimConfig()); });
     }
     void TearDown() override {
         MasterControl::set_window_factories(nullptr, nullptr);
         platform::set_access_library_factory(std::move(previous_factory));
+        platform::set_display_services_factory(std::move(previous_services));
     }
     platform::AccessLibraryFactory previous_factory;
+    platform::DisplayServicesFactory previous_services;
 };
 
 TEST_F(Startup, WithNoInterfaceTheSplashClosesAndTheMainWindowShows) {
@@ -162,6 +170,36 @@ TEST_F(Startup, DestructionSavesBothSettingsFiles) {
     EXPECT_EQ(magic, 65195);
     EXPECT_EQ(version, 123);
     EXPECT_EQ(master_control_instance, nullptr);
+}
+
+TEST_F(Startup, AssignmentsWorkedOutOnTheFirstRunHoldOnTheNext) {
+    sim::CSimConfig config = sim::CSimConfig::default_set();
+    config.state_file = testing_support::sandbox_folder() + QStringLiteral("/startup-sim.json");
+    platform::set_access_library_factory([config] {
+        auto library = std::make_unique<platform::CAccessLibrary>();
+        library->add_backend(std::make_unique<platform::CSimBackend>(config));
+        return library;
+    });
+    platform::set_display_services_factory(
+        [config] { return std::make_unique<platform::CSimDisplayServices>(config); });
+    {
+        MasterControl first;
+        EXPECT_TRUE(first.config_load_failed());
+        first.start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return first.detection_complete(); }, 10000));
+        EXPECT_EQ(first.monitor_list().mapping(0), 1) << "the KX271W over its USB link";
+        EXPECT_EQ(first.current_display().info().index, 1);
+    }
+    MasterControl second;
+    EXPECT_FALSE(second.config_load_failed());
+    EXPECT_EQ(second.monitor_list().mapping(0), 1) << "the same four interfaces exist";
+    EXPECT_EQ(second.monitor_list().mapping(1), 2);
+    second.start();
+    EXPECT_FALSE(second.detect_thread()->full_detection());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.detection_complete(); }, 10000));
+    ASSERT_EQ(second.monitor_list().display_count(), 3);
+    EXPECT_EQ(second.monitor_list().display(0).ddcCapable, 1);
+    EXPECT_EQ(second.monitor_list().display(1).text1, "KX241W");
 }
 
 }  // namespace

@@ -1,0 +1,79 @@
+#include "comm/interface_enumeration.h"
+
+#include <QCoreApplication>
+
+#include "comm/ddc_monitor.h"
+#include "platform/access_library.h"
+
+namespace {
+
+constexpr int kBrightness = 0x10;
+constexpr int kFeatureUnsupported = -1027;
+
+// The string table's entry for an interface nobody can be identified on.
+QString unknown_display() {
+    return QObject::tr("Unknown Display", "STR_RES_ID_UNKNOWN_DISPLAY_NAME_AND_DISPLAY");
+}
+
+}  // namespace
+
+CEnumDDCCI_Monitors::CEnumDDCCI_Monitors(QObject* parent) : QObject(parent) {}
+
+CEnumDDCCI_Monitors::~CEnumDDCCI_Monitors() = default;
+
+int CEnumDDCCI_Monitors::interface_record(int i, CInterfaceRecord& out) const {
+    if (i < 0 || i >= interface_count()) return -1;
+    out = records_[static_cast<std::size_t>(i)];
+    return 0;
+}
+
+int CEnumDDCCI_Monitors::enumerate(bool probe) {
+    records_.clear();
+    platform::CAccessLibrary* library = platform::access_library();
+    if (!library) return 0;
+    library->EnumerateInterfaces(1, platform::interface_enumeration_mode);
+    const int n = library->GetNumDisplayInterfaces();
+    for (int i = 0; i < n; ++i) {
+        platform::CInterfaceInfo info;
+        library->GetDisplayInterfaceInfo(i, &info);
+        const bool usb = info.type() == platform::kInterfaceTypeUsb;
+        if (!usb && (info.skip_video() || !info.usable())) {
+            Q_EMIT detectedMonitor2(unknown_display());
+            continue;
+        }
+        CDDCMonitor monitor;
+        monitor.connect_interface(i);
+        CInterfaceRecord record;
+        record.index = i;
+        for (int a = 0; a < 4; ++a)
+            record.area[static_cast<std::size_t>(a)] = info.area(a);
+        if (usb) {
+            record.model_name = QString::fromLatin1(info.model_name());
+            record.serial = QString::fromLatin1(info.serial());
+            record.product_id = info.product_id();
+            record.is_usb = 1;
+            if (probe) {
+                int current = 0, maximum = 0;
+                const int result = monitor.get_value_max(kBrightness, current, maximum);
+                // A monitor that refuses the feature has still answered.
+                record.communicates = result == 0 || result == kFeatureUnsupported;
+            }
+            Q_EMIT detectedMonitor2(record.model_name + QStringLiteral(" (USB)"));
+        } else {
+            if (monitor.read_edid() != 0) {
+                Q_EMIT detectedMonitor2(unknown_display());
+                continue;
+            }
+            monitor.copy_edid(reinterpret_cast<char*>(record.edid.data()),
+                              static_cast<int>(record.edid.size()));
+            record.serial = monitor.serial_number();
+            record.model_name = monitor.model_name();
+            std::uint32_t product = 0;
+            monitor.product_id(product);
+            record.product_id = static_cast<std::int32_t>(product);
+            Q_EMIT detectedMonitor2(record.model_name);
+        }
+        records_.push_back(record);
+    }
+    return interface_count();
+}
