@@ -2,7 +2,9 @@
 
 #include "platform/access_library.h"
 
-CMultiMonitor::CMultiMonitor(QObject* parent) : QObject(parent) { mapping_.fill(-1); }
+CMultiMonitor::CMultiMonitor(QObject* parent) : QObject(parent) {
+    mapping_.fill(-1);
+}
 
 CMultiMonitor::~CMultiMonitor() = default;
 
@@ -17,9 +19,13 @@ int CMultiMonitor::scan_interfaces() {
     return interface_count_;
 }
 
-void CMultiMonitor::auto_configure() { clear_mapping(); }
+void CMultiMonitor::auto_configure() {
+    clear_mapping();
+}
 
-void CMultiMonitor::initialise_displays() { Q_EMIT monitorDetectionComplete(); }
+void CMultiMonitor::initialise_displays() {
+    Q_EMIT monitorDetectionComplete();
+}
 
 DisplayInfo CMultiMonitor::display(int i) const {
     if (i < 0 || i >= displays_.size()) return DisplayInfo();
@@ -36,9 +42,13 @@ void CMultiMonitor::set_mapping(int display, int interface_index) {
     mapping_[static_cast<std::size_t>(display)] = interface_index;
 }
 
-void CMultiMonitor::clear_mapping() { mapping_.fill(-1); }
+void CMultiMonitor::clear_mapping() {
+    mapping_.fill(-1);
+}
 
-void CMultiMonitor::detectedMonitorIn(QString message) { Q_EMIT detectedMonitor(message); }
+void CMultiMonitor::detectedMonitorIn(QString message) {
+    Q_EMIT detectedMonitor(message);
+}
 
 int CMultiMonitor::read_config(QDataStream& in) {
     qint32 magic = 0, version = 0, saved_count = 0;
@@ -62,6 +72,7 @@ int CMultiMonitor::write_config(QDataStream& out) const {
     out << kConfigMagic;
     if (out.status() != QDataStream::Ok) return -1504;
     out << kConfigVersion << qint32(interface_count_);
-    for (int value : mapping_) out << qint32(value);
+    for (int value : mapping_)
+        out << qint32(value);
     return out.status() == QDataStream::Ok ? 0 : -1504;
 }

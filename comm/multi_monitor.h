@@ -13,7 +13,7 @@
 class CMultiMonitor : public QObject {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int kMappingCount = 10;
 
     explicit CMultiMonitor(QObject* parent = nullptr);
@@ -41,14 +41,14 @@ public:
     int read_config(QDataStream& in);
     int write_config(QDataStream& out) const;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void detectedMonitor(QString message);
     void monitorDetectionComplete();
 
-public Q_SLOTS:
+  public Q_SLOTS:
     void detectedMonitorIn(QString message);
 
-private:
+  private:
     QList<DisplayInfo> displays_;
     int interface_count_ = 0;
     std::array<int, kMappingCount> mapping_;

@@ -6,7 +6,7 @@ class CDDCMonitor;
 
 // The display being worked on: a copy of its record and the monitor object opened for it.
 class CTargetDisplay {
-public:
+  public:
     CTargetDisplay();
     virtual ~CTargetDisplay();
     CTargetDisplay(const CTargetDisplay&) = delete;
@@ -18,7 +18,7 @@ public:
     const DisplayInfo& info() const { return info_; }
     int status() const { return status_; }
 
-private:
+  private:
     CDDCMonitor* monitor_ = nullptr;
     DisplayInfo info_;
     int reserved_ = 1;
