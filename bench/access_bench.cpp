@@ -6,7 +6,7 @@ namespace {
 
 // The cost of routing one I2C transfer through the access object to its backend.
 class NullBackend : public platform::CAccessBackend {
-public:
+  public:
     void rescan(int) override {}
     int interface_count() const override { return 4; }
     int interface_info(int, platform::CInterfaceInfo&) override { return 0; }

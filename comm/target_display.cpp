@@ -4,6 +4,11 @@ CTargetDisplay::CTargetDisplay() = default;
 
 CTargetDisplay::~CTargetDisplay() = default;
 
+bool CTargetDisplay::monitor_is_usb() const {
+    // No monitor object can be held until the monitor model exists.
+    return false;
+}
+
 int CTargetDisplay::connect(const DisplayInfo& info) {
     info_ = info;
     status_ = 0;

@@ -15,6 +15,8 @@ class CTargetDisplay {
     int connect(const DisplayInfo& info);
 
     CDDCMonitor* monitor() const { return monitor_; }
+    // True when a monitor is held and it is reached over its USB link.
+    bool monitor_is_usb() const;
     const DisplayInfo& info() const { return info_; }
     int status() const { return status_; }
 

@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
         platform::quit_on_termination_signals(app);
         exit_code = QApplication::exec();
     }
-    for (auto& translator : translators) QCoreApplication::removeTranslator(translator.get());
+    for (auto& translator : translators)
+        QCoreApplication::removeTranslator(translator.get());
     return exit_code;
 }

@@ -86,8 +86,8 @@ QString MasterControl::splash_message() const {
                           .arg(tr("%1 (Build %2)", "software version and build number")
                                    .arg(QStringLiteral("1.0.10"), QStringLiteral("140106")));
     if (!detected_text_.isEmpty()) {
-        message += tr("<br>Detected ", "splashscreen message when monitor detected") +
-                   detected_text_;
+        message +=
+            tr("<br>Detected ", "splashscreen message when monitor detected") + detected_text_;
     } else {
         message += tr("<br>Detecting displays...", "splashscreen message when looking for display");
     }

@@ -23,7 +23,7 @@ class CAccessLibrary;
 class MasterControl : public QObject {
     Q_OBJECT
 
-public:
+  public:
     // The windows are built by the user interface, which sits above this layer.
     using MainWindowFactory = std::function<QWidget*()>;
     using ChildWindowFactory = std::function<QWidget*(QWidget* parent)>;
@@ -52,15 +52,15 @@ public:
     MonitorDetectThread* detect_thread() const { return detect_thread_; }
     QString splash_message() const;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void startup_complete();
     void start_check_display_settings();
 
-public Q_SLOTS:
+  public Q_SLOTS:
     void detectedMonitorIn(QString message);
     void monitorDetectionCompleteIn();
 
-private:
+  private:
     void show_splash_message();
 
     bool detection_complete_ = false;

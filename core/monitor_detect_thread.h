@@ -10,7 +10,7 @@ class CMultiMonitor;
 class MonitorDetectThread : public QThread {
     Q_OBJECT
 
-public:
+  public:
     explicit MonitorDetectThread(CMultiMonitor& monitors);
     // Asks a running pass to stop and waits for the thread to end.
     ~MonitorDetectThread() override;
@@ -22,10 +22,10 @@ public:
     bool abort_requested() const;
     bool full_detection() const;
 
-protected:
+  protected:
     void run() override;
 
-private:
+  private:
     bool aborted() const { return abort_requested(); }
     void detection_pass(bool full_detection);
 

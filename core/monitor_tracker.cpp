@@ -2,7 +2,9 @@
 
 #include "core/file_errors.h"
 
-CMonitorTracker::CMonitorTracker(QObject* parent) : QObject(parent) { Q_EMIT data_changed(); }
+CMonitorTracker::CMonitorTracker(QObject* parent) : QObject(parent) {
+    Q_EMIT data_changed();
+}
 
 CMonitorTracker::~CMonitorTracker() = default;
 

@@ -8,7 +8,7 @@
 class CMonitorTracker : public QObject {
     Q_OBJECT
 
-public:
+  public:
     static constexpr qint32 kMagic = 43962;
     static constexpr qint32 kVersion = 100;
 
@@ -20,10 +20,10 @@ public:
     int entry_count() const { return count_; }
     bool modified() const { return modified_; }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void data_changed();
 
-private:
+  private:
     int count_ = 0;
     bool modified_ = false;
 };

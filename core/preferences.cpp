@@ -12,7 +12,9 @@ Preferences::Preferences() {
     load();
 }
 
-Preferences::~Preferences() { save(); }
+Preferences::~Preferences() {
+    save();
+}
 
 void Preferences::set_defaults() {
     version_ = kVersion;

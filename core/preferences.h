@@ -7,7 +7,7 @@
 // Application preferences and remembered window positions, kept in "preferences.dat": loaded
 // when constructed, saved when destroyed.
 class Preferences {
-public:
+  public:
     static constexpr std::int32_t kMagic = 65195;
     static constexpr std::int32_t kVersion = 123;
     static constexpr int kNoPosition = 99999;
@@ -24,7 +24,9 @@ public:
     bool auto_manage_icc_profiles() const { return auto_manage_icc_profiles_; }
     void set_auto_manage_icc_profiles(bool on) { auto_manage_icc_profiles_ = on; }
     std::int8_t profile_storage_location() const { return profile_storage_location_; }
-    void set_profile_storage_location(std::int8_t location) { profile_storage_location_ = location; }
+    void set_profile_storage_location(std::int8_t location) {
+        profile_storage_location_ = location;
+    }
     QPoint lut_viewer_position() const { return lut_viewer_position_; }
     void set_lut_viewer_position(QPoint p) { lut_viewer_position_ = p; }
     QPoint main_window_position() const { return main_window_position_; }
@@ -36,7 +38,7 @@ public:
     static bool storable_position(QPoint p) { return p.x() != 0 && p.y() != 0; }
     static bool has_position(QPoint p) { return p != QPoint(kNoPosition, kNoPosition); }
 
-private:
+  private:
     std::int32_t version_ = kVersion;
     bool auto_manage_icc_profiles_ = true;
     std::int8_t profile_storage_location_ = 1;

@@ -12,9 +12,13 @@ QString settings_folder() {
     return folder;
 }
 
-QString preferences_file_path() { return settings_folder() + QLatin1Char('/') + string(12); }
+QString preferences_file_path() {
+    return settings_folder() + QLatin1Char('/') + string(12);
+}
 
-QString config_file_path() { return settings_folder() + QLatin1Char('/') + string(13); }
+QString config_file_path() {
+    return settings_folder() + QLatin1Char('/') + string(13);
+}
 
 QString targets_folder(bool create) {
     const QString folder = settings_folder() + string(9);

@@ -13,7 +13,8 @@ std::vector<std::unique_ptr<QTranslator>> install_translators(QCoreApplication& 
     const QString own_name = japanese ? QStringLiteral(":/translations/Resources/tintwell_ja")
                                       : QStringLiteral(":/translations/Resources/tintwell_") +
                                             locale.name().section(QLatin1Char('_'), 0, 0);
-    if (own->load(own_name) && app.installTranslator(own.get())) installed.push_back(std::move(own));
+    if (own->load(own_name) && app.installTranslator(own.get()))
+        installed.push_back(std::move(own));
 
     auto toolkit = std::make_unique<QTranslator>();
     const bool toolkit_loaded =

@@ -38,7 +38,8 @@ int CAccessLibrary::EnumerateInterfaces(int /*first*/, int mode) {
     for (auto& backend : backends_) {
         backend->rescan(mode);
         const int count = backend->interface_count();
-        for (int i = 0; i < count; ++i) slots_.push_back({backend.get(), i});
+        for (int i = 0; i < count; ++i)
+            slots_.push_back({backend.get(), i});
     }
     return static_cast<int>(slots_.size());
 }
@@ -96,7 +97,9 @@ void CAccessLibrary::end_transaction(int index) {
     if (resolve(index, slot)) slot.backend->end_transaction(slot.local_index);
 }
 
-CAccessLibrary* access_library() { return global_library.load(std::memory_order_acquire); }
+CAccessLibrary* access_library() {
+    return global_library.load(std::memory_order_acquire);
+}
 
 void set_access_library(CAccessLibrary* library) {
     global_library.store(library, std::memory_order_release);

@@ -11,15 +11,15 @@
 namespace platform {
 
 // The access library's own error codes (never in the range of the protocol's -20 .. -32).
-constexpr int kAccessBadIndex = -201;     // no interface with that number since the last rescan
-constexpr int kAccessBadArguments = -202; // null buffer, negative length or wrong record size
-constexpr int kAccessNoDevice = -203;     // the device behind the interface is gone
-constexpr int kAccessIoError = -204;      // the bus refused or did not answer the transfer
+constexpr int kAccessBadIndex = -201;      // no interface with that number since the last rescan
+constexpr int kAccessBadArguments = -202;  // null buffer, negative length or wrong record size
+constexpr int kAccessNoDevice = -203;      // the device behind the interface is gone
+constexpr int kAccessIoError = -204;       // the bus refused or did not answer the transfer
 
 // One source of display interfaces: the simulator, or the Linux I2C buses. Interfaces are
 // numbered 0 .. interface_count() - 1 within the backend; the count changes only in rescan().
 class CAccessBackend {
-public:
+  public:
     virtual ~CAccessBackend() = default;
     virtual void rescan(int mode) = 0;
     virtual int interface_count() const = 0;
@@ -38,7 +38,7 @@ public:
 // composed of backends whose interfaces are numbered one after another in the order the
 // backends were added.
 class CAccessLibrary {
-public:
+  public:
     CAccessLibrary();
     ~CAccessLibrary();
     CAccessLibrary(const CAccessLibrary&) = delete;
@@ -59,7 +59,7 @@ public:
     int begin_transaction(int index);
     void end_transaction(int index);
 
-private:
+  private:
     struct Slot {
         CAccessBackend* backend;
         int local_index;

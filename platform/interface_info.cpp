@@ -7,7 +7,8 @@ namespace platform {
 
 std::int32_t CInterfaceInfo::get_int(int offset) const {
     std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | bytes[static_cast<std::size_t>(offset + i)];
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | bytes[static_cast<std::size_t>(offset + i)];
     return static_cast<std::int32_t>(v);
 }
 

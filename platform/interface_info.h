@@ -42,7 +42,9 @@ struct CInterfaceInfo {
     QByteArray model_name() const {
         return get_text(info_offset::model_name, info_offset::model_name_capacity);
     }
-    QByteArray serial() const { return get_text(info_offset::serial, info_offset::serial_capacity); }
+    QByteArray serial() const {
+        return get_text(info_offset::serial, info_offset::serial_capacity);
+    }
     std::int32_t product_id() const { return get_int(info_offset::product_id); }
     std::int32_t area(int i) const { return get_int(info_offset::area + 4 * i); }
 };

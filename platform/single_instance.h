@@ -10,7 +10,7 @@ namespace platform {
 // the user's runtime folder under the given name; a lock left behind by a crashed process is
 // taken over.
 class CSingleInstanceGuard {
-public:
+  public:
     explicit CSingleInstanceGuard(const QString& name);
     ~CSingleInstanceGuard();
     CSingleInstanceGuard(const CSingleInstanceGuard&) = delete;
@@ -22,7 +22,7 @@ public:
     bool held() const { return held_; }
     QString lock_path() const { return path_; }
 
-private:
+  private:
     QString path_;
     std::unique_ptr<QLockFile> lock_;
     bool held_ = false;

@@ -5,14 +5,14 @@ namespace platform {
 // Every protocol and settle wait of the program goes through one process-wide sleeper, so that
 // tests can replace real time with a virtual clock and assert the waits the protocol fixes.
 class CSleeper {
-public:
+  public:
     virtual ~CSleeper() = default;
     virtual void sleep(int milliseconds) = 0;
 };
 
 // Sleeps the calling thread.
 class CRealSleeper final : public CSleeper {
-public:
+  public:
     void sleep(int milliseconds) override;
 };
 
@@ -26,13 +26,13 @@ CSleeper* install_sleeper(CSleeper* sleeper);
 
 // Installs a sleeper for the lifetime of the guard and restores the previous one afterwards.
 class CScopedSleeper {
-public:
+  public:
     explicit CScopedSleeper(CSleeper& sleeper) : previous_(install_sleeper(&sleeper)) {}
     ~CScopedSleeper() { install_sleeper(previous_); }
     CScopedSleeper(const CScopedSleeper&) = delete;
     CScopedSleeper& operator=(const CScopedSleeper&) = delete;
 
-private:
+  private:
     CSleeper* previous_;
 };
 

@@ -1,10 +1,10 @@
 #include "platform/termination.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace platform {
 
@@ -31,7 +31,8 @@ void quit_on_termination_signals(QCoreApplication& app) {
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &action, nullptr);
 }
 
 }  // namespace platform

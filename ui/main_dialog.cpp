@@ -27,7 +27,9 @@ main_dialog::main_dialog(QWidget* parent)
     }
 }
 
-main_dialog::~main_dialog() { store_position(); }
+main_dialog::~main_dialog() {
+    store_position();
+}
 
 QStringList main_dialog::display_texts() {
     QStringList texts;

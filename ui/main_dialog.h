@@ -10,7 +10,7 @@ class QLabel;
 class main_dialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit main_dialog(QWidget* parent = nullptr);
     ~main_dialog() override;
 
@@ -18,15 +18,15 @@ public:
     // The texts the display selector shows for the monitor list's records.
     static QStringList display_texts();
 
-public Q_SLOTS:
+  public Q_SLOTS:
     void startup_complete();
     void start_check_display_settings();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     void store_position();
 
     QListWidget* display_list_;

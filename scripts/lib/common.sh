@@ -2,7 +2,7 @@
 # installed when missing (as root on a fresh Debian 12 machine; nothing else is downloaded).
 
 ORVALE_PACKAGES=(
-    build-essential cmake ninja-build pkg-config clang clang-format
+    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     libgl-dev liblcms2-dev libudev-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -13,7 +13,7 @@ namespace {
 // A backend whose rescans wait at a gate the test opens, so the detection pass can be held
 // while the test talks to the thread.
 class GateBackend : public platform::CAccessBackend {
-public:
+  public:
     void rescan(int mode) override {
         modes.push_back(mode);
         entered.release();
@@ -66,7 +66,8 @@ TEST_F(DetectThread, FullDetectionClearsTheStoredAssignmentsOnlyWhenAsked) {
     gate->gate.release(10);
     thread.request(true);
     ASSERT_TRUE(thread.wait(10000));
-    for (int i = 0; i < CMultiMonitor::kMappingCount; ++i) EXPECT_EQ(monitors.mapping(i), -1);
+    for (int i = 0; i < CMultiMonitor::kMappingCount; ++i)
+        EXPECT_EQ(monitors.mapping(i), -1);
 }
 
 TEST_F(DetectThread, RequestWhileRunningAsksForAnotherPassWithItsOwnChoice) {
@@ -95,7 +96,8 @@ TEST_F(DetectThread, DestroyingTheThreadAbortsThePassAndJoins) {
         destroyed = true;
     });
     // The object lives until its thread has ended, which cannot happen before the gate opens.
-    while (!thread->abort_requested()) std::this_thread::yield();
+    while (!thread->abort_requested())
+        std::this_thread::yield();
     EXPECT_FALSE(destroyed.load());
     gate->gate.release(10);
     destroyer.join();

@@ -24,11 +24,13 @@ QProcessEnvironment program_environment() {
 }
 
 TEST(SecondInstance, ExitsAtOnceWithoutWindowOrFileWrites) {
-    const QString folder = testing_support::sandbox_folder() + QStringLiteral("/data/Kestrel/Orvale");
+    const QString folder =
+        testing_support::sandbox_folder() + QStringLiteral("/data/Kestrel/Orvale");
     // Settings files the running instance owns; the second one must leave them as they are.
-    const QByteArray prefs("\x00\x00\xFE\xAB\x00\x00\x00\x7B\x00\x01\x00\x00\x00\x0A\x00\x00\x00\x0B"
-                           "\x00\x00\x00\x0C\x00\x00\x00\x0D\x00\x00\x00\x0E\x00\x00\x00\x0F",
-                           34);
+    const QByteArray prefs(
+        "\x00\x00\xFE\xAB\x00\x00\x00\x7B\x00\x01\x00\x00\x00\x0A\x00\x00\x00\x0B"
+        "\x00\x00\x00\x0C\x00\x00\x00\x0D\x00\x00\x00\x0E\x00\x00\x00\x0F",
+        34);
     const QByteArray config("not a configuration, but the first instance's to replace");
     ASSERT_TRUE(write_file(folder + QStringLiteral("/preferences.dat"), prefs));
     ASSERT_TRUE(write_file(folder + QStringLiteral("/config.dat"), config));

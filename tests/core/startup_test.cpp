@@ -21,7 +21,8 @@ QByteArray config_bytes(qint32 interface_count, const std::vector<qint32>& mappi
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_4_7);
     out << qint32(57003) << qint32(11) << interface_count;
-    for (qint32 value : mapping) out << value;
+    for (qint32 value : mapping)
+        out << value;
     out << qint32(43962) << qint32(100) << qint32(0);
     return bytes;
 }
@@ -34,8 +35,8 @@ struct Startup : ::testing::Test {
         MasterControl::set_window_factories(
             [] {
                 auto* window = new QDialog();
-                QObject::connect(master_control_instance, &MasterControl::startup_complete,
-                                 window, &QWidget::show);
+                QObject::connect(master_control_instance, &MasterControl::startup_complete, window,
+                                 &QWidget::show);
                 return window;
             },
             [](QWidget* parent) { return new QDialog(parent); });
@@ -71,7 +72,8 @@ TEST_F(Startup, WithNoInterfaceTheSplashClosesAndTheMainWindowShows) {
     EXPECT_EQ(tw_test_pattern_dialog->parent(), master.main_window());
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return master.detection_complete(); }, 10000));
-    EXPECT_EQ(events, (std::vector<std::string>{"startup_complete", "start_check_display_settings"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"startup_complete", "start_check_display_settings"}));
     EXPECT_TRUE(master.main_window()->isVisible());
     EXPECT_EQ(master.splash(), nullptr);
     EXPECT_EQ(master.current_display().monitor(), nullptr);

@@ -11,7 +11,7 @@ using platform::CInterfaceInfo;
 
 // A backend with a settable number of interfaces that records the traffic it sees.
 class RecordingBackend : public platform::CAccessBackend {
-public:
+  public:
     RecordingBackend(QByteArray name, int count) : next_count_(count), name_(std::move(name)) {}
 
     void rescan(int mode) override {
@@ -32,7 +32,8 @@ public:
     }
     int i2c_read(int local, int address, std::uint8_t* buffer, int length) override {
         reads.push_back({local, address, QByteArray()});
-        for (int i = 0; i < length; ++i) buffer[i] = static_cast<std::uint8_t>(local);
+        for (int i = 0; i < length; ++i)
+            buffer[i] = static_cast<std::uint8_t>(local);
         return 0;
     }
 
@@ -47,7 +48,7 @@ public:
     int rescans = 0;
     int fail_info_for = -1;
 
-private:
+  private:
     QByteArray name_;
     int count_ = 0;
 };

@@ -50,7 +50,8 @@ TEST(InterfaceInfo, OverlongTextsAreCutAndNeverSpillIntoTheNextField) {
 
 TEST(InterfaceInfo, UnterminatedTextIsReadUpToItsCapacityOnly) {
     CInterfaceInfo info;
-    for (int i = 0; i < off::model_name_capacity; ++i) info.bytes[off::model_name + i] = 'x';
+    for (int i = 0; i < off::model_name_capacity; ++i)
+        info.bytes[off::model_name + i] = 'x';
     EXPECT_EQ(info.model_name().size(), off::model_name_capacity);
 }
 

@@ -39,10 +39,12 @@ TEST(Sleeper, FakeCollectsWaitsFromSeveralThreads) {
     platform::CFakeSleeper fake;
     platform::CScopedSleeper scope(fake);
     std::thread a([] {
-        for (int i = 0; i < 100; ++i) platform::sleep_ms(1);
+        for (int i = 0; i < 100; ++i)
+            platform::sleep_ms(1);
     });
     std::thread b([] {
-        for (int i = 0; i < 100; ++i) platform::sleep_ms(2);
+        for (int i = 0; i < 100; ++i)
+            platform::sleep_ms(2);
     });
     a.join();
     b.join();

@@ -13,9 +13,13 @@ QString& sandbox() {
 }
 }  // namespace
 
-void set_sandbox_folder(const QString& folder) { sandbox() = folder; }
+void set_sandbox_folder(const QString& folder) {
+    sandbox() = folder;
+}
 
-QString sandbox_folder() { return sandbox(); }
+QString sandbox_folder() {
+    return sandbox();
+}
 
 platform::CFakeSleeper& process_sleeper() {
     static platform::CFakeSleeper sleeper;
@@ -31,7 +35,8 @@ QByteArray read_file(const QString& path) {
 bool write_file(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 }  // namespace testing_support

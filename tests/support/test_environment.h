@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "platform/fake_sleeper.h"
+#include "support/qt_printers.h"
 
 namespace testing_support {
 

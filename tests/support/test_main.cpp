@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     QTemporaryDir sandbox(QDir::tempPath() + QStringLiteral("/orvale-test-XXXXXX"));
     if (!sandbox.isValid()) return 2;
     const QString root = sandbox.path();
-    for (const char* sub : {"data", "config", "runtime", "cache"}) QDir(root).mkpath(QString::fromLatin1(sub));
+    for (const char* sub : {"data", "config", "runtime", "cache"})
+        QDir(root).mkpath(QString::fromLatin1(sub));
     QFile::setPermissions(root + QStringLiteral("/runtime"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     setenv("XDG_DATA_HOME", qPrintable(root + QStringLiteral("/data")), 1);

@@ -1,0 +1,41 @@
+#include "core/custom_message_box.h"
+
+#include <QScreen>
+
+#include "core/string_table.h"
+
+MyCustomMessageBox::MyCustomMessageBox(QWidget* parent, int counter, bool placement)
+    : QMessageBox(parent), counter_(counter), placement_(placement) {
+    timer_.setInterval(1000);
+    connect(&timer_, &QTimer::timeout, this, &MyCustomMessageBox::on_timeout);
+    if (counter_ != 0) on_timeout();
+}
+
+MyCustomMessageBox::~MyCustomMessageBox() = default;
+
+int MyCustomMessageBox::exec() {
+    if (placement_) place_on_parent_screen();
+    if (counter_ != 0) timer_.start();
+    return QMessageBox::exec();
+}
+
+void MyCustomMessageBox::on_timeout() {
+    if (counter_ > 0) {
+        setInformativeText(string(counter_ == 1 ? 604 : 605).arg(counter_));
+        --counter_;
+    } else {
+        timer_.stop();
+        accept();
+    }
+}
+
+void MyCustomMessageBox::place_on_parent_screen() {
+    const QWidget* anchor = parentWidget();
+    QScreen* screen = anchor ? anchor->screen() : nullptr;
+    if (!screen) return;
+    const QRect geometry = screen->geometry();
+    if (!geometry.isValid()) return;
+    adjustSize();
+    move(geometry.left() + geometry.width() / 4 - width() / 2,
+         geometry.top() + geometry.bottom() / 2);
+}

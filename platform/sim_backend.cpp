@@ -1,0 +1,165 @@
+#include "platform/sim_backend.h"
+
+#include <QLoggingCategory>
+
+#include "platform/interface_info.h"
+
+Q_LOGGING_CATEGORY(sim_log, "orvale.sim", QtWarningMsg)
+
+namespace platform {
+
+namespace {
+
+int access_result(int sim_result) {
+    if (sim_result >= 0) return sim_result;
+    switch (sim_result) {
+        case sim::kSimNoDevice:
+            return kAccessNoDevice;
+        case sim::kSimBadArguments:
+            return kAccessBadArguments;
+        default:
+            return kAccessIoError;
+    }
+}
+
+// The access library reports a USB monitor's product as the EDID's manufacturer and product
+// words in the identifier form: (byte 8 + 256 * byte 9) << 16 | (byte 10 + 256 * byte 11).
+std::int32_t product_identifier(const QByteArray& edid) {
+    auto b = [&](int i) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(edid[i])); };
+    return static_cast<std::int32_t>((b(8) + 256 * b(9)) << 16 | (b(10) + 256 * b(11)));
+}
+
+}  // namespace
+
+CSimBackend::CSimBackend(sim::CSimConfig config)
+    : config_(std::move(config)), store_(config_.state_file) {
+    monitors_ = sim::create_monitors(config_);
+    for (auto& m : monitors_) {
+        monitor_list_.push_back(m.get());
+        // A real monitor keeps its settings when told to save them; so does the state file.
+        m->set_save_handler([this] { save_locked(); });
+    }
+    QString error;
+    if (!store_.load(monitor_list_, &error)) qCWarning(sim_log) << error;
+}
+
+CSimBackend::~CSimBackend() {
+    std::lock_guard lock(mutex_);
+    save_locked();
+}
+
+sim::CSimMonitor* CSimBackend::monitor(std::size_t i) const {
+    return i < monitors_.size() ? monitors_[i].get() : nullptr;
+}
+
+bool CSimBackend::persist() {
+    std::lock_guard lock(mutex_);
+    return save_locked();
+}
+
+bool CSimBackend::save_locked() {
+    QString error;
+    if (store_.save(monitor_list_, &error)) return true;
+    qCWarning(sim_log) << error;
+    return false;
+}
+
+void CSimBackend::take_external_changes() {
+    store_.reload_if_changed(monitor_list_);
+}
+
+void CSimBackend::rescan(int /*mode*/) {
+    std::lock_guard lock(mutex_);
+    take_external_changes();
+    interfaces_.clear();
+    for (std::size_t i = 0; i < monitors_.size(); ++i) {
+        sim::CSimMonitor& m = *monitors_[i];
+        if (m.link_lost()) {
+            // A link lost in the middle of a transfer was the USB cable; the video cable
+            // answers again.
+            m.set_usb_plugged(false);
+            m.reconnect();
+        }
+        if (config_.monitors[i].video != sim::CSimVideoLink::none)
+            interfaces_.push_back({i, false});
+        if (m.usb_plugged()) interfaces_.push_back({i, true});
+    }
+}
+
+int CSimBackend::interface_count() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(interfaces_.size());
+}
+
+int CSimBackend::interface_info(int local_index, CInterfaceInfo& info) {
+    std::lock_guard lock(mutex_);
+    take_external_changes();
+    if (local_index < 0 || local_index >= static_cast<int>(interfaces_.size()))
+        return kAccessBadIndex;
+    const Interface& iface = interfaces_[static_cast<std::size_t>(local_index)];
+    const sim::CSimMonitor& m = *monitors_[iface.monitor];
+    const sim::CSimMonitorConfig& c = config_.monitors[iface.monitor];
+    info = CInterfaceInfo();
+    if (iface.usb) {
+        if (!m.usb_plugged()) return kAccessNoDevice;
+        info.set_int(info_offset::type, kInterfaceTypeUsb);
+        info.bytes[info_offset::usable] = 1;
+        info.set_text(info_offset::model_name, info_offset::model_name_capacity,
+                      m.model().name.toLatin1());
+        info.set_text(info_offset::serial, info_offset::serial_capacity, m.serial());
+        info.set_int(info_offset::product_id, product_identifier(m.edid()));
+    } else {
+        info.set_int(info_offset::type, kInterfaceTypeVideo);
+        info.bytes[info_offset::usable] = c.video == sim::CSimVideoLink::unusable ? 0 : 1;
+        info.bytes[info_offset::skip_video] = c.video == sim::CSimVideoLink::skip ? 1 : 0;
+    }
+    // The area values: the desktop rectangle of the first display showing this monitor.
+    for (const sim::CSimDisplay& d : config_.displays) {
+        if (d.monitor != static_cast<int>(iface.monitor)) continue;
+        info.set_int(info_offset::area, d.geometry.x());
+        info.set_int(info_offset::area + 4, d.geometry.y());
+        info.set_int(info_offset::area + 8, d.geometry.width());
+        info.set_int(info_offset::area + 12, d.geometry.height());
+        break;
+    }
+    return 0;
+}
+
+int CSimBackend::reachable(int local_index, sim::CSimMonitor*& monitor) {
+    take_external_changes();
+    if (local_index < 0 || local_index >= static_cast<int>(interfaces_.size()))
+        return kAccessBadIndex;
+    const Interface& iface = interfaces_[static_cast<std::size_t>(local_index)];
+    monitor = monitors_[iface.monitor].get();
+    if (iface.usb && !monitor->usb_plugged()) return kAccessNoDevice;
+    if (!iface.usb && config_.monitors[iface.monitor].video == sim::CSimVideoLink::unusable) {
+        return kAccessIoError;
+    }
+    return 0;
+}
+
+int CSimBackend::i2c_write(int local_index, int address, const std::uint8_t* data, int length) {
+    std::lock_guard lock(mutex_);
+    sim::CSimMonitor* m = nullptr;
+    if (const int r = reachable(local_index, m)) return r;
+    return access_result(m->i2c_write(address, data, length));
+}
+
+int CSimBackend::i2c_read(int local_index, int address, std::uint8_t* buffer, int length) {
+    std::lock_guard lock(mutex_);
+    sim::CSimMonitor* m = nullptr;
+    if (const int r = reachable(local_index, m)) return r;
+    return access_result(m->i2c_read(address, buffer, length));
+}
+
+std::unique_ptr<CAccessBackend> create_sim_backend_from_environment() {
+    sim::CSimConfig config;
+    QString error;
+    if (!sim::CSimConfig::from_environment(config, &error)) {
+        if (!error.isEmpty()) qCWarning(sim_log) << "simulator not started:" << error;
+        return nullptr;
+    }
+    return std::make_unique<CSimBackend>(std::move(config));
+}
+
+}  // namespace platform

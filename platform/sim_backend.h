@@ -1,0 +1,66 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/access_library.h"
+#include "sim/sim_config.h"
+#include "sim/sim_monitor.h"
+#include "sim/sim_store.h"
+
+namespace platform {
+
+// Interface type of a video-cable interface (anything but kInterfaceTypeUsb).
+constexpr int kInterfaceTypeVideo = 1;
+
+// The simulated monitors as access-library interfaces: in configuration order, each monitor's
+// video interface (unless its configuration has none) followed by its USB interface while
+// that link is plugged. Both interfaces reach the same simulated monitor.
+//
+// State: loaded from the simulator's state file at construction; changes another process
+// (the orvale-sim tool) makes to the file are taken before the next transfer or rescan;
+// written back when a monitor receives the save command and when the backend is destroyed.
+class CSimBackend : public CAccessBackend {
+  public:
+    explicit CSimBackend(sim::CSimConfig config);
+    ~CSimBackend() override;
+    CSimBackend(const CSimBackend&) = delete;
+    CSimBackend& operator=(const CSimBackend&) = delete;
+
+    void rescan(int mode) override;
+    int interface_count() const override;
+    int interface_info(int local_index, CInterfaceInfo& info) override;
+    int i2c_write(int local_index, int address, const std::uint8_t* data, int length) override;
+    int i2c_read(int local_index, int address, std::uint8_t* buffer, int length) override;
+
+    const sim::CSimConfig& config() const { return config_; }
+    std::size_t monitor_count() const { return monitors_.size(); }
+    // Direct access for tests and the simulated platform services; not while transfers run
+    // on another thread.
+    sim::CSimMonitor* monitor(std::size_t i) const;
+    // Writes every monitor's state to the state file now.
+    bool persist();
+
+  private:
+    struct Interface {
+        std::size_t monitor;
+        bool usb;
+    };
+    void take_external_changes();
+    bool save_locked();
+    // Resolves an interface for a transfer: 0, or the access library's error.
+    int reachable(int local_index, sim::CSimMonitor*& monitor);
+
+    sim::CSimConfig config_;
+    std::vector<std::unique_ptr<sim::CSimMonitor>> monitors_;
+    std::vector<sim::CSimMonitor*> monitor_list_;
+    sim::CSimStateStore store_;
+    std::vector<Interface> interfaces_;
+    mutable std::mutex mutex_;
+};
+
+// The simulator backend ORVALE_SIM_CONFIG asks for, or null when it is unset or unusable.
+std::unique_ptr<CAccessBackend> create_sim_backend_from_environment();
+
+}  // namespace platform

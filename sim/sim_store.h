@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace sim {
+
+class CSimMonitor;
+
+// The simulator's state file, shared by every process that simulates the same monitors (the
+// program and the orvale-sim tool). Each monitor has one entry, keyed by model and serial;
+// entries of monitors a process does not know are kept. Files are replaced atomically.
+//
+// Sharing rule: a process remembers each entry as it last read or wrote it. When another
+// process has changed an entry since then, that change wins over this process's unsaved
+// changes to the same monitor; other monitors are not touched.
+class CSimStateStore {
+  public:
+    explicit CSimStateStore(QString path);
+    const QString& path() const { return path_; }
+
+    // Reads the entries of the given monitors; monitors without entry keep their state. A
+    // missing file is not an error.
+    bool load(const std::vector<CSimMonitor*>& monitors, QString* error = nullptr);
+    bool save(const std::vector<CSimMonitor*>& monitors, QString* error = nullptr);
+
+    // Cheap: compares the file's modification time and size with those last seen.
+    bool changed_on_disk() const;
+    // Takes the entries another process changed; returns how many monitors were reloaded.
+    int reload_if_changed(const std::vector<CSimMonitor*>& monitors);
+
+  private:
+    struct Stamp {
+        bool exists = false;
+        std::int64_t modified = 0;
+        std::int64_t size = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    Stamp stamp() const;
+    bool read(QJsonObject& entries, QString* error) const;
+    int take_external_changes(const QJsonObject& entries,
+                              const std::vector<CSimMonitor*>& monitors);
+
+    QString path_;
+    Stamp seen_;
+    std::map<QString, QJsonObject> known_;  // each monitor's entry as last read or written
+};
+
+}  // namespace sim
