@@ -58,25 +58,30 @@ CColorProfile::~CColorProfile() {
 
 // Both modules are Little CMS underneath; what differs is how each reads a request.
 //
+// A profile inside the chain is a destination first and then a source. Little CMS takes each
+// profile in one role only, so such a profile appears twice in its chain: as the output of the
+// step into it, then as the input of the step out of it.
+//
 // Intents keep their numbers (the colour system numbers them as ICC profiles and Little CMS
 // do). One intent given stands for every profile.
 //
-// The default module takes one intent per profile, the intent that profile is linked with,
-// which is Little CMS's own reading: profile i's tables are those of intent i, and the step
-// into profile i keeps or drops the white point as intent i says. Its hint
-// kUseRelativeColorimetric ("do not preserve the white point") concerns the last step of a
-// proofing chain (three or more profiles: the proofed device shown on the final one). Without
-// the hint a relative colorimetric last step becomes absolute colorimetric, so the proofed
-// device's white (paper) is kept on the final device; with it the step stays relative.
+// The default module takes one intent per profile, used in both of its roles, which is Little
+// CMS's own reading: profile i's tables are those of intent i, and the step into profile i
+// keeps or drops the white point as intent i says. Its hint kUseRelativeColorimetric ("do not
+// preserve the white point") concerns the last step of a proofing chain (three or more
+// profiles: the proofed device shown on the final one). Without the hint a relative
+// colorimetric last step becomes absolute colorimetric, so the proofed device's white (paper)
+// is kept on the final device; with it the step stays relative.
 //
-// The Adobe module takes one intent per step, intent i for the step from profile i to
-// profile i + 1 (the last intent has no step after it). A profile inside the chain is left
-// with one intent and entered with another, so it appears twice in the Little CMS chain: once
-// as the output of step i - 1, with intent i - 1, and once as the input of step i, with intent
-// i. The intents alone say how white is handled; the hint is not used.
+// The Adobe module takes one intent per step: intent i for the step from profile i to
+// profile i + 1 (the last intent has no step after it). A profile inside the chain is entered
+// with one intent and left with another. The intents alone say how white is handled; the hint
+// is not used.
 //
-// Quality: kBestMode asks for the finest precalculated grid (cmsFLAGS_HIGHRESPRECALC),
-// kProofMode for the coarsest (cmsFLAGS_LOWRESPRECALC); kNormalMode is Little CMS's default.
+// Quality: kBestMode takes every colour through the whole chain rather than through a grid
+// precalculated from it (cmsFLAGS_NOOPTIMIZE), which for a few hundred colours is also the
+// fastest; kProofMode asks for the coarsest grid (cmsFLAGS_LOWRESPRECALC); kNormalMode is
+// Little CMS's default grid.
 // kEnableGamutChecking prepares a transform for gamut checks, which the program never asks
 // for; Little CMS's gamut check instead paints out-of-gamut colours with an alarm colour in
 // the translated output, so the hint is not passed on.
@@ -88,30 +93,26 @@ CTransformPlan plan_transform(std::uint32_t cmm, std::size_t profile_count,
         if (intent > kIntentAbsoluteColorimetric) return plan;
     const auto intent_at = [&](std::size_t i) { return intents[intents.size() == 1 ? 0 : i]; };
 
-    if (cmm == kCmmAdobe) {
-        plan.profiles.push_back(0);
-        plan.intents.push_back(intent_at(0));
-        for (std::size_t i = 1; i < profile_count; ++i) {
+    const bool adobe = cmm == kCmmAdobe;
+    for (std::size_t i = 0; i < profile_count; ++i) {
+        const bool first = i == 0, last = i + 1 == profile_count;
+        // The step into profile i, then the step out of it.
+        if (!first) {
             plan.profiles.push_back(i);
-            plan.intents.push_back(intent_at(i - 1));
-            if (i + 1 < profile_count) {
-                plan.profiles.push_back(i);
-                plan.intents.push_back(intent_at(i));
-            }
+            plan.intents.push_back(adobe ? intent_at(i - 1) : intent_at(i));
         }
-    } else {
-        for (std::size_t i = 0; i < profile_count; ++i) {
+        if (!last || first) {
             plan.profiles.push_back(i);
             plan.intents.push_back(intent_at(i));
         }
-        if (profile_count >= 3 && !(flags & kUseRelativeColorimetric) &&
-            plan.intents.back() == kIntentRelativeColorimetric)
-            plan.intents.back() = kIntentAbsoluteColorimetric;
     }
+    if (!adobe && profile_count >= 3 && !(flags & kUseRelativeColorimetric) &&
+        plan.intents.back() == kIntentRelativeColorimetric)
+        plan.intents.back() = kIntentAbsoluteColorimetric;
 
     switch (flags & 0xFFFF) {
         case kBestMode:
-            plan.flags |= cmsFLAGS_HIGHRESPRECALC;
+            plan.flags |= cmsFLAGS_NOOPTIMIZE;
             break;
         case kProofMode:
             plan.flags |= cmsFLAGS_LOWRESPRECALC;
