@@ -2,38 +2,16 @@
 #include <QIODevice>
 
 #include "color/spline.h"
+#include "color/stream_checks.h"
 
 namespace {
 
 constexpr qint64 kPointBytes = 2 * 8;
 
-// The format stores 8-byte doubles whatever precision the caller left on the stream.
-class DoublePrecision {
-  public:
-    explicit DoublePrecision(QDataStream& stream)
-        : stream_(stream), saved_(stream.floatingPointPrecision()) {
-        stream_.setFloatingPointPrecision(QDataStream::DoublePrecision);
-    }
-    ~DoublePrecision() { stream_.setFloatingPointPrecision(saved_); }
-    DoublePrecision(const DoublePrecision&) = delete;
-    DoublePrecision& operator=(const DoublePrecision&) = delete;
-
-  private:
-    QDataStream& stream_;
-    QDataStream::FloatingPointPrecision saved_;
-};
-
-// How many points the stream can still hold, or -1 when a sequential device cannot tell.
-qint64 points_left(const QDataStream& stream) {
-    const QIODevice* device = stream.device();
-    if (!device || device->isSequential()) return -1;
-    return device->bytesAvailable() / kPointBytes;
-}
-
 }  // namespace
 
 int CSpline::write(QDataStream& stream) const {
-    const DoublePrecision precision(stream);
+    const stream_checks::DoublePrecision precision(stream);
     stream << kMagic << version << type << minValue << maxValue << tension << bias << valid
            << static_cast<qint32>(points.size());
     for (const QPointF& p : points)
@@ -42,7 +20,7 @@ int CSpline::write(QDataStream& stream) const {
 }
 
 int CSpline::read(QDataStream& stream) {
-    const DoublePrecision precision(stream);
+    const stream_checks::DoublePrecision precision(stream);
     qint32 magic = 0;
     stream >> magic;
     if (magic != kMagic) return kBadMagic;
@@ -58,13 +36,12 @@ int CSpline::read(QDataStream& stream) {
     if (stream.status() != QDataStream::Ok) return kReadError;
 
     // A corrupt count must not size an allocation: it has to fit what the stream still holds.
-    const qint64 room = points_left(stream);
-    if (count < 0 || (room >= 0 && count > room)) {
+    if (!stream_checks::may_hold(stream, count, kPointBytes)) {
         stream.setStatus(QDataStream::ReadCorruptData);
         return kReadError;
     }
     QList<QPointF> newPoints;
-    if (room >= 0) newPoints.reserve(count);
+    if (stream_checks::bytes_left(stream) >= 0) newPoints.reserve(count);
     for (qint32 i = 0; i < count; ++i) {
         double x = 0.0, y = 0.0;
         stream >> x >> y;

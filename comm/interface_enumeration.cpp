@@ -1,14 +1,11 @@
 #include "comm/interface_enumeration.h"
 
-#include <QCoreApplication>
-
 #include "comm/ddc_monitor.h"
 #include "platform/access_library.h"
 
 namespace {
 
 constexpr int kBrightness = 0x10;
-constexpr int kFeatureUnsupported = -1027;
 
 // The string table's entry for an interface nobody can be identified on.
 QString unknown_display() {
@@ -56,7 +53,7 @@ int CEnumDDCCI_Monitors::enumerate(bool probe) {
                 int current = 0, maximum = 0;
                 const int result = monitor.get_value_max(kBrightness, current, maximum);
                 // A monitor that refuses the feature has still answered.
-                record.communicates = result == 0 || result == kFeatureUnsupported;
+                record.communicates = result == 0 || result == CDDCMonitor::kUnsupported;
             }
             Q_EMIT detectedMonitor2(record.model_name + QStringLiteral(" (USB)"));
         } else {
@@ -64,13 +61,10 @@ int CEnumDDCCI_Monitors::enumerate(bool probe) {
                 Q_EMIT detectedMonitor2(unknown_display());
                 continue;
             }
-            monitor.copy_edid(reinterpret_cast<char*>(record.edid.data()),
-                              static_cast<int>(record.edid.size()));
+            monitor.copy_edid(record.edid.data(), static_cast<int>(record.edid.size()));
             record.serial = monitor.serial_number();
             record.model_name = monitor.model_name();
-            std::uint32_t product = 0;
-            monitor.product_id(product);
-            record.product_id = static_cast<std::int32_t>(product);
+            monitor.product_id(record.product_id);
             Q_EMIT detectedMonitor2(record.model_name);
         }
         records_.push_back(record);

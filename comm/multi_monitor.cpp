@@ -56,7 +56,8 @@ void CMultiMonitor::build_display_list() {
             info.text1 = QString::fromStdString(edid.name_text);
             info.monitorId = static_cast<std::int32_t>(edid.product_id);
             take_edid(info, edid, entry.edid);
-            info.supported_model = is_supported_monitor_id(info.monitorId) ? 1 : 0;
+            info.supported_model =
+                supported_models::is_supported_monitor_id(info.monitorId) ? 1 : 0;
         }
         displays_.append(info);
     }
@@ -109,7 +110,8 @@ void CMultiMonitor::attach_interfaces() {
             }
             // The record now names the monitor behind the display; whether that model is
             // supported follows it.
-            info.supported_model = is_supported_monitor_id(info.monitorId) ? 1 : 0;
+            info.supported_model =
+                supported_models::is_supported_monitor_id(info.monitorId) ? 1 : 0;
         }
         displays_[d] = info;
     }
@@ -179,14 +181,17 @@ int CMultiMonitor::read_config(QDataStream& in) {
     in >> version;
     if (version != kConfigVersion) return -1501;
     in >> saved_count;
-    for (int i = 0; i < kMappingCount; ++i) {
-        qint32 value = -1;
+    // All ten are read whatever the count, so that the block after them is found; they are
+    // taken over only when the block is complete and was saved for the interfaces known now.
+    std::array<qint32, kMappingCount> saved{};
+    for (qint32& value : saved)
         in >> value;
-        if (in.status() == QDataStream::Ok && saved_count == interface_count_) {
-            mapping_[static_cast<std::size_t>(i)] = value;
-        }
+    if (in.status() != QDataStream::Ok) return -1503;
+    if (saved_count == interface_count_) {
+        for (std::size_t i = 0; i < saved.size(); ++i)
+            mapping_[i] = saved[i];
     }
-    return in.status() == QDataStream::Ok ? 0 : -1503;
+    return 0;
 }
 
 int CMultiMonitor::write_config(QDataStream& out) const {

@@ -7,11 +7,18 @@ class CDDCMonitor;
 // The display being worked on: a copy of its record and the monitor object opened for it.
 class CTargetDisplay {
   public:
+    static constexpr int kUnsupportedMonitor = -1;
+    static constexpr int kNoAccessLibrary = -2;
+    static constexpr int kNoInterfaceInfo = -3;
+
     CTargetDisplay();
     virtual ~CTargetDisplay();
     CTargetDisplay(const CTargetDisplay&) = delete;
     CTargetDisplay& operator=(const CTargetDisplay&) = delete;
 
+    // Takes the record over and opens the monitor behind it: 0 (also for a display without a
+    // DDC/CI monitor), or one of the codes above, or the monitor's own open result. The
+    // monitor object is held from the identity check on, connected or not.
     int connect(const DisplayInfo& info);
 
     CDDCMonitor* monitor() const { return monitor_; }

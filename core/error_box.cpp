@@ -38,7 +38,10 @@ bool current_monitor_is_usb() {
 ErrorText error_text(int code, bool monitor_is_usb) {
     if (is_communication_error(code)) {
         const int id = monitor_is_usb ? 143 : 179;
-        return {id, string(id).arg(code), QMessageBox::Critical};
+        // The USB hint has no place for the code; filling it anyway only draws a warning.
+        const QString text = string(id);
+        return {id, text.contains(QLatin1String("%1")) ? text.arg(code) : text,
+                QMessageBox::Critical};
     }
     for (const Entry& entry : kTable) {
         if (entry.code == code) return {entry.string_id, string(entry.string_id), entry.icon};

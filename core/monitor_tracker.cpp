@@ -1,6 +1,16 @@
 #include "core/monitor_tracker.h"
 
+#include "color/stream_checks.h"
 #include "core/file_errors.h"
+
+namespace {
+
+// The least one entry occupies: two empty strings and an adjustment record with empty lists
+// and curve sets (magic, version, three counts, two flags with six values each, sixteen
+// values, nine doubles, an empty byte array).
+constexpr qint64 kEntryBytes = 4 + 4 + (4 + 4 + 2 + 2 + (1 + 12) * 2 + 32 + 2 + 9 * 8 + 4);
+
+}  // namespace
 
 CMonitorTracker::CMonitorTracker(QObject* parent) : QObject(parent) {
     Q_EMIT data_changed();
@@ -8,24 +18,76 @@ CMonitorTracker::CMonitorTracker(QObject* parent) : QObject(parent) {
 
 CMonitorTracker::~CMonitorTracker() = default;
 
+void CMonitorTracker::clear() {
+    entries_.clear();
+    count_ = 0;
+}
+
+int CMonitorTracker::find(const QString& model, const QString& serial) const {
+    for (int i = 0; i < count_; ++i) {
+        const CMonitorEntry& e = entries_[i];
+        if (e.modelName == model && e.serialNumber == serial) return i;
+    }
+    return -1;
+}
+
+int CMonitorTracker::store(const CMonitorEntry& entry) {
+    int i = find(entry.modelName, entry.serialNumber);
+    if (i >= 0) {
+        entries_[i] = entry;
+    } else {
+        entries_.append(entry);
+        i = count_++;
+    }
+    modified_ = true;
+    Q_EMIT data_changed();
+    return i;
+}
+
+int CMonitorTracker::lookup(CMonitorEntry& entry) const {
+    const int i = find(entry.modelName, entry.serialNumber);
+    entry.adjust = i >= 0 ? entries_[i].adjust : default_entry_.adjust;
+    return i;
+}
+
 int CMonitorTracker::read(QDataStream& in) {
-    qint32 magic = 0, version = 0, count = 0;
+    qint32 magic = 0, version = 0, n = 0;
     in >> magic;
     if (magic != kMagic) return kFileWrongMagic;
     in >> version;
     if (version != kVersion) return kFileUnsupportedVersion;
-    in >> count;
-    if (in.status() != QDataStream::Ok) return kFileReadError;
-    // Per-monitor records need the adjustment record's stream format, which is not here yet.
-    if (count != 0) return kFileReadError;
-    count_ = 0;
-    modified_ = false;
+    clear();
+    in >> n;
+    int result = 0;
+    if (in.status() != QDataStream::Ok || !stream_checks::may_hold(in, n, kEntryBytes)) {
+        result = kFileReadError;
+    }
+    for (qint32 i = 0; result == 0 && i < n; ++i) {
+        CMonitorEntry entry;
+        if (!stream_checks::read_string(in, entry.modelName) ||
+            !stream_checks::read_string(in, entry.serialNumber)) {
+            result = kFileReadError;
+            break;
+        }
+        result = entry.adjust.read(in);
+        if (result != 0) break;
+        entries_.append(entry);
+        ++count_;
+    }
+    if (result == 0) modified_ = false;
     Q_EMIT data_changed();
-    return 0;
+    return result;
 }
 
 int CMonitorTracker::write(QDataStream& out) {
     out << kMagic << kVersion << qint32(count_);
+    if (out.status() != QDataStream::Ok) return kFileWriteError;
+    for (const CMonitorEntry& e : entries_) {
+        out << e.modelName << e.serialNumber;
+        const int result = e.adjust.write(out);
+        if (result != 0) return result;
+    }
+    if (out.status() != QDataStream::Ok) return kFileWriteError;
     modified_ = false;
-    return out.status() == QDataStream::Ok ? 0 : kFileWriteError;
+    return 0;
 }

@@ -174,16 +174,18 @@ void CI2cBackend::rescan(int /*mode*/) {
     std::sort(names.begin(), names.end(),
               [](const QString& a, const QString& b) { return bus_number(a) < bus_number(b); });
     if (names.isEmpty()) {
-        // Only worth a warning where there are outputs whose monitors could be reached.
+        // Only worth saying where there are outputs whose monitors could be reached.
         bool outputs = false;
         for (const CDrmCard& card : read_drm_cards(paths_.sys))
             outputs = outputs || !card.connectors.empty();
-        report_once(QStringLiteral("no-buses"),
-                    QStringLiteral("no I2C bus devices in %1: load the i2c-dev module "
-                                   "(modprobe i2c-dev, or list it in /etc/modules-load.d) to "
-                                   "reach monitors over their video cables")
-                        .arg(paths_.dev),
-                    outputs);
+        if (outputs) {
+            report_once(QStringLiteral("no-buses"),
+                        QStringLiteral("no I2C bus devices in %1: load the i2c-dev module "
+                                       "(modprobe i2c-dev, or list it in /etc/modules-load.d) "
+                                       "to reach monitors over their video cables")
+                            .arg(paths_.dev),
+                        true);
+        }
         return;
     }
     std::vector<Bus> found;

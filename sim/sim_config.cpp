@@ -137,6 +137,16 @@ bool parse_monitor(const QJsonObject& o, int index, CSimMonitorConfig& m, QStrin
     }
     m.setup.operating_half_hours =
         static_cast<int>(std::lround(o.value(QStringLiteral("operating_hours")).toDouble(0) * 2));
+    const QJsonValue memories = o.value(QStringLiteral("memories"));
+    if (!memories.isUndefined()) {
+        m.memories = memories.toInt(-1);
+        if (!sim_model_with_memories(*model, m.memories)) {
+            return fail(error, QStringLiteral("monitor %1: a %2 has 1 to %3 memories")
+                                   .arg(index)
+                                   .arg(model->name)
+                                   .arg(model->memory_count));
+        }
+    }
     return parse_faults(o.value(QStringLiteral("faults")).toArray(), m.faults, error);
 }
 
@@ -296,7 +306,9 @@ int CSimConfig::find_monitor(const QString& name) const {
 std::vector<std::unique_ptr<CSimMonitor>> create_monitors(const CSimConfig& config) {
     std::vector<std::unique_ptr<CSimMonitor>> list;
     for (const CSimMonitorConfig& m : config.monitors) {
-        auto monitor = std::make_unique<CSimMonitor>(*find_sim_model(m.model), m.setup);
+        const CSimModel* model = find_sim_model(m.model);
+        if (m.memories > 0) model = sim_model_with_memories(*model, m.memories);
+        auto monitor = std::make_unique<CSimMonitor>(*model, m.setup);
         for (const CSimFaultRule& rule : m.faults)
             monitor->faults().add(rule);
         list.push_back(std::move(monitor));

@@ -27,6 +27,7 @@ struct CSimMonitorConfig {
     CSimMonitorSetup setup;
     CSimVideoLink video = CSimVideoLink::usable;
     std::vector<CSimFaultRule> faults;
+    int memories = 0;  // picture-mode memories; 0: as many as the model has
 };
 
 // One display of the simulated desktop.

@@ -76,6 +76,9 @@ struct CSimModel {
 
 const std::vector<CSimModel>& sim_models();
 const CSimModel* find_sim_model(const QString& name);
+// The model with fewer picture-mode memories (1 .. its own number), as some units of a line
+// are sold; the result lives as long as the process. Null for a count the model cannot have.
+const CSimModel* sim_model_with_memories(const CSimModel& model, int memories);
 
 // The settings a preset puts into a memory (memory-scope codes and their values).
 std::map<int, int> preset_settings(const CSimModel& model, int preset);

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <deque>
+#include <mutex>
 
 #include "sim/sim_model.h"
 
@@ -299,6 +301,25 @@ const CSimModel* find_sim_model(const QString& name) {
         if (m.name.compare(name, Qt::CaseInsensitive) == 0) return &m;
     }
     return nullptr;
+}
+
+const CSimModel* sim_model_with_memories(const CSimModel& model, int memories) {
+    if (memories == model.memory_count) return &model;
+    if (memories < 1 || memories > model.memory_count) return nullptr;
+    static std::mutex mutex;
+    static std::deque<CSimModel> variants;  // a deque keeps the addresses monitors hold
+    std::lock_guard lock(mutex);
+    for (const CSimModel& v : variants) {
+        if (v.name == model.name && v.memory_count == memories) return &v;
+    }
+    CSimModel v = model;
+    v.memory_count = memories;
+    for (CSimFeature& f : v.features) {
+        if (f.code == code::memory_select || f.code == code::pip_memory) f.maximum = memories;
+    }
+    v.capabilities = build_capabilities(v);
+    variants.push_back(std::move(v));
+    return &variants.back();
 }
 
 }  // namespace sim

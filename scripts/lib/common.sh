@@ -7,7 +7,7 @@ ORVALE_PACKAGES=(
     libgl-dev liblcms2-dev libudev-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth libgl1-mesa-dri imagemagick x11-utils
-    argyll icc-profiles-free colord-data
+    argyll icc-profiles-free colord-data libgs-common
 )
 
 ensure_packages() {

@@ -5,8 +5,11 @@
 #include <algorithm>
 
 #include "color/spline.h"
+#include "support/pipe_device.h"
 
 namespace {
+
+using testing_support::Pipe;
 
 // The fixed part of a curve record: magic, version, type, four doubles, flag, point count.
 constexpr int kHeaderBytes = 4 + 4 + 4 + 4 * 8 + 1 + 4;
@@ -38,26 +41,6 @@ void expect_same_curve(const CSpline& a, const CSpline& b) {
                 a.maxValue == b.maxValue && a.tension == b.tension && a.bias == b.bias);
     EXPECT_EQ(a.points, b.points);
 }
-
-// A device that cannot tell how much is left, like a pipe.
-class Pipe : public QIODevice {
-  public:
-    explicit Pipe(const QByteArray& data) : data_(data) { open(QIODevice::ReadOnly); }
-    bool isSequential() const override { return true; }
-
-  protected:
-    qint64 readData(char* out, qint64 max) override {
-        const qint64 n = std::min(max, data_.size() - at_);
-        std::copy_n(data_.constData() + at_, n, out);
-        at_ += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-  private:
-    QByteArray data_;
-    qint64 at_ = 0;
-};
 
 TEST(SplineStream, RecordLayoutRoundTrips) {
     const QByteArray bytes = written(sample_curve());

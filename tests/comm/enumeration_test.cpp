@@ -234,6 +234,47 @@ TEST_F(SimulatedDesktop, AMonitorOnVideoAndUsbIsControlledOverUsb) {
     EXPECT_EQ(video.has_monitor_data, 1);
 }
 
+// The simulator's interfaces in reverse order, as another access library might number them.
+class ReversedBackend : public platform::CAccessBackend {
+  public:
+    explicit ReversedBackend(std::unique_ptr<platform::CAccessBackend> inner)
+        : inner_(std::move(inner)) {}
+    void rescan(int mode) override { inner_->rescan(mode); }
+    int interface_count() const override { return inner_->interface_count(); }
+    int interface_info(int i, platform::CInterfaceInfo& info) override {
+        return inner_->interface_info(flip(i), info);
+    }
+    int i2c_write(int i, int address, const std::uint8_t* data, int length) override {
+        return inner_->i2c_write(flip(i), address, data, length);
+    }
+    int i2c_read(int i, int address, std::uint8_t* buffer, int length) override {
+        return inner_->i2c_read(flip(i), address, buffer, length);
+    }
+
+  private:
+    int flip(int i) const { return interface_count() - 1 - i; }
+    std::unique_ptr<platform::CAccessBackend> inner_;
+};
+
+TEST_F(SimulatedDesktop, TheUsbLinkWinsAlsoWhenItIsListedFirst) {
+    start(R"({"monitors": [{"id": "a", "model": "KX271W", "serial": "71000123", "usb": true}]})");
+    platform::CAccessLibrary reversed;
+    reversed.add_backend(
+        std::make_unique<ReversedBackend>(std::make_unique<platform::CSimBackend>(config)));
+    platform::set_access_library(&reversed);
+    CMultiMonitor monitors;
+    detect(monitors);
+    // Interfaces: 0 USB, 1 video. Name and serial match both; the later video interface
+    // would win on them alone.
+    CInterfaceRecord first;
+    ASSERT_EQ(monitors.interfaces().interface_record(0, first), 0);
+    ASSERT_EQ(first.is_usb, 1);
+    EXPECT_EQ(monitors.mapping(0), 0);
+    EXPECT_EQ(monitors.display(0).writeNames, 1);
+    EXPECT_EQ(monitors.display(0).ddcCapable, 1);
+    platform::set_access_library(nullptr);
+}
+
 TEST_F(SimulatedDesktop, InactiveMonitorsAndMirroringAdapters) {
     start(R"({"monitors": [
         {"id": "a", "model": "KX271W", "serial": "1"},

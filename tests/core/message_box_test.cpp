@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <vector>
 
 #include "core/custom_message_box.h"
 #include "core/error_box.h"
@@ -15,6 +16,7 @@ TEST(ErrorText, CommunicationErrorsNameTheCodeAndSuggestUsbOnlyWithoutIt) {
     for (int code : {-1023, -32, -27, -26, -25, -24, -23, -20, -12, -11, -10}) {
         const ErrorText video = error_text(code, false);
         EXPECT_EQ(video.string_id, 179) << code;
+        EXPECT_EQ(video.text, string(179)) << "the USB hint has no place for the code";
         const ErrorText usb = error_text(code, true);
         EXPECT_EQ(usb.string_id, 143) << code;
         EXPECT_TRUE(usb.text.startsWith(QStringLiteral("Error ") + QString::number(code) +
@@ -26,6 +28,25 @@ TEST(ErrorText, CommunicationErrorsNameTheCodeAndSuggestUsbOnlyWithoutIt) {
     for (int code : {-28, -22, -21, -19, -13, -9}) {
         EXPECT_EQ(error_text(code, true).string_id, 100) << code;
     }
+}
+
+std::vector<QString>& captured_messages() {
+    static std::vector<QString> messages;
+    return messages;
+}
+
+TEST(ErrorText, FillingTheTextsDrawsNoWarning) {
+    captured_messages().clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            captured_messages().push_back(text);
+        });
+    const QString texts[] = {error_text(-24, false).text, error_text(-24, true).text,
+                             error_text(-2, false).text, error_text(-1500, false).text};
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("-24")));
+    EXPECT_TRUE(texts[2].contains(QStringLiteral("-2")));
+    EXPECT_TRUE(captured_messages().empty()) << captured_messages().front().toStdString();
 }
 
 TEST(ErrorText, UnknownCodesShowTheCodeInTheGenericText) {

@@ -103,21 +103,48 @@ TEST_F(I2cMachine, BusesAreRelatedToTheirConnectorsThroughDdcLinksAndAuxNodes) {
     EXPECT_EQ(platform::drm_connector_of_bus(machine.sys, "i2c-9"), "");
 }
 
+// Collects what the program logs while it lives.
+struct LogCapture {
+    LogCapture() {
+        sink = &text;
+        previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&,
+                                             const QString& line) { *sink += line + '\n'; });
+    }
+    ~LogCapture() { qInstallMessageHandler(previous); }
+    QString text;
+    QtMessageHandler previous;
+    static inline QString* sink = nullptr;
+};
+
 TEST_F(I2cMachine, ABusThatCannotBeOpenedIsSkippedWithAdviceOnce) {
-    QString log;
-    const QtMessageHandler previous = qInstallMessageHandler(nullptr);
-    static QString* sink = nullptr;
-    sink = &log;
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
-        *sink += text + QLatin1Char('\n');
-    });
+    LogCapture log;
     backend->rescan(0);
     backend->rescan(3);
-    qInstallMessageHandler(previous);
     EXPECT_EQ(backend->interface_count(), 2);
-    EXPECT_EQ(log.count(QStringLiteral("i2c-7")), 1) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("uaccess"))) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("i2c-dev"))) << log.toStdString();
+    EXPECT_EQ(log.text.count(QStringLiteral("i2c-7")), 1) << log.text.toStdString();
+    EXPECT_TRUE(log.text.contains(QStringLiteral("uaccess"))) << log.text.toStdString();
+    EXPECT_TRUE(log.text.contains(QStringLiteral("i2c-dev"))) << log.text.toStdString();
+}
+
+TEST(I2cBackendWithoutBuses, TheMissingModuleIsNamedOnlyWhereOutputsExist) {
+    QTemporaryDir dir;
+    FakeMachine machine(dir.path());
+    {
+        LogCapture log;
+        CI2cBackend backend(CI2cBackend::Paths{machine.dev, machine.sys},
+                            std::make_unique<FakeI2cOps>());
+        backend.rescan(0);
+        EXPECT_EQ(backend.interface_count(), 0);
+        EXPECT_TRUE(log.text.isEmpty()) << "a machine without outputs: " << log.text.toStdString();
+    }
+    machine.add_card("card0", "i915", "8086:9A49");
+    machine.add_connector("card0", "eDP-1", true, true, QByteArray());
+    LogCapture log;
+    CI2cBackend backend(CI2cBackend::Paths{machine.dev, machine.sys},
+                        std::make_unique<FakeI2cOps>());
+    backend.rescan(0);
+    EXPECT_EQ(backend.interface_count(), 0);
+    EXPECT_TRUE(log.text.contains(QStringLiteral("modprobe i2c-dev"))) << log.text.toStdString();
 }
 
 TEST_F(I2cMachine, TransfersReachTheMonitorAtTheDdcAndEdidAddresses) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "sim/sim_config.h"
 #include "sim/sim_model.h"
 #include "sim_wire.h"
 
@@ -163,6 +164,34 @@ TEST(PipFeatures, PresentOnlyOnModelsWithPictureInPicture) {
     EXPECT_EQ(set(big, 0x105F, 3), 3);
     EXPECT_EQ(set(big, 0x105F, 7), 3);  // not a PIP mode
     EXPECT_EQ(wire::get_paged(big, 0x1062).maximum, 5);
+}
+
+TEST(PictureMemories, AUnitMayHaveFewerMemories) {
+    sim::CSimConfig config;
+    QString error;
+    ASSERT_TRUE(sim::CSimConfig::parse(
+        R"({"monitors": [{"model": "KX271W", "serial": "1", "memories": 3},
+                         {"model": "KX241W", "serial": "2"}]})",
+        QString(), config, &error))
+        << qPrintable(error);
+    auto monitors = sim::create_monitors(config);
+    sim::CSimMonitor& three = *monitors[0];
+    EXPECT_EQ(three.state().memories.size(), 3u);
+    EXPECT_EQ(wire::get_paged(three, 0x1050).maximum, 3);
+    EXPECT_EQ(wire::get_paged(three, 0x1062).maximum, 3);
+    EXPECT_EQ(set(three, 0x1050, 5), 3) << "the nearest memory the unit has";
+    EXPECT_EQ(three.model().capabilities, sim::build_capabilities(three.model()));
+    // The model itself is untouched: other units keep all of theirs.
+    EXPECT_EQ(sim::find_sim_model(QStringLiteral("KX271W"))->memory_count, 5);
+    EXPECT_EQ(monitors[1]->state().memories.size(), 5u);
+
+    for (const char* count : {"0", "6", "\"three\""}) {
+        const QByteArray json = QByteArray(R"({"monitors": [{"model": "KX271W", "serial": "1", )") +
+                                "\"memories\": " + count + "}]}";
+        error.clear();
+        EXPECT_FALSE(sim::CSimConfig::parse(json, QString(), config, &error)) << count;
+        EXPECT_TRUE(error.contains(QStringLiteral("memories"))) << count;
+    }
 }
 
 }  // namespace

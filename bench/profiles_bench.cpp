@@ -1,0 +1,93 @@
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdlib>
+
+#include "color/curve_builders.h"
+#include "profiles/display_profile.h"
+#include "profiles/emulation_lut.h"
+
+namespace {
+
+QString g_folder;
+
+ProfileSpec display_spec(const QString& path) {
+    ProfileSpec spec;
+    spec.path = path;
+    spec.description = QStringLiteral("KX272W 12345678 ORV Mode 1");
+    spec.created = QDateTime(QDate(2024, 3, 9), QTime(17, 45, 12));
+    spec.whiteX = 0.3127;
+    spec.whiteY = 0.3290;
+    spec.redX = 0.680;
+    spec.redY = 0.320;
+    spec.greenX = 0.265;
+    spec.greenY = 0.690;
+    spec.blueX = 0.150;
+    spec.blueY = 0.060;
+    spec.luminance = 160.0;
+    spec.monitorId = 0x2E6F6C12;
+    spec.useCurves = true;
+    make_srgb_curve(spec.redCurve);
+    make_lstar_curve(spec.greenCurve);
+    make_gamma_curve(spec.blueCurve, 2.2);
+    return spec;
+}
+
+// A picture mode's profile with 256-entry curves, rewritten in place as the picture-mode page
+// does: build, write beside, replace the old file.
+void write_display_profile(benchmark::State& state) {
+    const ProfileSpec spec = display_spec(g_folder + QStringLiteral("/bench ORV.icm"));
+    for (auto _ : state) {
+        if (writeDisplayProfile(spec, QString()) != 0) state.SkipWithError("write failed");
+    }
+}
+BENCHMARK(write_display_profile)->Unit(benchmark::kMicrosecond);
+
+// The printer emulation table: sRGB -> printer -> the panel's native profile, 729 colours.
+void emulation_lut_compute(benchmark::State& state) {
+    const QString printer = QStringLiteral("/usr/share/color/icc/ghostscript/default_cmyk.icc");
+    const QString srgb = QStringLiteral("/usr/share/color/icc/sRGB.icc");
+    if (!QFile::exists(printer) || !QFile::exists(srgb)) {
+        state.SkipWithError("printer or sRGB profile not installed");
+        return;
+    }
+    ProfileSpec native = display_spec(g_folder + QStringLiteral("/full.icm"));
+    native.useCurves = false;
+    native.gamma = 2.2;
+    if (writeDisplayProfile(native, QString()) != 0) {
+        state.SkipWithError("native profile not written");
+        return;
+    }
+    EmulationLut lut;
+    lut.setSourceProfile(srgb);
+    lut.setEmulatedProfile(printer);
+    lut.setDisplayProfile(native.path);
+    lut.setSimulatePaper(state.range(0) != 0);
+    for (auto _ : state) {
+        if (!lut.compute()) state.SkipWithError("compute failed");
+        benchmark::DoNotOptimize(lut.table().data());
+    }
+}
+BENCHMARK(emulation_lut_compute)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Profiles and the colour system's stores go to a private folder, never the user's.
+    QTemporaryDir sandbox;
+    if (!sandbox.isValid()) return 2;
+    setenv("XDG_DATA_HOME", qPrintable(sandbox.path() + QStringLiteral("/data")), 1);
+    setenv("XDG_CONFIG_HOME", qPrintable(sandbox.path() + QStringLiteral("/config")), 1);
+    QCoreApplication app(argc, argv);
+    g_folder = sandbox.path() + QStringLiteral("/profiles");
+    QDir().mkpath(g_folder);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,133 @@
+#include "comm/ddc_control.h"
+
+#include <cstring>
+
+#include "comm/ddc_errors.h"
+
+namespace {
+
+// A failed write is tried again after a pause that grows by 200 ms per attempt (50, 250, 450,
+// 650, 850 ms), giving a monitor busy with an earlier command time to recover.
+constexpr int kSendRetryBase = 50;
+constexpr int kSendRetryStep = 200;
+// The monitor's processing time before its reply can be read grows by 50 ms per attempt; the
+// same pause follows a failed read.
+constexpr int kReplyDelayStep = 50;
+// Every request/reply exchange ends with this pause, whatever base delay the command gave.
+constexpr int kClosingPause = 50;
+
+bool capacity_too_large(int length) {
+    return length > ddc_control::kMaxMessage;
+}
+
+}  // namespace
+
+ddc_control::ddc_control(int interface_index, int link_parameter, int mode_)
+    : mode(mode_),
+      retries(kDefaultRetries),
+      link(std::make_unique<low_level_ddc>(interface_index, link_parameter, mode_)) {
+    link->open();
+}
+
+ddc_control::~ddc_control() = default;
+
+// A negative retry count still makes one attempt: none at all would report success unsent.
+int ddc_control::attempts() const {
+    return (retries > 0 ? retries : 0) + 1;
+}
+
+int ddc_control::send_command(const std::uint8_t* payload, int length, int post_delay) {
+    if (capacity_too_large(length)) return ddc_error::kTooLong;
+    if (length < 0) return ddc_error::kLength;
+    if (const int begun = link->begin_access(); begun != 0) return begun;
+    int result = 0;
+    for (int k = 0; k < attempts(); ++k) {
+        result = link->send(payload, length);
+        if (result >= 0) {
+            result = 0;
+            break;
+        }
+        link->wait(kSendRetryBase + kSendRetryStep * k);
+    }
+    link->end_access();
+    link->wait(post_delay);
+    return result;
+}
+
+int ddc_control::transact(const std::uint8_t* request, int length, std::uint8_t* reply,
+                          int& reply_length, bool null_is_error, int base_delay) {
+    if (capacity_too_large(length)) return ddc_error::kTooLong;
+    if (length <= 0) return ddc_error::kLength;
+    const int capacity = reply_length;
+    if (capacity_too_large(capacity)) return ddc_error::kTooLong;
+    if (capacity <= 0) return ddc_error::kLength;
+    reply_length = 0;
+    if (const int begun = link->begin_access(); begun != 0) return begun;
+
+    int result = 0;
+    bool ended_null = false;
+    for (int k = 0; k < attempts(); ++k) {
+        const int reply_delay = base_delay + kReplyDelayStep * k;
+        const int sent = link->send(request, length);
+        if (sent < 0) {
+            result = sent;
+            ended_null = false;
+            link->wait(base_delay + kSendRetryStep * k);
+            link->wait(reply_delay);
+            continue;
+        }
+        link->wait(reply_delay);
+        const int received = link->receive(reply, capacity);
+        if (received > 0) {
+            reply_length = received;
+            result = 0;
+            ended_null = false;
+            break;
+        }
+        if (received == 0 && !null_is_error) {
+            result = 0;
+            ended_null = false;
+            break;
+        }
+        result = received;
+        ended_null = received == 0;
+        link->wait(reply_delay);
+    }
+    link->end_access();
+    link->wait(kClosingPause);
+    return ended_null ? ddc_error::kNullReply : result;
+}
+
+int ddc_control::receive_only(std::uint8_t* reply, int& reply_length, int post_delay) {
+    const int capacity = reply_length;
+    if (capacity_too_large(capacity)) return ddc_error::kTooLong;
+    if (capacity <= 0) return ddc_error::kLength;
+    reply_length = 0;
+    if (const int begun = link->begin_access(); begun != 0) return begun;
+    int result = 0;
+    for (int k = 0; k < attempts(); ++k) {
+        const int received = link->receive(reply, capacity);
+        if (received >= 0) {
+            reply_length = received;
+            result = 0;
+            break;
+        }
+        result = received;
+    }
+    link->end_access();
+    link->wait(post_delay);
+    return result;
+}
+
+int ddc_control::transact_fixed(const std::uint8_t* request, int length, std::uint8_t* reply,
+                                int expected) {
+    int result = ddc_error::kLength;
+    for (int k = 0; k < attempts(); ++k) {
+        int reply_length = expected;
+        const int exchanged = transact(request, length, reply, reply_length, true, kBaseDelay);
+        if (exchanged != 0) return exchanged;
+        if (reply_length == expected) return 0;
+        result = ddc_error::kLength;
+    }
+    return result;
+}

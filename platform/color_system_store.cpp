@@ -1,0 +1,92 @@
+#include "platform/color_system_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace platform {
+
+namespace {
+
+// A list of objects rather than one object keyed by device, so that the order devices were
+// first associated in survives a save.
+constexpr char kDevices[] = "devices";
+constexpr char kName[] = "name";
+constexpr char kProfiles[] = "profiles";
+
+}  // namespace
+
+QString CColorAssociationStore::file_path() {
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty()) return QString();
+    return config + QStringLiteral("/orvale-color-system/associations.json");
+}
+
+CColorAssociationStore::CColorAssociationStore() {
+    QFile file(file_path());
+    if (!file.open(QIODevice::ReadOnly)) return;
+    // A damaged store reads as one without associations rather than failing every query.
+    const QJsonArray devices =
+        QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String(kDevices)).toArray();
+    for (const QJsonValue& value : devices) {
+        const QJsonObject device = value.toObject();
+        const QString name = device.value(QLatin1String(kName)).toString();
+        if (name.isEmpty()) continue;
+        QStringList names;
+        for (const QJsonValue& profile : device.value(QLatin1String(kProfiles)).toArray())
+            if (!profile.toString().isEmpty()) names.append(profile.toString());
+        devices_.append({name, names});
+    }
+}
+
+QStringList CColorAssociationStore::profiles(const QString& device) const {
+    for (const auto& entry : devices_)
+        if (entry.first == device) return entry.second;
+    return QStringList();
+}
+
+void CColorAssociationStore::add(const QString& device, const QString& file_name) {
+    for (auto& entry : devices_) {
+        if (entry.first != device) continue;
+        if (!entry.second.contains(file_name)) entry.second.append(file_name);
+        return;
+    }
+    devices_.append({device, QStringList{file_name}});
+}
+
+bool CColorAssociationStore::remove(const QString& device, const QString& file_name) {
+    for (auto& entry : devices_)
+        if (entry.first == device) return entry.second.removeAll(file_name) > 0;
+    return false;
+}
+
+void CColorAssociationStore::remove_everywhere(const QString& file_name) {
+    for (auto& entry : devices_)
+        entry.second.removeAll(file_name);
+}
+
+bool CColorAssociationStore::save() const {
+    const QString path = file_path();
+    if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).absolutePath())) return false;
+    QJsonArray devices;
+    for (const auto& entry : devices_) {
+        if (entry.second.isEmpty()) continue;
+        QJsonObject device;
+        device.insert(QLatin1String(kName), entry.first);
+        device.insert(QLatin1String(kProfiles), QJsonArray::fromStringList(entry.second));
+        devices.append(device);
+    }
+    QJsonObject root;
+    root.insert(QLatin1String(kDevices), devices);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(QJsonDocument(root).toJson());
+    return file.commit();
+}
+
+}  // namespace platform

@@ -1,0 +1,82 @@
+#include "profiles/icc_text_tags.h"
+
+#include "profiles/icc_numbers.h"
+
+namespace {
+
+constexpr int kScriptCodeBytes = 67;
+
+QString utf16be_to_string(const QByteArray& bytes, qsizetype at, qsizetype units) {
+    QString text;
+    text.reserve(units);
+    for (qsizetype i = 0; i < units; ++i) {
+        std::uint16_t unit = 0;
+        if (!read_be16(bytes, at + 2 * i, unit) || unit == 0) break;
+        text.append(QChar(unit));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::uint32_t tag_type_of(const QByteArray& tag) {
+    std::uint32_t type = 0;
+    read_be32(tag, 0, type);
+    return type;
+}
+
+QByteArray encode_text_description(const QString& text) {
+    const QByteArray ascii = text.toLocal8Bit();
+    QByteArray tag;
+    append_be32(tag, icc_signature("desc"));
+    append_be32(tag, 0);
+    append_be32(tag, static_cast<std::uint32_t>(ascii.size() + 1));
+    tag.append(ascii).append('\0');
+    append_be32(tag, 0);  // Unicode language code
+    append_be32(tag, static_cast<std::uint32_t>(text.size() + 1));
+    for (QChar c : text)
+        append_be16(tag, c.unicode());
+    append_be16(tag, 0);
+    append_be16(tag, 0);  // ScriptCode code
+    tag.append('\0');     // ScriptCode count
+    tag.append(QByteArray(kScriptCodeBytes, '\0'));
+    return tag;
+}
+
+bool decode_text_description(const QByteArray& tag, CTextDescription& out) {
+    std::uint32_t count = 0;
+    if (tag_type_of(tag) != icc_signature("desc") || !read_be32(tag, 8, count)) return false;
+    if (count > std::uint64_t(tag.size() - 12)) return false;
+    const QByteArray ascii = tag.mid(12, count);
+    const qsizetype nul = ascii.indexOf('\0');
+    out.ascii = nul < 0 ? ascii : ascii.left(nul);
+    out.unicode.clear();
+    out.unicodeCount = 0;
+
+    const qsizetype unicodeAt = 12 + qsizetype(count);
+    std::uint32_t units = 0;
+    if (!read_be32(tag, unicodeAt + 4, units)) return true;
+    if (std::uint64_t(units) * 2 > std::uint64_t(tag.size() - (unicodeAt + 8))) return true;
+    out.unicodeCount = units;
+    out.unicode = utf16be_to_string(tag, unicodeAt + 8, units);
+    return true;
+}
+
+bool decode_text(const QByteArray& tag, QByteArray& out) {
+    if (tag_type_of(tag) != icc_signature("text") || tag.size() < 8) return false;
+    const QByteArray text = tag.mid(8);
+    const qsizetype nul = text.indexOf('\0');
+    out = nul < 0 ? text : text.left(nul);
+    return true;
+}
+
+bool decode_first_localized_string(const QByteArray& tag, QString& out) {
+    std::uint32_t records = 0, recordSize = 0, length = 0, offset = 0;
+    if (tag_type_of(tag) != icc_signature("mluc") || !read_be32(tag, 8, records) ||
+        !read_be32(tag, 12, recordSize) || records == 0 || recordSize < 12 ||
+        !read_be32(tag, 20, length) || !read_be32(tag, 24, offset))
+        return false;
+    if (std::uint64_t(offset) + length > std::uint64_t(tag.size())) return false;
+    out = utf16be_to_string(tag, offset, length / 2);
+    return true;
+}

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QSignalSpy>
+
+#include "core/monitor_tracker.h"
+#include "stored_layouts.h"
+#include "support/qt_printers.h"
+
+namespace {
+
+using testing_support::ByteBuilder;
+using testing_support::put_block_b_head;
+using testing_support::put_record;
+
+CMonitorEntry entry(const QString& model, const QString& serial, const QString& mode_name) {
+    CMonitorEntry e;
+    e.modelName = model;
+    e.serialNumber = serial;
+    e.adjust.namedEntries.append(CNamedEntry::for_slot(mode_name, 1));
+    return e;
+}
+
+QString mode_name_of(const CMonitorEntry& e) {
+    return e.adjust.namedEntries.isEmpty() ? QString() : e.adjust.namedEntries[0].name;
+}
+
+int read_from(CMonitorTracker& tracker, const QByteArray& bytes) {
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_4_7);
+    return tracker.read(in);
+}
+
+// Three entries; the second record gets `second_version`, and the bytes may be cut short.
+QByteArray three_entries(std::int32_t second_version = 121) {
+    ByteBuilder b;
+    put_block_b_head(b, 3);
+    b.str(QStringLiteral("KX271W")).str(QStringLiteral("A1"));
+    put_record(b, {{QStringLiteral("first"), 8, 1}});
+    b.str(QStringLiteral("KX271W")).str(QStringLiteral("A2"));
+    put_record(b, {{QStringLiteral("second"), 8, 1}}, second_version);
+    b.str(QStringLiteral("KX302W")).str(QStringLiteral("A3"));
+    put_record(b, {{QStringLiteral("third"), 8, 1}});
+    return b.data();
+}
+
+TEST(MonitorTracker, SameModelDifferentSerialsAreSeparateEntries) {
+    CMonitorTracker tracker;
+    tracker.store(entry(QStringLiteral("KX271W"), QStringLiteral("S1"), QStringLiteral("one")));
+    tracker.store(entry(QStringLiteral("KX271W"), QStringLiteral("S2"), QStringLiteral("two")));
+    tracker.store(entry(QStringLiteral("KX241W"), QStringLiteral("S1"), QStringLiteral("three")));
+    ASSERT_EQ(tracker.count(), 3);
+    EXPECT_EQ(tracker.find(QStringLiteral("KX271W"), QStringLiteral("S1")), 0);
+    EXPECT_EQ(tracker.find(QStringLiteral("KX271W"), QStringLiteral("S2")), 1);
+    EXPECT_EQ(tracker.find(QStringLiteral("KX241W"), QStringLiteral("S1")), 2);
+    EXPECT_EQ(tracker.find(QStringLiteral("kx271w"), QStringLiteral("S1")), -1) << "exact match";
+
+    CMonitorEntry wanted;
+    wanted.modelName = QStringLiteral("KX271W");
+    wanted.serialNumber = QStringLiteral("S2");
+    EXPECT_EQ(tracker.lookup(wanted), 1);
+    EXPECT_EQ(mode_name_of(wanted), QStringLiteral("two"));
+
+    // They stay apart through the file as well.
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_4_7);
+        ASSERT_EQ(tracker.write(out), 0);
+    }
+    CMonitorTracker loaded;
+    ASSERT_EQ(read_from(loaded, bytes), 0);
+    ASSERT_EQ(loaded.count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(loaded.entry(i).modelName, tracker.entry(i).modelName);
+        EXPECT_EQ(loaded.entry(i).serialNumber, tracker.entry(i).serialNumber);
+        EXPECT_EQ(mode_name_of(loaded.entry(i)), mode_name_of(tracker.entry(i)));
+        EXPECT_TRUE(loaded.entry(i).adjust.loaded);
+    }
+}
+
+TEST(MonitorTracker, StoringTheSameKeyReplacesAndAnnouncesIt) {
+    CMonitorTracker tracker;
+    QSignalSpy changed(&tracker, &CMonitorTracker::data_changed);
+    EXPECT_FALSE(tracker.modified());
+    EXPECT_EQ(tracker.store(entry(QStringLiteral("M"), QStringLiteral("S"), QStringLiteral("a"))),
+              0);
+    EXPECT_EQ(tracker.store(entry(QStringLiteral("M"), QStringLiteral("S"), QStringLiteral("b"))),
+              0);
+    EXPECT_EQ(tracker.count(), 1);
+    EXPECT_EQ(mode_name_of(tracker.entry(0)), QStringLiteral("b"));
+    EXPECT_TRUE(tracker.modified());
+    EXPECT_EQ(changed.count(), 2);
+}
+
+TEST(MonitorTracker, LookupWithoutAnEntryGivesTheDefaultRecordUnderTheSameKey) {
+    CMonitorTracker tracker;
+    tracker.store(entry(QStringLiteral("KX271W"), QStringLiteral("S1"), QStringLiteral("one")));
+    CMonitorEntry wanted =
+        entry(QStringLiteral("KX271W"), QStringLiteral("S9"), QStringLiteral("x"));
+    wanted.adjust.extra = QByteArrayLiteral("stale");
+    EXPECT_EQ(tracker.lookup(wanted), -1);
+    EXPECT_TRUE(wanted.adjust.namedEntries.isEmpty());
+    EXPECT_TRUE(wanted.adjust.extra.isEmpty());
+    EXPECT_EQ(wanted.adjust.version, 121);
+    EXPECT_TRUE(tracker.default_entry().modelName.isEmpty());
+    // Storing what lookup gave files it under the monitor asked for, not under empty names.
+    EXPECT_EQ(wanted.serialNumber, QStringLiteral("S9"));
+    tracker.store(wanted);
+    EXPECT_EQ(tracker.find(QStringLiteral("KX271W"), QStringLiteral("S9")), 1);
+}
+
+TEST(MonitorTracker, AFailedRecordEndsTheLoadAndKeepsOnlyTheEntriesBeforeIt) {
+    {
+        CMonitorTracker tracker;
+        tracker.store(entry(QStringLiteral("old"), QStringLiteral("old"), QStringLiteral("old")));
+        QSignalSpy changed(&tracker, &CMonitorTracker::data_changed);
+        EXPECT_EQ(read_from(tracker, three_entries(120)), -1501);
+        ASSERT_EQ(tracker.count(), 1) << "the list is replaced by what was read";
+        EXPECT_EQ(tracker.entry(0).serialNumber, QStringLiteral("A1"));
+        EXPECT_EQ(mode_name_of(tracker.entry(0)), QStringLiteral("first"));
+        EXPECT_EQ(changed.count(), 1);
+    }
+    {
+        const QByteArray full = three_entries();
+        CMonitorTracker tracker;
+        EXPECT_EQ(read_from(tracker, full.left(full.size() - 3)), -1503) << "cut in the third";
+        ASSERT_EQ(tracker.count(), 2);
+        EXPECT_EQ(tracker.entry(1).serialNumber, QStringLiteral("A2"));
+        EXPECT_EQ(mode_name_of(tracker.entry(1)), QStringLiteral("second"));
+    }
+    {
+        // Cut inside the second entry's serial number, with a first entry large enough that
+        // the count still fits what is left.
+        std::vector<testing_support::Named> many;
+        for (std::int16_t i = 1; i <= 10; ++i)
+            many.push_back({QStringLiteral("mode %1").arg(i), static_cast<std::int16_t>(i + 7), i});
+        ByteBuilder b;
+        put_block_b_head(b, 2);
+        b.str(QStringLiteral("KX271W")).str(QStringLiteral("A1"));
+        put_record(b, many);
+        b.str(QStringLiteral("KX271W")).u32(4).u16('A');
+        CMonitorTracker tracker;
+        EXPECT_EQ(read_from(tracker, b.data()), -1503);
+        ASSERT_EQ(tracker.count(), 1);
+        EXPECT_EQ(tracker.entry(0).adjust.namedEntries.size(), 10);
+    }
+}
+
+TEST(MonitorTracker, ACountTheStreamCannotHoldIsAReadError) {
+    {
+        // Three announced, but the file ends after the second: nothing is read at all.
+        const QByteArray full = three_entries();
+        const qsizetype third = full.indexOf(ByteBuilder().str(QStringLiteral("A3")).data());
+        CMonitorTracker tracker;
+        EXPECT_EQ(read_from(tracker, full.left(third - 16)), -1503);
+        EXPECT_EQ(tracker.count(), 0);
+    }
+    for (std::int32_t n : {0x7FFFFFFF, 4, -1}) {
+        ByteBuilder b;
+        put_block_b_head(b, n);
+        b.str(QStringLiteral("KX271W")).str(QStringLiteral("A1"));
+        put_record(b, {});
+        CMonitorTracker tracker;
+        EXPECT_EQ(read_from(tracker, b.data()), -1503) << n;
+        EXPECT_EQ(tracker.count(), 0) << n;
+    }
+}
+
+TEST(MonitorTracker, WrongMagicOrVersionLeavesTheEntriesAlone) {
+    CMonitorTracker tracker;
+    tracker.store(entry(QStringLiteral("M"), QStringLiteral("S"), QStringLiteral("kept")));
+    QByteArray bytes = three_entries();
+    bytes[3] = 0x00;
+    EXPECT_EQ(read_from(tracker, bytes), -1502);
+    bytes = three_entries();
+    bytes[7] = 99;
+    EXPECT_EQ(read_from(tracker, bytes), -1501);
+    ASSERT_EQ(tracker.count(), 1);
+    EXPECT_EQ(mode_name_of(tracker.entry(0)), QStringLiteral("kept"));
+    EXPECT_TRUE(tracker.modified()) << "nothing was loaded over the change";
+}
+
+TEST(MonitorTracker, LoadingAndSavingClearModified) {
+    CMonitorTracker tracker;
+    tracker.store(entry(QStringLiteral("M"), QStringLiteral("S"), QStringLiteral("a")));
+    ASSERT_TRUE(tracker.modified());
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    ASSERT_EQ(tracker.write(out), 0);
+    EXPECT_FALSE(tracker.modified());
+
+    tracker.store(entry(QStringLiteral("M"), QStringLiteral("T"), QStringLiteral("b")));
+    ASSERT_EQ(read_from(tracker, three_entries()), 0);
+    EXPECT_FALSE(tracker.modified());
+    EXPECT_EQ(tracker.count(), 3);
+
+    // A failed save leaves the changes marked as unsaved.
+    tracker.store(entry(QStringLiteral("M"), QStringLiteral("U"), QStringLiteral("c")));
+    QBuffer read_only;
+    read_only.open(QIODevice::ReadOnly);
+    QDataStream failing(&read_only);
+    EXPECT_EQ(tracker.write(failing), -1504);
+    EXPECT_TRUE(tracker.modified());
+}
+
+}  // namespace
