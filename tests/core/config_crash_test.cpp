@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTest>
 
 #include "core/master_control.h"
@@ -16,18 +15,8 @@ namespace {
 
 using testing_support::read_file;
 
-QProcessEnvironment writer_environment() {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString root = testing_support::sandbox_folder();
-    env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    return env;
-}
-
 void start_writer(QProcess& writer, int records) {
-    writer.setProcessEnvironment(writer_environment());
+    writer.setProcessEnvironment(testing_support::child_process_environment());
     writer.setProcessChannelMode(QProcess::MergedChannels);
     writer.start(QStringLiteral(CONFIG_WRITER), {QString::number(records)});
 }

@@ -13,12 +13,7 @@ using testing_support::write_file;
 
 // Runs the real program on the offscreen platform with this test's private folders.
 QProcessEnvironment program_environment() {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString root = testing_support::sandbox_folder();
-    env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcessEnvironment env = testing_support::child_process_environment();
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("orvale.startup.info=true"));
     return env;
 }

@@ -26,6 +26,16 @@ platform::CFakeSleeper& process_sleeper() {
     return sleeper;
 }
 
+QProcessEnvironment child_process_environment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString root = sandbox_folder();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
 QByteArray read_file(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return QByteArray();

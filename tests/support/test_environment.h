@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 
 #include "platform/fake_sleeper.h"
@@ -16,6 +17,10 @@ void set_sandbox_folder(const QString& folder);
 // The virtual clock installed for the whole test process: no test ever sleeps for a protocol
 // wait. Tests that assert waits install a CFakeSleeper of their own with CScopedSleeper.
 platform::CFakeSleeper& process_sleeper();
+
+// The environment for a child process of a test: this test's private folders and the
+// offscreen platform.
+QProcessEnvironment child_process_environment();
 
 QByteArray read_file(const QString& path);
 bool write_file(const QString& path, const QByteArray& bytes);
