@@ -1,4 +1,4 @@
-#include "ui/main_dialog.h"
+#include "ui/main_window/main_dialog.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -7,7 +7,7 @@
 #include "core/master_control.h"
 #include "core/settings_paths.h"
 #include "support/qt_printers.h"
-#include "ui/main_dialog.h"
+#include "ui/main_window/main_dialog.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "platform/access_library.h"
 #include "platform/single_instance.h"
 #include "platform/termination.h"
-#include "ui/main_dialog.h"
+#include "ui/main_window/main_dialog.h"
 
 Q_LOGGING_CATEGORY(startup_log, "orvale.startup", QtWarningMsg)
 

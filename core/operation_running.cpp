@@ -1,0 +1,3 @@
+#include "core/operation_running.h"
+
+bool operation_running = false;
