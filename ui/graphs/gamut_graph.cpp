@@ -209,11 +209,16 @@ void TW_gamut_graph::draw_planckian_locus(QPainter& painter) const {
             locus.append(pixel(white.x, white.y));
         }
     }
+    // A dark edge keeps the pale locus readable over the filled triangle.
+    painter.setPen(QPen(QColor(0, 0, 0, 150), 3.0));
+    painter.drawPolyline(locus);
     painter.setPen(QPen(QColor(255, 255, 128), 1.0));
     painter.drawPolyline(locus);
 
     const QFontMetrics metrics(font());
+    bool far_side = false;
     for (int kelvin : {4000, 5000, 5500, 6500, 9300}) {
+        far_side = !far_side;
         CChromaticity at;
         CChromaticity before;
         CChromaticity after;
@@ -230,10 +235,12 @@ void TW_gamut_graph::draw_planckian_locus(QPainter& painter) const {
         const QPointF across(-along.y() / length * 0.0025, along.x() / length * 0.0025);
         const QPointF a = mapToPixel(centre + across);
         const QPointF b = mapToPixel(centre - across);
+        painter.setPen(QPen(QColor(0, 0, 0, 150), 3.0));
+        painter.drawLine(a, b);
         painter.setPen(QPen(Qt::white, 1.0));
         painter.drawLine(a, b);
-        // Labels sit on the side of the tick away from the spectrum's green.
-        const QPointF end = a.y() > b.y() ? a : b;
+        // Labels alternate between the two sides, so that close temperatures stay apart.
+        const QPointF end = (a.y() > b.y()) == far_side ? a : b;
         const QString label = QStringLiteral("%1K").arg(kelvin);
         const QPointF side = end - mapToPixel(centre);
         const double norm = std::hypot(side.x(), side.y());

@@ -386,7 +386,7 @@ void Plotter::paintEvent(QPaintEvent*) {
     if (m_rubberBandIsShown) {
         painter.setPen(palette().color(QPalette::Light));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(m_rubberBandRect.normalized().adjusted(0, 0, -1, -1));
+        painter.drawRect(m_rubberBandRect.adjusted(0, 0, -1, -1));
     }
     if (hasFocus()) {
         QStyleOptionFocusRect option;
@@ -412,8 +412,8 @@ void Plotter::resizeEvent(QResizeEvent*) {
 void Plotter::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && plotRect().contains(event->position().toPoint())) {
         m_rubberBandIsShown = true;
-        m_rubberBandRect.setTopLeft(event->position().toPoint());
-        m_rubberBandRect.setBottomRight(event->position().toPoint());
+        m_bandStart = event->position().toPoint();
+        m_rubberBandRect = QRect(m_bandStart, QSize(1, 1));
         update();
         setCursor(Qt::CrossCursor);
     }
@@ -422,14 +422,14 @@ void Plotter::mousePressEvent(QMouseEvent* event) {
 void Plotter::mouseMoveEvent(QMouseEvent* event) {
     if (!m_rubberBandIsShown) return;
     const QPoint at = event->position().toPoint();
-    const QPoint start = m_rubberBandRect.topLeft();
+    const QPoint start = m_bandStart;
     const int dx = at.x() - start.x() + 1;
     const int dy = at.y() - start.y() + 1;
     const int side = std::abs(std::min(dx, dy));
-    const int w = dx < 0 ? -side : side;
-    const int h = dy < 0 ? -side : side;
-    m_rubberBandRect.setWidth(w);
-    m_rubberBandRect.setHeight(h);
+    // A negative extent runs from the start point backwards, the start pixel included.
+    const int left = dx < 0 ? start.x() - side + 1 : start.x();
+    const int top = dy < 0 ? start.y() - side + 1 : start.y();
+    m_rubberBandRect = QRect(left, top, side, side);
     update();
 }
 
@@ -439,7 +439,7 @@ void Plotter::mouseReleaseEvent(QMouseEvent* event) {
     update();
     unsetCursor();
 
-    QRect band = m_rubberBandRect.normalized();
+    QRect band = m_rubberBandRect;
     if (band.width() < 4 || band.height() < 4) return;
     band = band.intersected(plotRect());
     const int side = std::min(band.width(), band.height());

@@ -140,7 +140,8 @@ class Plotter : public QWidget {
     int m_curZoom = 0;
     QToolButton* m_zoomInButton = nullptr;
     QToolButton* m_zoomOutButton = nullptr;
-    QRect m_rubberBandRect;
+    QRect m_rubberBandRect;  // normalised, always square
+    QPoint m_bandStart;
     bool m_rubberBandIsShown = false;
     QPixmap m_pixmap;
     int m_marginLeft = 35;
