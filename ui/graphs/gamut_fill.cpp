@@ -114,6 +114,16 @@ FilledTriangle fill_gamut_triangle(QPoint red, QPoint green, QPoint blue, QPoint
             std::max(box.top(), std::min({t.corner[0].y(), t.corner[1].y(), t.corner[2].y()}));
         const int ty1 =
             std::min(box.bottom(), std::max({t.corner[0].y(), t.corner[1].y(), t.corner[2].y()}));
+        // Within 4096 pixels every product of the weights' numerators is an exact integer.
+        const double reach = std::max({std::abs(p.v0x), std::abs(p.v0y), std::abs(p.v1x),
+                                       std::abs(p.v1y), std::abs(tx0 - p.ax), std::abs(tx1 - p.ax),
+                                       std::abs(ty0 - p.ay), std::abs(ty1 - p.ay)});
+        const bool exact = reach <= 4096;
+        double k[3][3];
+        for (int corner = 0; corner < 3; ++corner) {
+            for (int ch = 0; ch < 3; ++ch)
+                k[corner][ch] = p.c[corner][ch];
+        }
         // u * denom = a1 * px + c1(py), v * denom = a2 * px + c2(py).
         const double a1 = p.d11 * p.v0x - p.d01 * p.v1x;
         const double a2 = p.d00 * p.v1x - p.d01 * p.v0x;
@@ -130,9 +140,29 @@ FilledTriangle fill_gamut_triangle(QPoint red, QPoint green, QPoint blue, QPoint
             const int x0 = std::max(tx0, static_cast<int>(std::floor(lo)) - 1);
             const int x1 = std::min(tx1, static_cast<int>(std::ceil(hi)) + 1);
             auto* line = reinterpret_cast<QRgb*>(result.image.scanLine(py - box.top()));
-            for (int px = x0; px <= x1; ++px) {
-                QRgb color;
-                if (p.shade(px, py, color)) line[px - box.left()] = color;
+            if (!exact) {
+                for (int px = x0; px <= x1; ++px) {
+                    QRgb color;
+                    if (p.shade(px, py, color)) line[px - box.left()] = color;
+                }
+                continue;
+            }
+            // The numerators of u and v step by a1 and a2 per pixel; all integers below 2^53,
+            // so they equal the per-pixel products and so do the weights divided from them.
+            const double v2x = x0 - p.ax;
+            const double d20 = v2x * p.v0x + dy * p.v0y;
+            const double d21 = v2x * p.v1x + dy * p.v1y;
+            double n1 = p.d11 * d20 - p.d01 * d21;
+            double n2 = p.d00 * d21 - p.d01 * d20;
+            QRgb* out = line + (x0 - box.left());
+            for (int px = x0; px <= x1; ++px, n1 += a1, n2 += a2, ++out) {
+                const double u = n1 / p.denom;
+                const double v = n2 / p.denom;
+                if (u < 0.0 || v < 0.0 || u + v > 1.0) continue;
+                const double w = 1.0 - u - v;
+                *out = qRgb(static_cast<int>(w * k[0][0] + u * k[1][0] + v * k[2][0]),
+                            static_cast<int>(w * k[0][1] + u * k[1][1] + v * k[2][1]),
+                            static_cast<int>(w * k[0][2] + u * k[1][2] + v * k[2][2]));
             }
         }
     }

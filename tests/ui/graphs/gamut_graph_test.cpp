@@ -124,6 +124,7 @@ TEST(GamutFill, TheFastFillMatchesThePlainPerPixelRuleExactly) {
         {{200, 200}, {100, 100}, {0, 0}, {50, 60}},      // a flat triangle
         {{120, 80}, {40, 30}, {60, 140}, {10, 10}},      // white outside the triangle
         {{15, 9}, {3, 2}, {4, 14}, {7, 7}},              // tiny
+        {{6000, 10}, {0, 0}, {10, 21}, {100, 12}},       // wider than the incremental path
     };
     for (const Case& c : cases) {
         const graphs::FilledTriangle fast = graphs::fill_gamut_triangle(c.r, c.g, c.b, c.w);
