@@ -41,7 +41,7 @@ QWidget* gamut_graph(bool uv) {
 QWidget* curves_graph() {
     auto* graph = new TW_curves_graph;
     graph->setFreeze(true);
-    graph->setCaption(QStringLiteral("Gamma 2.2 (red), sRGB (green), L* (blue), DICOM (black)"));
+    graph->setCaption(QStringLiteral("2.2 red, sRGB green, L* blue, DICOM black"));
     graph->setXAxisTitle(QStringLiteral("Input Level"));
     graph->setYAxisTitle(QStringLiteral("Output Luminance"));
     CSpline gamma;

@@ -354,8 +354,11 @@ void Plotter::drawGrid(QPainter& painter) {
     painter.drawRect(rect.adjusted(0, 0, -1, -1));
 
     if (!m_caption.isEmpty()) {
-        painter.drawText(QRect(rect.left(), 0, rect.width(), m_marginTop),
-                         Qt::AlignHCenter | Qt::AlignVCenter, m_caption);
+        // The caption keeps clear of the zoom buttons in the top right corner.
+        const int right = std::min(rect.right(), m_zoomInButton->x() - 4);
+        const QRect area(rect.left(), 0, std::max(0, right - rect.left()), m_marginTop);
+        painter.drawText(area, Qt::AlignHCenter | Qt::AlignVCenter,
+                         metrics.elidedText(m_caption, Qt::ElideRight, area.width()));
     }
     if (m_showAxisTitles) {
         if (!m_xAxisTitle.isEmpty()) {
