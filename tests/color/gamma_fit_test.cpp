@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <algorithm>
 #include <limits>
 #include <random>
 #include <vector>
