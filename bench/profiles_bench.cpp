@@ -1,12 +1,16 @@
 #include <benchmark/benchmark.h>
 
+#include <lcms2.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "color/curve_builders.h"
+#include "color/spline.h"
 #include "profiles/display_profile.h"
 #include "profiles/emulation_lut.h"
 
@@ -72,6 +76,59 @@ void emulation_lut_compute(benchmark::State& state) {
     }
 }
 BENCHMARK(emulation_lut_compute)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A measured-looking tone curve of `n` entries: a power with a small wobble, different per
+// channel, so that no two tags are alike.
+std::vector<cmsUInt16Number> tone_curve(int n, double gamma, double wobble) {
+    std::vector<cmsUInt16Number> v(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const double x = i / double(n - 1);
+        const double y = std::pow(x, gamma) * (1.0 + wobble * std::sin(9.0 * x));
+        v[std::size_t(i)] = cmsUInt16Number(std::lround(std::min(1.0, y) * 65535));
+    }
+    return v;
+}
+
+// Reading a profile with three different 4096-entry curves, as the wizard does on every click:
+// almost all of it is the gamma fit of the three curves.
+void read_profile_4096_curves(benchmark::State& state) {
+    const QString path = g_folder + QStringLiteral("/curves4096.icc");
+    const cmsCIExyY white = {0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
+    cmsToneCurve* curves[3];
+    const double gammas[3] = {2.2, 2.25, 2.15};
+    for (int c = 0; c < 3; ++c) {
+        const auto v = tone_curve(4096, gammas[c], 0.002 * (c + 1));
+        curves[c] = cmsBuildTabulatedToneCurve16(nullptr, 4096, v.data());
+    }
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    const bool saved = profile && cmsSaveProfileToFile(profile, qPrintable(path));
+    if (profile) cmsCloseProfile(profile);
+    for (cmsToneCurve* c : curves)
+        cmsFreeToneCurve(c);
+    if (!saved) {
+        state.SkipWithError("profile not written");
+        return;
+    }
+    for (auto _ : state) {
+        ProfileSpec spec;
+        if (readDisplayProfile(path, spec) != 0) state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(spec.gamma);
+    }
+}
+BENCHMARK(read_profile_4096_curves)->Unit(benchmark::kMillisecond);
+
+// The gamma fit of the longest curve a profile can hold.
+void fit_gamma_65535_entries(benchmark::State& state) {
+    const auto v = tone_curve(65535, 2.2, 0.002);
+    CSpline curve;
+    curve.init(CSpline::kCatmullRom, 65535, 0.0, 1.0);
+    for (int i = 0; i < 65535; ++i)
+        curve.setPointAt(i, i / 65534.0, v[std::size_t(i)] / 65535.0);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(curve.fitGamma());
+}
+BENCHMARK(fit_gamma_65535_entries)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

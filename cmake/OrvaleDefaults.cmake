@@ -3,7 +3,12 @@
 set(ORVALE_WARNINGS
     -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual -Wsuggest-override -Werror)
 
-if(ORVALE_SANITIZE)
+if(ORVALE_FUZZ)
+    # The stored-format fuzzers drive the real libraries: instrument every one of them.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+elseif(ORVALE_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()

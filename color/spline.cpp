@@ -1,5 +1,7 @@
 #include "color/spline.h"
 
+#include "color/gamma_fit.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -120,28 +122,22 @@ double CSpline::fitGamma() const {
     if (n == 0) return 0.0;
     const auto inner = [](const QPointF& p) { return p.x() > 0.0 && p.x() < 1.0; };
     QList<double> g(n, 0.0);
+    std::vector<double> xs, ys, proposals;
+    std::vector<int> indices;
     for (int i = 0; i < n; ++i) {
         if (!inner(points[i])) continue;
+        xs.push_back(points[i].x());
+        ys.push_back(points[i].y());
         const double exponent = std::log(points[i].y()) / std::log(points[i].x());
         // A black or negative inner point yields no exponent at all.
         if (std::isfinite(exponent)) g[i] = exponent;
+        if (g[i] != 0.0) {
+            proposals.push_back(g[i]);
+            indices.push_back(i);
+        }
     }
     // A perfect fit (error exactly 0) wins: a pure power curve must fit its own exponent.
-    double best = 9999.0;
-    int picked = -1;
-    for (int i = 0; i < n; ++i) {
-        if (g[i] == 0.0) continue;
-        double error = 0.0;
-        for (const QPointF& p : points) {
-            if (!inner(p)) continue;
-            const double diff = p.y() - std::pow(p.x(), g[i]);
-            error += diff * diff;
-        }
-        if (error < best) {
-            best = error;
-            picked = i;
-        }
-    }
+    const int picked = gamma_fit::best_exponent(xs, ys, proposals, indices);
     return g[picked < 0 ? 0 : picked];
 }
 
@@ -219,8 +215,9 @@ void CSpline::assign(const CSpline& other) {
 
 double CSpline::clamp_value(double value) const {
     // NaN only comes from degenerate beta parameters; it must not reach a table entry.
-    if (std::isnan(value)) return minValue;
-    return std::min(std::max(value, minValue), maxValue);
+    if (std::isnan(value)) return std::isnan(minValue) ? 0.0 : minValue;
+    const double clamped = std::min(std::max(value, minValue), maxValue);
+    return std::isnan(clamped) ? 0.0 : clamped;
 }
 
 double CSpline::interpolate(double at, bool inverse) const {
@@ -229,8 +226,11 @@ double CSpline::interpolate(double at, bool inverse) const {
     const auto key = [&](int i) { return inverse ? points[i].y() : points[i].x(); };
     const auto value = [&](int i) { return inverse ? points[i].x() : points[i].y(); };
 
-    if (std::isnan(at) || at <= key(0)) return value(0);
-    if (at >= key(n - 1) || at == 1.0) return value(n - 1);
+    // A stored curve may hold one point, or NaN anywhere: neither may steer the segment search
+    // off the list, and NaN never comes out.
+    const auto guarded = [&](double v) { return std::isnan(v) ? clamp_value(v) : v; };
+    if (n == 1 || std::isnan(at) || at <= key(0)) return guarded(value(0));
+    if (at >= key(n - 1) || at == 1.0) return guarded(value(n - 1));
 
     int i = 1;
     while (i < n && !(key(i) > at))

@@ -144,6 +144,9 @@ void parse_code_list(std::string_view s, std::uint32_t base, Codes& codes, Codes
     std::int32_t page = 0;
     std::int32_t last_code = -1;
     bool in_values = false;
+    // Lists nested inside a value list belong to the value before them and are skipped; only
+    // the outer ')' closes the value list.
+    int nested = 0;
     std::size_t list = kNone;  // index in `table` of the open value list
     std::size_t i = 0;
     while (i < s.size()) {
@@ -152,8 +155,15 @@ void parse_code_list(std::string_view s, std::uint32_t base, Codes& codes, Codes
             // All white space separates like a space: a conversion that skipped a tab or line
             // break itself would still advance only two characters and read the code twice.
             ++i;
+        } else if (nested > 0) {
+            if (c == '(') ++nested;
+            if (c == ')') --nested;
+            ++i;
         } else if (s.compare(i, 4, "page") == 0) {
             i = read_page_prefix(s, i, page);
+        } else if (c == '(' && in_values) {
+            nested = 1;
+            ++i;
         } else if (c == '(') {
             in_values = true;
             list = kNone;  // values before any code have no owner and are dropped

@@ -59,22 +59,32 @@ int CDDCMonitor::read_picture_memories(CAdjustValue& target) {
     if (const int result = get_value_max(mf::memory_select, active, count); result != 0)
         return result;
     if (count <= 0) return 0;
-    report_progress(kProgressTotal, static_cast<unsigned>(kPictureSettingsSteps * count +
-                                                          kPictureMemoriesExtraSteps));
+    // The total is announced before the slot count is known, so the steps are counted against
+    // it: each memory makes up its share once read, the slot names take what is left (never
+    // more), and a complete read fills the bar.
+    const int announced = kPictureSettingsSteps * count + kPictureMemoriesExtraSteps;
+    report_progress(kProgressTotal, static_cast<unsigned>(announced));
+    int reported = 0;
+    const auto advance = [&](int steps) {
+        for (; steps > 0 && reported < announced; --steps, ++reported)
+            step();
+    };
 
     for (int memory = 1; memory <= count; ++memory) {
         int value = memory;
         if (const int result = set_value(mf::memory_select, value); result != 0) return result;
         wait(memory_select_wait);
-        step();
+        advance(1);
         CModeSettings item;
         if (const int result = read_memory_settings(item); result != 0) return result;
+        ++reported;  // read_memory_settings steps once itself
+        advance(kPictureSettingsSteps - 2);
         if (!target.setModeSettings(item)) target.modeSettings.append(item);
     }
     int value = active;
     if (const int result = set_value(mf::memory_select, value); result != 0) return result;
     wait(memory_select_wait);
-    step();
+    advance(1);
 
     if (const int result = read_factory_primaries(target); result != 0) return result;
 
@@ -87,8 +97,9 @@ int CDDCMonitor::read_picture_memories(CAdjustValue& target) {
         if (const int result = read_slot_name(i, name.data()); result != 0) return result;
         target.namedEntries.append(
             CNamedEntry::for_slot(QString::fromLatin1(name.data()), static_cast<std::int16_t>(i)));
-        step();
+        advance(1);
     }
+    advance(announced - reported);
     return 0;
 }
 

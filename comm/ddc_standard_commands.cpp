@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::uint8_t kGetVcp = 0x01;
 constexpr std::uint8_t kGetVcpReply = 0x02;
+constexpr int kGetVcpReplyLength = 8;
 constexpr std::uint8_t kSetVcp = 0x03;
 constexpr std::uint8_t kSaveSettings = 0x0C;
 constexpr std::uint8_t kCapabilitiesRequest = 0xF3;
@@ -46,16 +47,31 @@ std::uint8_t block_sum(const std::uint8_t* block) {
 int ddc_control::get_vcp(int code, int& current, int& maximum, int& result_code, int& type) {
     if (code_out_of_range(code)) return ddc_error::kCodeRange;
     const std::uint8_t request[] = {kGetVcp, static_cast<std::uint8_t>(code)};
-    std::array<std::uint8_t, 8> reply{};
-    const int result = transact_fixed(request, sizeof request, reply.data(), 8);
-    if (result != 0) return result;
-    if (reply[0] != kGetVcpReply) return ddc_error::kOpcode;
-    if (reply[2] != code) return ddc_error::kEcho;
-    result_code = reply[1];
-    type = reply[3];
-    maximum = reply[4] * 256 + reply[5];
-    current = reply[6] * 256 + reply[7];
-    return 0;
+    std::array<std::uint8_t, kGetVcpReplyLength> reply{};
+    // A reply for another code or opcode is most often the late answer to an earlier request:
+    // like a reply of the wrong length it costs one attempt, and only the last one's fault is
+    // reported.
+    int result = ddc_error::kLength;
+    for (int k = 0; k < attempts(); ++k) {
+        int length = kGetVcpReplyLength;
+        const int exchanged =
+            transact(request, sizeof request, reply.data(), length, true, kBaseDelay);
+        if (exchanged != 0) return exchanged;
+        if (length != kGetVcpReplyLength) {
+            result = ddc_error::kLength;
+        } else if (reply[0] != kGetVcpReply) {
+            result = ddc_error::kOpcode;
+        } else if (reply[2] != code) {
+            result = ddc_error::kEcho;
+        } else {
+            result_code = reply[1];
+            type = reply[3];
+            maximum = reply[4] * 256 + reply[5];
+            current = reply[6] * 256 + reply[7];
+            return 0;
+        }
+    }
+    return result;
 }
 
 int ddc_control::set_vcp(int code, int value) {

@@ -65,7 +65,8 @@ int PVX_ddc_control::get_paged(int page, int code, int& current, int& maximum, i
             reply.store(current, maximum, result_code, type);
             return 0;
         }
-        if (result == ddc_error::kOpcode) return result;
+        // A foreign opcode is most often a late reply to an earlier request: the next attempt
+        // may bring the right one.
     }
     return result;
 }

@@ -16,15 +16,29 @@ bool read_xyz(cmsHPROFILE profile, cmsTagSignature signature, CCIEXYZ& value) {
     return true;
 }
 
-void use_curve(CSpline& sampled, ProfileSpec& spec, CSpline& channel) {
+// The last fit and the tag bytes it came from: profiles often let all three tone response tags
+// share one curve, which then is fitted once.
+struct FitMemo {
+    QByteArray tag;
+    double gamma = 0.0;
+};
+
+void use_curve(CSpline& sampled, ProfileSpec& spec, CSpline& channel, const QByteArray& tag,
+               FitMemo& memo) {
     sampled.valid = true;
     channel = sampled;
     spec.useCurves = true;
-    spec.gamma = sampled.fitGamma();
+    // The sampled curve follows from the tag's bytes alone, and so does its fit.
+    if (memo.tag.isEmpty() || memo.tag != tag) {
+        memo.tag = tag;
+        memo.gamma = sampled.fitGamma();
+    }
+    spec.gamma = memo.gamma;
 }
 
 // A tone response tag: one power into `gamma`, anything else sampled into the channel's curve.
-void read_trc(cmsHPROFILE profile, std::uint32_t signature, ProfileSpec& spec, CSpline& channel) {
+void read_trc(cmsHPROFILE profile, std::uint32_t signature, ProfileSpec& spec, CSpline& channel,
+              FitMemo& memo) {
     const QByteArray tag = read_raw_tag(profile, signature);
     const std::uint32_t type = tag_type_of(tag);
     if (type == icc_signature("curv")) {
@@ -44,7 +58,7 @@ void read_trc(cmsHPROFILE profile, std::uint32_t signature, ProfileSpec& spec, C
                 read_be16(tag, 12 + 2 * qsizetype(i), entry);
                 curve.setPointAt(static_cast<int>(i), i / double(count - 1), entry / 65535.0);
             }
-            use_curve(curve, spec, channel);
+            use_curve(curve, spec, channel, tag, memo);
         }
     } else if (type == icc_signature("para")) {
         std::uint16_t function = 0;
@@ -61,7 +75,7 @@ void read_trc(cmsHPROFILE profile, std::uint32_t signature, ProfileSpec& spec, C
         curve.init(CSpline::kCatmullRom, 256, 0.0, 1.0);
         for (int i = 0; i < 256; ++i)
             curve.setYAt(i, cmsEvalToneCurveFloat(trc, static_cast<cmsFloat32Number>(i / 255.0)));
-        use_curve(curve, spec, channel);
+        use_curve(curve, spec, channel, tag, memo);
     }
 }
 
@@ -131,9 +145,10 @@ int readDisplayProfile(const QString& path, ProfileSpec& out) {
     spec.created = header_created(profile.get());
     read_texts(profile.get(), spec);
     read_colorimetry(profile.get(), spec);
-    read_trc(profile.get(), cmsSigRedTRCTag, spec, spec.redCurve);
-    read_trc(profile.get(), cmsSigGreenTRCTag, spec, spec.greenCurve);
-    read_trc(profile.get(), cmsSigBlueTRCTag, spec, spec.blueCurve);
+    FitMemo memo;
+    read_trc(profile.get(), cmsSigRedTRCTag, spec, spec.redCurve, memo);
+    read_trc(profile.get(), cmsSigGreenTRCTag, spec, spec.greenCurve, memo);
+    read_trc(profile.get(), cmsSigBlueTRCTag, spec, spec.blueCurve, memo);
     out = spec;
     return 0;
 }

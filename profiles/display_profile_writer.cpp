@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -149,8 +150,22 @@ QByteArray build_profile(const ProfileSpec& spec, const QString& copyright,
     return bytes;
 }
 
-// Writes `bytes` to a new file beside `path`, then replaces whatever is at `path` by it.
+// Whether what is at `path` can be taken away. Removal needs write and search permission on
+// the folder, which an immutable folder or a read-only file system refuses even the superuser;
+// a directory is never removed.
+bool removable(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink()) return false;
+    return ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK | X_OK) == 0;
+}
+
+// Writes `bytes` to a new file beside `path`, then replaces whatever is at `path` by it. An old
+// profile that cannot go is found out before anything is created, and stays.
 int save_replacing(const QString& path, const QByteArray& bytes) {
+    const QFileInfo existing(path);
+    const bool replacing = existing.exists() || existing.isSymLink();
+    if (replacing && !removable(path)) return kProfileCannotReplace;
+
     QString temporary;
     {
         // Hidden and without a profile ending, so no listing of profiles picks it up.
@@ -169,8 +184,7 @@ int save_replacing(const QString& path, const QByteArray& bytes) {
         return kProfileCannotWrite;
     }
 
-    const QFileInfo existing(path);
-    if (existing.exists() || existing.isSymLink()) {
+    if (replacing) {
         if (!uninstallProfile(path) && !QFile::remove(path)) {
             QFile::remove(temporary);
             return kProfileCannotReplace;

@@ -374,3 +374,53 @@ TEST(AdjustValueNamedEntries, SlotsShowAsPresetsFromEight) {
 }
 
 }  // namespace
+
+namespace {
+
+// A damaged record loads cleanly with a one-point curve at NaN and a curve whose values are NaN;
+// evaluating them, by any path, must neither leave the point list nor give NaN.
+TEST(AdjustValueDamagedCurves, OnePointAndNaNCurvesEvaluateSafely) {
+    const double nan = std::nan("");
+    const Curve one_point_at_nan{4, 0.0, 1.0, 0.0, 1.0, true, {{nan, 0.5}}};
+    const Curve nan_values{3, 0.0, 1.0, 0.0, 1.0, true, {{0.0, nan}, {0.5, nan}, {1.0, 1.0}}};
+    const Curve nan_range{1, nan, nan, 0.0, 1.0, true, {{0.0, nan}}};
+    ByteBuilder b;
+    b.u32(0xDEADFADE).i32(121).u16(0).u16(0).i8(0);
+    for (int i = 0; i < 6; ++i)
+        b.i16(0);
+    b.i8(0);
+    for (int i = 0; i < 6 + 16; ++i)
+        b.i16(0);
+    b.u16(1).i8(1).i8(8);
+    put_curve(b, one_point_at_nan);
+    put_curve(b, nan_values);
+    put_curve(b, nan_range);
+    for (int i = 0; i < 9; ++i)
+        b.f64(0.0);
+    b.bytes(QByteArray());
+
+    CAdjustValue r;
+    ASSERT_EQ(read_from(r, b.data()), 0);
+    ASSERT_EQ(r.curveSets.size(), 1);
+    const CCurveSet& set = r.curveSets[0];
+    ASSERT_EQ(set.red.size(), 1);
+    for (double x : {-1.0, 0.0, 0.3, 0.5, 0.99, 1.0, 2.0, nan}) {
+        EXPECT_EQ(set.red.evaluate(x), 0.5) << x;
+        EXPECT_EQ(set.red.evaluateInverse(x), 0.0) << x;  // its x is NaN: the range's minimum
+        for (const CSpline* c : {&set.green, &set.blue}) {
+            EXPECT_FALSE(std::isnan(c->evaluate(x))) << x;
+            EXPECT_FALSE(std::isnan(c->evaluateInverse(x))) << x;
+        }
+    }
+    EXPECT_EQ(set.green.evaluate(1.0), 1.0);
+    CSpline resampled = set.red;
+    resampled.resampleFromSelf(5);
+    EXPECT_EQ(resampled.points,
+              (QList<QPointF>{{0.0, 0.5}, {0.25, 0.5}, {0.5, 0.5}, {0.75, 0.5}, {1.0, 0.5}}));
+    resampled = set.blue;
+    resampled.resampleFromSelf(3);
+    for (const QPointF& p : resampled.points)
+        EXPECT_EQ(p.y(), 0.0);
+}
+
+}  // namespace

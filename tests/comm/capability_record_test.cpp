@@ -168,3 +168,36 @@ TEST(CapabilityRecord, FailuresAndResets) {
 }
 
 }  // namespace
+
+// A value list may itself hold lists (monitors describe sub-options of a value that way): such a
+// list belongs to the value before it, and the outer list goes on after it.
+TEST(CapabilityCodes, ListsNestedInValueListsAreSkipped) {
+    CCapabilityRecord r;
+    ASSERT_EQ(r.parse("vcp(02 10 DC (00 (00 10 20) 01 02 03) 60(0F 11) "
+                      "E8(00 ( 01 02 03 ) 01 04 80 86) F0)"),
+              0);
+    EXPECT_EQ(r.vcp_codes, (Codes{0x02, 0x10, 0xDC, 0x60, 0xE8, 0xF0}));
+    EXPECT_EQ(r.value_codes, (Codes{0xDC, 0x60, 0xE8}));
+    EXPECT_EQ(values_of(r, 0xDC), (Codes{0x00, 0x01, 0x02, 0x03}));
+    EXPECT_EQ(values_of(r, 0x60), (Codes{0x0F, 0x11}));
+    EXPECT_EQ(values_of(r, 0xE8), (Codes{0x00, 0x01, 0x04, 0x80, 0x86}));
+    EXPECT_FALSE(r.lists_code(0x04) || r.lists_code(0x80) || r.lists_code(0x86));
+
+    // Two levels deep, in a paged group and in the maker command list alike.
+    ASSERT_EQ(r.parse("vcp(14(05 (01 (02 03) 04) 06) 16) vcp_p10(50(01 (02 (03)) 05) 51) "
+                      "cmds_c2(0A(01 (7F (7E)) 02) 0B)"),
+              0);
+    EXPECT_EQ(r.vcp_codes, (Codes{0x14, 0x16, 0x1050, 0x1051}));
+    EXPECT_EQ(values_of(r, 0x14), (Codes{0x05, 0x06}));
+    EXPECT_EQ(values_of(r, 0x1050), (Codes{0x01, 0x05}));
+    EXPECT_EQ(r.cmds_c2_codes, (Codes{0x0A, 0x0B}));
+    EXPECT_EQ(r.cmds_c2_value_codes, (Codes{0x0A}));
+    ASSERT_EQ(r.cmds_c2_value_table.size(), 1u);
+    EXPECT_EQ(r.cmds_c2_value_table[0], (std::vector<std::int32_t>{0x01, 0x02}));
+
+    // White space around a nested list changes nothing.
+    ASSERT_EQ(r.parse("vcp(14(05 (01 02) 16 ) 18) mccs_ver(2.2)"), 0);
+    EXPECT_EQ(values_of(r, 0x14), (Codes{0x05, 0x16}));
+    EXPECT_EQ(r.vcp_codes, (Codes{0x14, 0x18}));
+    EXPECT_EQ(r.mccs_ver, "2.2");
+}

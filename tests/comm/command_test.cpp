@@ -85,25 +85,64 @@ TEST_F(CommandTest, GetVcpDecodesTheReply) {
     EXPECT_EQ(sleeper.waits(), waits_of_exchanges(1));
 }
 
-TEST_F(CommandTest, GetVcpRetriesShortRepliesAndRejectsForeignOnes) {
+TEST_F(CommandTest, GetVcpRetriesShortAndForeignReplies) {
     const Bytes good{0x02, 0x00, 0x10, 0x00, 0x00, 0x64, 0x00, 0x32};
+    Bytes wrong_opcode = good;
+    wrong_opcode[0] = 0x03;
+    Bytes other_code = good;  // the late answer to a read of 0x12
+    other_code[2] = 0x12;
+    other_code[7] = 0x07;
+
     expect_exchange({0x01, 0x10}, {0x02, 0x00, 0x10}, 8);
+    expect_exchange({0x01, 0x10}, other_code, 8);
+    expect_exchange({0x01, 0x10}, wrong_opcode, 8);
     expect_exchange({0x01, 0x10}, good, 8);
     EXPECT_EQ(control.get_vcp(0x10, current, maximum, result_code, type), 0);
     EXPECT_EQ(current, 0x32);
+    EXPECT_EQ(maximum, 0x64);
+    // Each attempt is a whole exchange with its own waits, nothing in between.
+    EXPECT_EQ(sleeper.waits(), waits_of_exchanges(4));
+    EXPECT_EQ(bus->writes(), std::vector<Bytes>(4, link_testing::request_frame({0x01, 0x10})));
+}
 
-    for (int k = 0; k < 5; ++k)
-        expect_exchange({0x01, 0x10}, {0x02, 0x00}, 8);
-    EXPECT_EQ(control.get_vcp(0x10, current, maximum, result_code, type), -24);
-
+// After the last attempt its own fault is the result, whatever the earlier ones were.
+TEST_F(CommandTest, GetVcpReportsTheFaultOfTheLastAttempt) {
+    const Bytes good{0x02, 0x00, 0x10, 0x00, 0x00, 0x64, 0x00, 0x32};
     Bytes wrong_opcode = good;
     wrong_opcode[0] = 0x03;
-    expect_exchange({0x01, 0x10}, wrong_opcode, 8);
-    EXPECT_EQ(control.get_vcp(0x10, current, maximum, result_code, type), -26);
     Bytes other_code = good;
     other_code[2] = 0x12;
+    const Bytes short_reply{0x02, 0x00};
+    struct Case {
+        std::vector<Bytes> replies;
+        int result;
+    };
+    const std::vector<Case> cases = {
+        {std::vector<Bytes>(5, short_reply), -24},
+        {std::vector<Bytes>(5, other_code), -25},
+        {std::vector<Bytes>(5, wrong_opcode), -26},
+        {{other_code, wrong_opcode, other_code, wrong_opcode, short_reply}, -24},
+        {{short_reply, wrong_opcode, short_reply, short_reply, other_code}, -25},
+        {{other_code, short_reply, other_code, short_reply, wrong_opcode}, -26},
+    };
+    for (const Case& c : cases) {
+        sleeper.clear();
+        for (const Bytes& reply : c.replies)
+            expect_exchange({0x01, 0x10}, reply, 8);
+        current = -1;
+        EXPECT_EQ(control.get_vcp(0x10, current, maximum, result_code, type), c.result);
+        EXPECT_EQ(current, -1);
+        EXPECT_EQ(sleeper.waits(), waits_of_exchanges(5));
+        EXPECT_EQ(bus->pending(), 0u);
+    }
+
+    // Fewer retries mean fewer attempts for foreign replies too; a link error still ends at once.
+    sleeper.clear();
+    control.retries = 1;
     expect_exchange({0x01, 0x10}, other_code, 8);
-    EXPECT_EQ(control.get_vcp(0x10, current, maximum, result_code, type), -25);
+    expect_exchange({0x01, 0x10}, wrong_opcode, 8);
+    EXPECT_EQ(control.get_vcp(0x10, current, maximum, result_code, type), -26);
+    EXPECT_EQ(sleeper.waits(), waits_of_exchanges(2));
 }
 
 TEST_F(CommandTest, FeatureCodesRouteByPage) {
@@ -316,10 +355,23 @@ TEST_F(CommandTest, PagedGetRetriesEchoMismatchesWithGrowingWaits) {
     EXPECT_EQ(result_code, 1);
     EXPECT_EQ(type, 2);
 
+    // A foreign opcode (a late standard reply) costs an attempt like an echo mismatch; the last
+    // attempt's fault is the result.
     Bytes wrong_opcode = paged_reply(0, 0x10, 0x51, 0, 10, 3);
     wrong_opcode[0] = 0xC9;
+    sleeper.clear();
+    expect_exchange({0xC6, 0x10, 0x51}, {0x02, 0x00, 0x10, 0x00, 0x00, 0x64, 0x00, 0x32, 0x00}, 9);
+    expect_exchange({0xC6, 0x10, 0x51}, paged_reply(0, 0x10, 0x51, 0, 10, 3), 9);
+    EXPECT_EQ(control.get_paged(0x10, 0x51, current, maximum, result_code, type), 0);
+    EXPECT_EQ(current, 3);
+    EXPECT_EQ(sleeper.waits(), (std::vector<int>{50, 50, 300, 50, 50}));
+    sleeper.clear();
+    for (int k = 0; k < 4; ++k)
+        expect_exchange({0xC6, 0x10, 0x51}, paged_reply(0, 0x10, 0x52, 0, 10, 3), 9);
     expect_exchange({0xC6, 0x10, 0x51}, wrong_opcode, 9);
     EXPECT_EQ(control.get_paged(0x10, 0x51, current, maximum, result_code, type), -26);
+    EXPECT_EQ(sleeper.waits(),
+              (std::vector<int>{50, 50, 300, 50, 50, 400, 50, 50, 500, 50, 50, 600, 50, 50}));
     EXPECT_EQ(control.get_paged(0x100, 0x51, current, maximum, result_code, type), -29);
     EXPECT_EQ(control.get_paged(0x10, 0x100, current, maximum, result_code, type), -29);
 }

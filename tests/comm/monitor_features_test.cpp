@@ -194,7 +194,7 @@ TEST_F(MonitorFeatureTest, GainsGoToTheirMaximaInTurn) {
 
     // A failed read of the green gain ends it there: blue is not touched.
     sim_monitor().write_feature(0x1A, 100);
-    sim_monitor().faults().add({CSimFault::wrong_opcode, exchanges() + 2, 0xC6, 1, 1});
+    sim_monitor().faults().add({CSimFault::wrong_opcode, exchanges() + 2, 0xC6, 1, 5});
     EXPECT_EQ(monitor.reset_gains(), -26);
     EXPECT_EQ(sim_value(0x1A), 100);
 }
@@ -297,7 +297,7 @@ TEST_F(MonitorFeatureTest, ALinkErrorEndsTheList) {
     CMonitorSettingList list = {{CMonitorSetting::kWrite, 0x10, 20, 0, 99},
                                 {CMonitorSetting::kReadOnly, 0x14, 0, 0, 99},
                                 {CMonitorSetting::kWrite, 0x12, contrast == 20 ? 21 : 20, 0, 99}};
-    sim_monitor().faults().add({CSimFault::wrong_opcode, -1, 0xC6, 1, 1});
+    sim_monitor().faults().add({CSimFault::wrong_opcode, -1, 0xC6, 1, 5});
     EXPECT_EQ(monitor.apply_settings(list), -26);
     EXPECT_EQ(list[0].result, 0);
     EXPECT_EQ(list[1].result, -26);

@@ -119,8 +119,8 @@ TEST_F(MonitorMemoryTest, ThreeMemoriesAreReadAndTheActiveOneSelectedAgain) {
 
     EXPECT_EQ(progress.totals(), std::vector<unsigned>{unsigned(17 * memories + 5)});
     EXPECT_EQ(progress.totals().front(), 56u);
-    // A step per memory selected and per memory read, one for the return, one per slot name.
-    EXPECT_EQ(progress.steps(), 2 * memories + 1 + slot_count);
+    EXPECT_EQ(progress.steps(), 56) << "the bar ends full";
+    EXPECT_TRUE(progress.steps_carry_zero());
     EXPECT_EQ(m.state().active_memory, 2);
     EXPECT_EQ(settle_waits(), std::vector<int>(std::size_t(memories + 1), 3500));
 
@@ -146,6 +146,30 @@ TEST_F(MonitorMemoryTest, ThreeMemoriesAreReadAndTheActiveOneSelectedAgain) {
     const FactoryData d = factory_data(m.state().memory);
     EXPECT_TRUE(target.has_factory_primaries());
     EXPECT_EQ(target.factoryPrimaries, d.primaries);
+}
+
+// Whatever the numbers of memories and slots, exactly the announced steps are reported, and they
+// advance as the read goes on: every memory read brings its share.
+TEST_F(MonitorMemoryTest, ProgressEndsFullForEveryNumberOfMemories) {
+    for (int interface : {kKx271, kKx241}) {
+        open(interface);
+        progress.clear();
+        CAdjustValue target;
+        ASSERT_EQ(monitor.read_picture_memories(target), 0);
+        const int memories = static_cast<int>(target.modeSettings.size());
+        ASSERT_EQ(progress.totals(), std::vector<unsigned>{unsigned(17 * memories + 5)});
+        EXPECT_EQ(progress.steps(), 17 * memories + 5) << "interface " << interface;
+        EXPECT_GE(target.namedEntries.size(), 1);
+    }
+    ASSERT_EQ(sim_monitor(kSimKx241).state().memories.size(), 5u);
+
+    // A failed read stops the steps where it failed: here at the first slot name, after the
+    // memories and the return to the active one.
+    open(kKx241);
+    sim_monitor(kSimKx241).faults().add({CSimFault::lost_reply, -1, 0xC226, 1, 5});
+    CAdjustValue target;
+    EXPECT_NE(monitor.read_picture_memories(target), 0);
+    EXPECT_EQ(progress.steps(), 17 * 5 + 1);
 }
 
 // Records the codes asked for, and says one of them is unsupported.
@@ -181,7 +205,7 @@ TEST_F(MonitorMemoryTest, MemorySettingsAreReadInTheMonitorsOrder) {
     EXPECT_EQ(log.steps(), 1);
 
     // Any other error ends the read without its step.
-    sim_monitor(kSimKx241).faults().add({CSimFault::wrong_opcode, -1, 0xC6, 1, 1});
+    sim_monitor(kSimKx241).faults().add({CSimFault::wrong_opcode, -1, 0xC6, 1, 5});
     log.clear();
     EXPECT_EQ(recording.read_memory_settings(item), -26);
     EXPECT_EQ(log.steps(), 0);

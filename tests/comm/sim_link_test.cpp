@@ -242,9 +242,18 @@ TEST_F(SimLinkTest, ForeignRepliesAreJudgedByTheCommand) {
     sleeper.clear();
     EXPECT_EQ(control.get_feature(0x1054, current, maximum, result_code, type), 0);
     EXPECT_EQ(sleeper.waits(), (std::vector<int>{50, 50, 300, 50, 50}));
-    // Another opcode: refused at once.
+    // Another opcode (a late reply to something else) likewise; on every attempt it is the
+    // result.
     inject(kx271(), CSimFault::wrong_opcode, 0xC6);
+    sleeper.clear();
+    EXPECT_EQ(control.get_feature(0x1054, current, maximum, result_code, type), 0);
+    EXPECT_EQ(sleeper.waits(), (std::vector<int>{50, 50, 300, 50, 50}));
+    inject(kx271(), CSimFault::wrong_opcode, 0xC6, 5);
     EXPECT_EQ(control.get_feature(0x1054, current, maximum, result_code, type), -26);
+    inject(kx271(), CSimFault::wrong_opcode, 0x01, 4);
+    sleeper.clear();
+    EXPECT_EQ(control.get_feature(0x10, current, maximum, result_code, type), 0);
+    EXPECT_EQ(sleeper.waits(), std::vector<int>(10, 50));
     // A capability fragment for another offset is asked for again; the string stays whole.
     inject(kx271(), CSimFault::wrong_echo, 0xF3, 2);
     std::array<char, 8192> buffer{};

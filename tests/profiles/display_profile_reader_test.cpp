@@ -255,3 +255,47 @@ TEST(DisplayProfileReader, UnreadableFilesLeaveTheRecordAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// Real profiles: the curves come whole, and the gamma is the fit of the last channel's curve,
+// also where the three channels share one tag (which is then fitted once).
+TEST(DisplayProfileReaderRealProfiles, CurvesAndGammaOfShippedProfiles) {
+    struct Case {
+        const char* file;
+        int entries;
+    };
+    for (const Case& c : {Case{"colord-Rec709.icc", 4096}, Case{"free-sRGB.icc", 1024},
+                          Case{"free-CineonLog_M.icc", 256}}) {
+        ProfileSpec read;
+        ASSERT_EQ(readDisplayProfile(QStringLiteral(ORVALE_SOURCE_DIR "/tests/data/icc/") +
+                                         QString::fromLatin1(c.file),
+                                     read),
+                  0)
+            << c.file;
+        EXPECT_TRUE(read.useCurves);
+        for (const CSpline* curve : {&read.redCurve, &read.greenCurve, &read.blueCurve}) {
+            EXPECT_EQ(curve->size(), c.entries) << c.file;
+            EXPECT_TRUE(curve->valid);
+        }
+        EXPECT_EQ(read.gamma, read.blueCurve.fitGamma()) << c.file;
+        // All three hold the same curve (Rec709 in one shared tag, the others in three).
+        EXPECT_EQ(read.redCurve.points, read.blueCurve.points) << c.file;
+        EXPECT_EQ(read.greenCurve.points, read.blueCurve.points) << c.file;
+    }
+
+    // Three different curves: the one fitted last is blue's, not a remembered earlier fit.
+    ProfileSpec spec = sample_spec(fresh_folder(QStringLiteral("three")) + "/three.icm");
+    spec.useCurves = true;
+    make_srgb_curve(spec.redCurve);
+    make_lstar_curve(spec.greenCurve);
+    make_gamma_curve(spec.blueCurve, 1.8);
+    ASSERT_EQ(writeDisplayProfile(spec, QString()), 0);
+    ProfileSpec read;
+    ASSERT_EQ(readDisplayProfile(spec.path, read), 0);
+    EXPECT_EQ(read.gamma, read.blueCurve.fitGamma());
+    EXPECT_NE(read.gamma, read.redCurve.fitGamma());
+    EXPECT_NE(read.gamma, read.greenCurve.fitGamma());
+}
+
+}  // namespace

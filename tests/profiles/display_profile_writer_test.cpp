@@ -1,5 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -285,6 +290,66 @@ TEST(DisplayProfileWriter, FailuresReportTheirCause) {
     EXPECT_EQ(writeDisplayProfile(spec, kDefaultCopyright), kProfileCannotReplace);
     EXPECT_TRUE(QFileInfo(spec.path).isDir());
     EXPECT_EQ(leftovers(folder), QStringList());
+}
+
+// A folder in which nothing can be created, removed or renamed for the object's life. The tests
+// may run as the superuser, whom mode bits do not stop, so the folder is made immutable; where
+// the file system or the user cannot do that, mode bits serve an ordinary user.
+class LockedFolder {
+  public:
+    explicit LockedFolder(const QString& folder) : path_(QFile::encodeName(folder)) {
+        fd_ = ::open(path_.constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (fd_ >= 0 && ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= FS_IMMUTABLE_FL;
+            immutable_ = ::ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        if (!immutable_ && ::geteuid() != 0) moded_ = ::chmod(path_.constData(), 0555) == 0;
+    }
+    ~LockedFolder() {
+        int flags = 0;
+        if (immutable_ && ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags &= ~FS_IMMUTABLE_FL;
+            ::ioctl(fd_, FS_IOC_SETFLAGS, &flags);
+        }
+        if (moded_) ::chmod(path_.constData(), 0755);
+        if (fd_ >= 0) ::close(fd_);
+    }
+    LockedFolder(const LockedFolder&) = delete;
+    LockedFolder& operator=(const LockedFolder&) = delete;
+    bool locked() const { return immutable_ || moded_; }
+
+  private:
+    QByteArray path_;
+    int fd_ = -1;
+    bool immutable_ = false;
+    bool moded_ = false;
+};
+
+TEST(DisplayProfileWriter, AProfileThatCannotBeRemovedIsKeptAndReported) {
+    const QString folder = fresh_folder(QStringLiteral("locked"));
+    ProfileSpec spec = sample_spec(folder + QStringLiteral("/locked.icm"));
+    ASSERT_EQ(writeDisplayProfile(spec, kDefaultCopyright), 0);
+    const QByteArray before = read_file(spec.path);
+    spec.description = QStringLiteral("KX272W 12345678 ORV Mode 2");
+    {
+        LockedFolder lock(folder);
+        if (!lock.locked()) GTEST_SKIP() << "this file system cannot lock a folder";
+        // The old profile can be neither uninstalled nor deleted: the caller may offer to retry.
+        EXPECT_EQ(writeDisplayProfile(spec, kDefaultCopyright), kProfileCannotReplace);
+        EXPECT_EQ(read_file(spec.path), before);
+        EXPECT_EQ(leftovers(folder), QStringList{QStringLiteral("locked.icm")});
+        // Without an old profile the same folder is a plain write failure.
+        ProfileSpec fresh = sample_spec(folder + QStringLiteral("/new.icm"));
+        EXPECT_EQ(writeDisplayProfile(fresh, kDefaultCopyright), kProfileCannotWrite);
+        EXPECT_FALSE(QFile::exists(fresh.path));
+    }
+    // Once the folder lets go, the retry succeeds.
+    ASSERT_EQ(writeDisplayProfile(spec, kDefaultCopyright), 0);
+    ProfileSpec read;
+    ASSERT_EQ(readDisplayProfile(spec.path, read), 0);
+    EXPECT_EQ(read.description, spec.description);
+    EXPECT_EQ(leftovers(folder), QStringList{QStringLiteral("locked.icm")});
 }
 
 TEST(DisplayProfileWriter, RewritingReplacesTheInstalledCopy) {
