@@ -460,19 +460,19 @@ bool state_from_json(const CSimModel& model, const QJsonObject& o, CSimMonitorSt
 
     const QJsonValue order = o.value(QStringLiteral("change_order"));
     if (!order.isUndefined()) {
-        std::vector<int> slots;
+        std::vector<int> taken_slots;
         bool ok = order.isArray();
         for (const QJsonValue& v : order.toArray()) {
             ok = ok && whole_number(v) && v.toInt() >= 0 &&
                  v.toInt() < address::change_entry_capacity &&
-                 std::find(slots.begin(), slots.end(), v.toInt()) == slots.end();
-            if (ok) slots.push_back(v.toInt());
+                 std::find(taken_slots.begin(), taken_slots.end(), v.toInt()) == taken_slots.end();
+            if (ok) taken_slots.push_back(v.toInt());
         }
         if (ok) {
-            state.change_order = std::move(slots);
+            state.change_order = std::move(taken_slots);
         } else {
             r.ignore(QStringLiteral("change_order"),
-                     QStringLiteral("not a list of distinct slots of 0..%1")
+                     QStringLiteral("not a list of distinct taken_slots of 0..%1")
                          .arg(address::change_entry_capacity - 1));
         }
     }

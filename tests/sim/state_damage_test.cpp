@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -52,6 +53,7 @@ Tool run_tool(const QString& state, const QStringList& args) {
 struct StateFile : ::testing::Test {
     void SetUp() override {
         path = dir.path() + QStringLiteral("/state.json");
+        QFile::remove(path);
         Monitors m(path);
         wire::set_paged(m.main(), 0x1050, 3);
         sim::CSimStateStore store(path);
