@@ -260,3 +260,28 @@ TEST_F(SimulatedMachine, VideoLinkVariantsAndUnplugFault) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SimulatedMachine, DdcCiSwitchedOffOnTheVideoCableLeavesTheEdidAndTheUsbLink) {
+    auto library = start(R"({"monitors": [
+        {"id": "a", "model": "KX271W", "serial": "71000123", "usb": true, "ddcci": false}
+    ]})");
+    Host host{*library};
+    // 0: video, 1: USB.
+    EXPECT_LT(host.send(0, bytes({0xC6, 0x10, 0x50})), 0) << "nothing acknowledges at 0x6E";
+    int result = 0;
+    host.receive(0, &result);
+    EXPECT_NE(result, 0);
+    EXPECT_EQ(host.edid(0).left(8), QByteArray::fromHex("00FFFFFFFFFFFF00"));
+    EXPECT_EQ(host.get(1, 0x1050), 1) << "the USB link still answers";
+
+    // Switched on with the tool while the program runs: the next transfer answers.
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    ASSERT_EQ(sim::run_sim_tool({"--config", config, "--state", state, "ddcci", "a", "on"}, o, e),
+              0);
+    EXPECT_EQ(host.get(0, 0x1050), 1);
+}
+
+}  // namespace
