@@ -373,8 +373,10 @@ bool state_from_json(const CSimModel& model, const QJsonObject& o, CSimMonitorSt
     }
     const QJsonValue active = o.value(QStringLiteral("active_memory"));
     if (!active.isUndefined()) {
-        if (whole_number(active) && active.toInt() >= 1 &&
-            active.toInt() <= static_cast<int>(state.memories.size())) {
+        // A monitor without memories keeps writing the 1 it always holds.
+        if (whole_number(active) &&
+            (active.toInt() == state.active_memory ||
+             (active.toInt() >= 1 && active.toInt() <= static_cast<int>(state.memories.size())))) {
             state.active_memory = active.toInt();
         } else {
             r.ignore(QStringLiteral("active_memory"), QStringLiteral("%1 is not a memory of 1..%2")
