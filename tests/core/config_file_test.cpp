@@ -38,6 +38,7 @@ class CountedBackend : public platform::CAccessBackend {
 struct ConfigFile : ::testing::Test {
     void SetUp() override {
         QFile::remove(config_file_path());
+        QFile::remove(config_file_path() + QStringLiteral(".damaged"));
         QFile::remove(preferences_file_path());
         previous = platform::set_access_library_factory([this] {
             auto library = std::make_unique<platform::CAccessLibrary>();
