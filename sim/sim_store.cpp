@@ -80,13 +80,12 @@ bool CSimStateStore::read(QJsonObject& entries, QString* error) const {
         return fail(refused(kMonitors, QStringLiteral("not an object of entries keyed by model "
                                                       "and serial")));
     }
-    entries = monitors.toObject();
-    for (auto it = entries.begin(); it != entries.end(); ++it) {
-        if (!it.value().isObject()) {
-            entries = QJsonObject();
+    const QJsonObject all = monitors.toObject();
+    for (auto it = all.constBegin(); it != all.constEnd(); ++it) {
+        if (!it.value().isObject())
             return fail(refused(entry_field(it.key(), QString()), QStringLiteral("not an object")));
-        }
     }
+    entries = all;
     return true;
 }
 

@@ -310,6 +310,8 @@ bool holds_stamp(const std::vector<std::array<int, 3>>& entries, int stamp) {
 
 TEST_F(StateFile, AFullChangeTableDropsTheOldestEntryAfterAnErasedOneWasReused) {
     Monitors m(path);
+    sim::CSimStateStore store(path);
+    ASSERT_TRUE(store.load(m.list));
     sim::CSimMonitor& monitor = m.main();
     fill_change_table(monitor);
     ASSERT_EQ(table(monitor).size(), 10u);
@@ -318,7 +320,6 @@ TEST_F(StateFile, AFullChangeTableDropsTheOldestEntryAfterAnErasedOneWasReused) 
     EXPECT_EQ(table(monitor)[0], (std::array<int, 3>{5, 6, 555})) << "the erased slot is reused";
 
     // The order survives the state file.
-    sim::CSimStateStore store(path);
     ASSERT_TRUE(store.save(m.list));
     Monitors again(path);
     sim::CSimStateStore other(path);
