@@ -163,7 +163,8 @@ TEST_F(SimulatedMachine, DefaultSetListsVideoAndUsbInterfacesInOrder) {
     EXPECT_NE(host.edid(2).indexOf("KX241W"), -1);
     EXPECT_NE(host.edid(3).indexOf("Generic 24"), -1);
     EXPECT_EQ(info(*library, 2).area(0), 2560);
-    info(*library, 4, &result);
+    EXPECT_NE(host.edid(4).indexOf("KX302W"), -1);
+    info(*library, 5, &result);
     EXPECT_EQ(result, platform::kAccessBadIndex);
 }
 
