@@ -1,11 +1,19 @@
 #include "comm/interface_enumeration.h"
 
 #include "comm/ddc_monitor.h"
+#include "comm/supported_models.h"
 #include "platform/access_library.h"
 
 namespace {
 
 constexpr int kBrightness = 0x10;
+
+// A monitor that refuses the feature has still answered.
+bool answers_probe(CDDCMonitor& monitor) {
+    int current = 0, maximum = 0;
+    const int result = monitor.get_value_max(kBrightness, current, maximum);
+    return result == 0 || result == CDDCMonitor::kUnsupported;
+}
 
 // The string table's entry for an interface nobody can be identified on.
 QString unknown_display() {
@@ -49,12 +57,7 @@ int CEnumDDCCI_Monitors::enumerate(bool probe) {
             record.serial = QString::fromLatin1(info.serial());
             record.product_id = info.product_id();
             record.is_usb = 1;
-            if (probe) {
-                int current = 0, maximum = 0;
-                const int result = monitor.get_value_max(kBrightness, current, maximum);
-                // A monitor that refuses the feature has still answered.
-                record.communicates = result == 0 || result == CDDCMonitor::kUnsupported;
-            }
+            if (probe) record.communicates = answers_probe(monitor) ? 1 : 0;
             Q_EMIT detectedMonitor2(record.model_name + QStringLiteral(" (USB)"));
         } else {
             if (monitor.read_edid() != 0) {
@@ -65,6 +68,12 @@ int CEnumDDCCI_Monitors::enumerate(bool probe) {
             record.serial = monitor.serial_number();
             record.model_name = monitor.model_name();
             monitor.product_id(record.product_id);
+            // The monitor's USB control link cannot be reached on Linux, so a supported monitor
+            // that answers over its video cable is controlled over it (USB stays preferred
+            // when matching). Other makers' monitors are not asked.
+            if (probe && supported_models::is_supported_monitor_id(record.product_id)) {
+                record.communicates = answers_probe(monitor) ? 1 : 0;
+            }
             Q_EMIT detectedMonitor2(record.model_name);
         }
         records_.push_back(record);

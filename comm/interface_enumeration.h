@@ -16,7 +16,7 @@ struct CInterfaceRecord {
     std::int32_t product_id = 0;
     std::array<std::int32_t, 4> area{};
     std::uint8_t is_usb = 0;
-    std::uint8_t communicates = 0;  // USB: the monitor answered the probe
+    std::uint8_t communicates = 0;  // the monitor answered the probe (USB, supported on video)
 };
 
 // Lists the access object's interfaces and identifies the monitor behind each.
@@ -28,7 +28,8 @@ class CEnumDDCCI_Monitors : public QObject {
     ~CEnumDDCCI_Monitors() override;
 
     // Rescans and rebuilds the list; with `probe`, a brightness read tells whether a USB
-    // monitor answers. The list size; 0 without an access object.
+    // monitor, or a supported one on a video cable, answers. The list size; 0 without an access
+    // object.
     int enumerate(bool probe);
     // Copies record i; -1 when out of range.
     int interface_record(int i, CInterfaceRecord& out) const;

@@ -175,6 +175,7 @@ void CMultiMonitor::detectedMonitorIn(QString message) {
 
 int CMultiMonitor::read_config(QDataStream& in) {
     qint32 magic = 0, version = 0, saved_count = 0;
+    stored_mapping_taken_ = false;
     in >> magic;
     if (magic != kConfigMagic) return -1502;
     if (in.status() != QDataStream::Ok) return -1503;
@@ -190,6 +191,7 @@ int CMultiMonitor::read_config(QDataStream& in) {
     if (saved_count == interface_count_) {
         for (std::size_t i = 0; i < saved.size(); ++i)
             mapping_[i] = saved[i];
+        stored_mapping_taken_ = true;
     }
     return 0;
 }

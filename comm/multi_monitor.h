@@ -58,6 +58,9 @@ class CMultiMonitor : public QObject {
     static constexpr qint32 kConfigVersion = 11;
     int read_config(QDataStream& in);
     int write_config(QDataStream& out) const;
+    // Whether the last read_config took the stored assignments over; a mapping saved for
+    // another number of interfaces is as stale as a missing one.
+    bool stored_mapping_taken() const { return stored_mapping_taken_; }
 
   Q_SIGNALS:
     void detectedMonitor(QString message);
@@ -74,5 +77,6 @@ class CMultiMonitor : public QObject {
     // mapping change starts from a clean record.
     QList<DisplayInfo> desktop_records_;
     int interface_count_ = 0;
+    bool stored_mapping_taken_ = false;
     std::array<int, kMappingCount> mapping_;
 };

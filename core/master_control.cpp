@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLoggingCategory>
 #include <QSaveFile>
 #include <QSplashScreen>
 #include <QWidget>
@@ -14,6 +15,8 @@
 #include "core/string_table.h"
 #include "platform/access_library.h"
 #include "platform/display_services.h"
+
+Q_LOGGING_CATEGORY(detection_log, "orvale.detection", QtWarningMsg)
 
 MasterControl* master_control_instance = nullptr;
 QWidget* tw_test_pattern_dialog = nullptr;
@@ -89,7 +92,8 @@ void MasterControl::start() {
 
     detect_thread_ = new MonitorDetectThread(monitors_);
     connect(detect_thread_, &QThread::finished, this, &MasterControl::monitorDetectionCompleteIn);
-    detect_thread_->request(config_load_failed_);
+    // A mapping saved for another number of interfaces is as stale as a missing one.
+    detect_thread_->request(config_load_failed_ || !monitors_.stored_mapping_taken());
 }
 
 QString MasterControl::splash_message() const {
@@ -120,6 +124,7 @@ void MasterControl::monitorDetectionCompleteIn() {
     detection_complete_ = true;
     if (startup_processed_) return;
     startup_processed_ = true;
+    log_detected_displays();
     current_display_.connect(monitors_.display(0));
     Q_EMIT startup_complete();
     if (splash_) {
@@ -131,27 +136,64 @@ void MasterControl::monitorDetectionCompleteIn() {
     Q_EMIT start_check_display_settings();
 }
 
+void MasterControl::log_detected_displays() const {
+    for (int i = 0; i < monitors_.display_count(); ++i) {
+        const DisplayInfo info = monitors_.display(i);
+        QString link = QStringLiteral("no monitor interface");
+        if (!info.supported_model) {
+            link = QStringLiteral("unsupported model");
+        } else if (info.index >= 0 && info.ddcCapable) {
+            link = info.writeNames ? QStringLiteral("controlled over USB")
+                                   : QStringLiteral("controlled over the video cable");
+        } else if (info.index >= 0) {
+            link = QStringLiteral("no communications");
+        }
+        qCInfo(detection_log).noquote() << QStringLiteral("display %1: %2, interface %3, %4")
+                                               .arg(i + 1)
+                                               .arg(info.text1)
+                                               .arg(info.index)
+                                               .arg(link);
+    }
+}
+
 int MasterControl::load_config() {
-    QFile file(config_file_path());
-    if (!file.open(QIODevice::ReadOnly)) return kFileOpenFailed;
-    QDataStream in(&file);
-    in.setVersion(QDataStream::Qt_4_7);
-    const int result = monitors_.read_config(in);
-    if (result != 0) return result;
-    return monitor_tracker_.read(in);
+    const QString path = config_file_path();
+    QFile file(path);
+    int result = kFileOpenFailed;
+    QString detail = QStringLiteral("monitor configuration");
+    if (file.open(QIODevice::ReadOnly)) {
+        QDataStream in(&file);
+        in.setVersion(QDataStream::Qt_4_7);
+        result = monitors_.read_config(in);
+        if (result == 0) {
+            detail = QStringLiteral("stored monitor records (%1 read)");
+            result = monitor_tracker_.read(in);
+            detail = detail.arg(monitor_tracker_.count());
+        }
+    } else {
+        detail = file.errorString();
+    }
+    config_file_.loaded(path, result, detail);
+    return result;
 }
 
 int MasterControl::save_config() {
+    const QString path = config_file_path();
+    if (!config_file_.before_save(path)) return kFileOpenFailed;
     // The new file replaces the old one only when it is complete.
-    QSaveFile file(config_file_path());
-    if (!file.open(QIODevice::WriteOnly)) return kFileOpenFailed;
-    QDataStream out(&file);
-    out.setVersion(QDataStream::Qt_4_7);
-    int result = monitors_.write_config(out);
-    if (result == 0) result = monitor_tracker_.write(out);
-    if (result != 0) {
-        file.cancelWriting();
-        return result;
+    QSaveFile file(path);
+    int result = kFileOpenFailed;
+    if (file.open(QIODevice::WriteOnly)) {
+        QDataStream out(&file);
+        out.setVersion(QDataStream::Qt_4_7);
+        result = monitors_.write_config(out);
+        if (result == 0) result = monitor_tracker_.write(out);
+        if (result != 0) {
+            file.cancelWriting();
+        } else if (!file.commit()) {
+            result = kFileWriteError;
+        }
     }
-    return file.commit() ? 0 : kFileWriteError;
+    config_file_.saved(path, result, file.errorString());
+    return result;
 }

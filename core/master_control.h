@@ -9,6 +9,7 @@
 #include "comm/target_display.h"
 #include "core/monitor_tracker.h"
 #include "core/preferences.h"
+#include "core/settings_file.h"
 
 class QSplashScreen;
 class QWidget;
@@ -63,6 +64,8 @@ class MasterControl : public QObject {
 
   private:
     void show_splash_message();
+    // One line per display (category orvale.detection): the monitor and how it is reached.
+    void log_detected_displays() const;
 
     bool detection_complete_ = false;
     QWidget* main_window_ = nullptr;
@@ -74,6 +77,7 @@ class MasterControl : public QObject {
     CMultiMonitor monitors_;
     CMonitorTracker monitor_tracker_;
     bool config_load_failed_ = false;
+    CSettingsFile config_file_;
     bool startup_processed_ = false;
     std::unique_ptr<platform::CAccessLibrary> access_library_;
     std::unique_ptr<platform::CDisplayServices> display_services_;

@@ -1,5 +1,7 @@
 #include "core/monitor_tracker.h"
 
+#include <algorithm>
+
 #include "color/stream_checks.h"
 #include "core/file_errors.h"
 
@@ -59,10 +61,13 @@ int CMonitorTracker::read(QDataStream& in) {
     clear();
     in >> n;
     int result = 0;
-    if (in.status() != QDataStream::Ok || !stream_checks::may_hold(in, n, kEntryBytes)) {
-        result = kFileReadError;
-    }
-    for (qint32 i = 0; result == 0 && i < n; ++i) {
+    if (in.status() != QDataStream::Ok || n < 0) result = kFileReadError;
+    // Entry by entry, so that those before any damage stay; but never more attempts than the
+    // bytes left could hold, whatever count the file claims.
+    qint32 limit = std::max<qint32>(n, 0);
+    if (const qint64 left = stream_checks::bytes_left(in); left >= 0)
+        limit = static_cast<qint32>(std::min<qint64>(limit, left / kEntryBytes));
+    for (qint32 i = 0; result == 0 && i < limit; ++i) {
         CMonitorEntry entry;
         if (!stream_checks::read_string(in, entry.modelName) ||
             !stream_checks::read_string(in, entry.serialNumber)) {
@@ -74,6 +79,7 @@ int CMonitorTracker::read(QDataStream& in) {
         entries_.append(entry);
         ++count_;
     }
+    if (result == 0 && limit < n) result = kFileReadError;  // the count outruns the file
     if (result == 0) modified_ = false;
     Q_EMIT data_changed();
     return result;

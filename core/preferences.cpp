@@ -27,9 +27,12 @@ void Preferences::set_defaults() {
 
 int Preferences::load() {
     int result = 0;
-    QFile file(preferences_file_path());
+    QString detail;
+    const QString path = preferences_file_path();
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result = kFileOpenFailed;
+        detail = file.errorString();
     } else {
         QDataStream in(&file);
         in.setVersion(QDataStream::Qt_4_7);
@@ -39,10 +42,12 @@ int Preferences::load() {
         in >> magic;
         if (magic != kMagic) {
             result = kFileWrongMagic;
+            detail = QString::number(magic);
         } else {
             in >> version;
             if (version != kVersion) {
                 result = kFileUnsupportedVersion;
+                detail = QString::number(version);
             } else {
                 in >> auto_manage >> location >> lut >> main >> wizard;
                 if (in.status() != QDataStream::Ok) {
@@ -58,22 +63,32 @@ int Preferences::load() {
         }
     }
     if (result != 0) set_defaults();
+    file_.loaded(path, result, detail);
     return result;
 }
 
-int Preferences::save() const {
+int Preferences::save() {
+    const QString path = preferences_file_path();
+    if (!file_.before_save(path)) return kFileOpenFailed;
     // Written to a temporary file and renamed over the old one, so that a crash or a full disk
     // never leaves a truncated file behind.
-    QSaveFile file(preferences_file_path());
-    if (!file.open(QIODevice::WriteOnly)) return kFileOpenFailed;
-    QDataStream out(&file);
-    out.setVersion(QDataStream::Qt_4_7);
-    out << qint32(kMagic) << qint32(kVersion) << qint8(auto_manage_icc_profiles_ ? 1 : 0)
-        << qint8(profile_storage_location_) << lut_viewer_position_ << main_window_position_
-        << wizard_position_;
-    if (out.status() != QDataStream::Ok) {
-        file.cancelWriting();
-        return kFileWriteError;
+    QSaveFile file(path);
+    int result = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        result = kFileOpenFailed;
+    } else {
+        QDataStream out(&file);
+        out.setVersion(QDataStream::Qt_4_7);
+        out << qint32(kMagic) << qint32(kVersion) << qint8(auto_manage_icc_profiles_ ? 1 : 0)
+            << qint8(profile_storage_location_) << lut_viewer_position_ << main_window_position_
+            << wizard_position_;
+        if (out.status() != QDataStream::Ok) {
+            file.cancelWriting();
+            result = kFileWriteError;
+        } else if (!file.commit()) {
+            result = kFileWriteError;
+        }
     }
-    return file.commit() ? 0 : kFileWriteError;
+    file_.saved(path, result, file.errorString());
+    return result;
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/settings_file.h"
+
 // Application preferences and remembered window positions, kept in "preferences.dat": loaded
 // when constructed, saved when destroyed.
 class Preferences {
@@ -18,7 +20,7 @@ class Preferences {
     Preferences& operator=(const Preferences&) = delete;
 
     int load();
-    int save() const;
+    int save();
     void set_defaults();
 
     bool auto_manage_icc_profiles() const { return auto_manage_icc_profiles_; }
@@ -39,6 +41,7 @@ class Preferences {
     static bool has_position(QPoint p) { return p != QPoint(kNoPosition, kNoPosition); }
 
   private:
+    CSettingsFile file_;
     std::int32_t version_ = kVersion;
     bool auto_manage_icc_profiles_ = true;
     std::int8_t profile_storage_location_ = 1;

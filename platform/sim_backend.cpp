@@ -3,6 +3,7 @@
 #include <QLoggingCategory>
 
 #include "platform/interface_info.h"
+#include "sim/sim_frame.h"
 
 Q_LOGGING_CATEGORY(sim_log, "orvale.sim", QtWarningMsg)
 
@@ -40,7 +41,17 @@ CSimBackend::CSimBackend(sim::CSimConfig config)
         m->set_save_handler([this] { save_locked(); });
     }
     QString error;
-    if (!store_.load(monitor_list_, &error)) qCWarning(sim_log) << error;
+    QStringList warnings;
+    if (!store_.load(monitor_list_, &error, &warnings)) report(error);
+    for (const QString& text : warnings)
+        report(text);
+}
+
+void CSimBackend::report(const QString& text) {
+    // A refused state file fails every save in the same words; once is enough.
+    if (text == last_report_) return;
+    last_report_ = text;
+    qCWarning(sim_log).noquote() << text;
 }
 
 CSimBackend::~CSimBackend() {
@@ -60,12 +71,15 @@ bool CSimBackend::persist() {
 bool CSimBackend::save_locked() {
     QString error;
     if (store_.save(monitor_list_, &error)) return true;
-    qCWarning(sim_log) << error;
+    report(error);
     return false;
 }
 
 void CSimBackend::take_external_changes() {
-    store_.reload_if_changed(monitor_list_);
+    QStringList warnings;
+    store_.reload_if_changed(monitor_list_, &warnings);
+    for (const QString& text : warnings)
+        report(text);
 }
 
 void CSimBackend::rescan(int /*mode*/) {
@@ -138,10 +152,18 @@ int CSimBackend::reachable(int local_index, sim::CSimMonitor*& monitor) {
     return 0;
 }
 
+bool CSimBackend::ddcci_switched_off(int local_index, int address) const {
+    const Interface& iface = interfaces_[static_cast<std::size_t>(local_index)];
+    return !iface.usb && (address & 0xFE) == sim::kDdcAddress &&
+           !monitors_[iface.monitor]->video_ddcci();
+}
+
 int CSimBackend::i2c_write(int local_index, int address, const std::uint8_t* data, int length) {
     std::lock_guard lock(mutex_);
     sim::CSimMonitor* m = nullptr;
     if (const int r = reachable(local_index, m)) return r;
+    // With DDC/CI off in its menu, nothing acknowledges at 0x6E on the video cable.
+    if (ddcci_switched_off(local_index, address)) return access_result(sim::kSimNoAcknowledge);
     return access_result(m->i2c_write(address, data, length));
 }
 
@@ -149,6 +171,7 @@ int CSimBackend::i2c_read(int local_index, int address, std::uint8_t* buffer, in
     std::lock_guard lock(mutex_);
     sim::CSimMonitor* m = nullptr;
     if (const int r = reachable(local_index, m)) return r;
+    if (ddcci_switched_off(local_index, address)) return access_result(sim::kSimNoAcknowledge);
     return access_result(m->i2c_read(address, buffer, length));
 }
 

@@ -48,6 +48,8 @@ class CSimBackend : public CAccessBackend {
     bool save_locked();
     // Resolves an interface for a transfer: 0, or the access library's error.
     int reachable(int local_index, sim::CSimMonitor*& monitor);
+    bool ddcci_switched_off(int local_index, int address) const;
+    void report(const QString& text);
 
     sim::CSimConfig config_;
     std::vector<std::unique_ptr<sim::CSimMonitor>> monitors_;
@@ -55,6 +57,7 @@ class CSimBackend : public CAccessBackend {
     sim::CSimStateStore store_;
     std::vector<Interface> interfaces_;
     mutable std::mutex mutex_;
+    QString last_report_;
 };
 
 // The simulator backend ORVALE_SIM_CONFIG asks for, or null when it is unset or unusable.

@@ -127,6 +127,13 @@ bool parse_monitor(const QJsonObject& o, int index, CSimMonitorConfig& m, QStrin
             error,
             QStringLiteral("monitor %1: video must be usable, skip, unusable or none").arg(index));
     }
+    const QJsonValue ddcci = o.value(QStringLiteral("ddcci"));
+    if (!ddcci.isUndefined()) {
+        if (!ddcci.isBool())
+            return fail(error,
+                        QStringLiteral("monitor %1: ddcci must be true or false").arg(index));
+        m.setup.video_ddcci = ddcci.toBool();
+    }
     const QJsonValue source = o.value(QStringLiteral("reply_source"));
     if (!source.isUndefined()) {
         const int s = source.isString() ? source.toString().toInt(nullptr, 0) : source.toInt();
@@ -194,7 +201,9 @@ CSimConfig CSimConfig::default_set() {
              "input": "DisplayPort", "operating_hours": 1234.5},
             {"id": "kx241w", "model": "KX241W", "serial": "41000456", "input": "DVI",
              "operating_hours": 5210},
-            {"id": "generic", "model": "Generic 24", "serial": "24000789", "input": "HDMI"}
+            {"id": "generic", "model": "Generic 24", "serial": "24000789", "input": "HDMI"},
+            {"id": "kx302w", "model": "KX302W", "serial": "30000987", "input": "DisplayPort",
+             "ddcci": false, "operating_hours": 812}
         ]
     })";
     CSimConfig config;
@@ -211,7 +220,9 @@ bool CSimConfig::load(const QString& source, CSimConfig& config, QString* error)
     if (!file.open(QIODevice::ReadOnly)) {
         return fail(error, QStringLiteral("cannot read %1: %2").arg(source, file.errorString()));
     }
-    return parse(file.readAll(), QFileInfo(source).absolutePath(), config, error);
+    if (parse(file.readAll(), QFileInfo(source).absolutePath(), config, error)) return true;
+    if (error) *error = QFileInfo(source).absoluteFilePath() + QStringLiteral(": ") + *error;
+    return false;
 }
 
 bool CSimConfig::from_environment(CSimConfig& config, QString* error) {
@@ -227,8 +238,8 @@ bool CSimConfig::parse(const QByteArray& json, const QString& base_folder, CSimC
                        QString* error) {
     QJsonParseError parse_error{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parse_error);
-    if (!doc.isObject())
-        return fail(error, QStringLiteral("not a JSON object: ") + parse_error.errorString());
+    if (doc.isNull()) return fail(error, json_error_text(json, parse_error));
+    if (!doc.isObject()) return fail(error, QStringLiteral("not a JSON object"));
     const QJsonObject root = doc.object();
     CSimConfig c;
 

@@ -172,12 +172,33 @@ void CSimMonitor::add_change_entry(int memory, int preset, std::uint32_t stamp) 
     for (int i = 0; i < count && slot < 0; ++i) {
         if (keys_are(i, 0, 0)) slot = i;  // an entry the host erased
     }
+    // Slots oldest first. Slots the order does not know (a table the host rewrote, an older
+    // state file) count as the oldest, in slot order.
+    std::vector<int> order;
+    for (int i = 0; i < count; ++i) {
+        if (std::find(state_.change_order.begin(), state_.change_order.end(), i) ==
+            state_.change_order.end())
+            order.push_back(i);
+    }
+    for (int s : state_.change_order) {
+        if (s >= 0 && s < count && std::find(order.begin(), order.end(), s) == order.end())
+            order.push_back(s);
+    }
     if (slot < 0 && count < address::change_entry_capacity) slot = count++;
     if (slot < 0) {
-        // Full: the oldest entry makes room.
-        m.replace(entry(0), 6 * (count - 1), m.mid(entry(1), 6 * (count - 1)));
+        // Full: the oldest entry makes room; those after it move up, the new one goes last.
+        const int oldest = order.front();
+        const int after = count - 1 - oldest;
+        m.replace(entry(oldest), 6 * after, m.mid(entry(oldest + 1), 6 * after));
+        order.erase(order.begin());
+        for (int& s : order) {
+            if (s > oldest) --s;
+        }
         slot = count - 1;
     }
+    order.erase(std::remove(order.begin(), order.end(), slot), order.end());
+    order.push_back(slot);
+    state_.change_order = std::move(order);
     const int at = entry(slot);
     m[at] = static_cast<char>(memory);
     m[at + 1] = static_cast<char>(preset);

@@ -34,20 +34,22 @@ QString CSimMonitor::key() const {
 
 void CSimMonitor::reset_to_factory() {
     const bool plugged = state_.usb_plugged;
+    const bool ddcci = state_.video_ddcci;
     const int hours = read_feature(code::operating_hours).current;
     CSimMonitorSetup setup = setup_;
     setup.operating_half_hours = hours;  // the hour meter is not a setting
     state_ = factory_state(*model_, setup);
-    state_.usb_plugged = plugged;  // nor is the cable
+    state_.usb_plugged = plugged;  // nor are the cable and the way it is connected
+    state_.video_ddcci = ddcci;
 }
 
 QJsonObject CSimMonitor::to_json() const {
     return state_to_json(*model_, state_);
 }
 
-bool CSimMonitor::restore(const QJsonObject& object) {
+bool CSimMonitor::restore(const QJsonObject& object, CSimStateIssues* issues) {
     CSimMonitorState state = factory_state(*model_, setup_);
-    if (!state_from_json(*model_, object, state)) return false;
+    if (!state_from_json(*model_, object, state, issues)) return false;
     state_ = std::move(state);
     return true;
 }

@@ -67,7 +67,8 @@ class CSimMonitor {
     CSimMonitorState& state() { return state_; }
     void reset_to_factory();
     QJsonObject to_json() const;
-    bool restore(const QJsonObject& object);
+    // Takes a state-file entry over the factory state; false (state unchanged) when refused.
+    bool restore(const QJsonObject& object, CSimStateIssues* issues = nullptr);
 
     // Features as the monitor's own controls see them; writes have every side effect a
     // paged set has (memory swap, preset defaults, resets).
@@ -78,6 +79,8 @@ class CSimMonitor {
     bool usb_present() const { return setup_.usb_present; }
     bool usb_plugged() const { return setup_.usb_present && state_.usb_plugged; }
     void set_usb_plugged(bool plugged) { state_.usb_plugged = plugged && setup_.usb_present; }
+    bool video_ddcci() const { return state_.video_ddcci; }
+    void set_video_ddcci(bool on) { state_.video_ddcci = on; }
     bool link_lost() const { return link_lost_; }
     void reconnect() { link_lost_ = false; }
 

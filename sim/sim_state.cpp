@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "sim/sim_model.h"
@@ -34,17 +35,85 @@ QJsonObject values_to_json(const std::map<int, int>& values) {
     return o;
 }
 
+// What reading one monitor's entry found; a field is named by its path inside the entry.
+struct Reader {
+    CSimStateIssues* issues;
+    bool refuse(const QString& field, const QString& why) {
+        if (issues && issues->refusal.isEmpty())
+            issues->refusal = field + QStringLiteral(": ") + why;
+        return false;
+    }
+    void ignore(const QString& field, const QString& why) {
+        if (issues)
+            issues->ignored << field + QStringLiteral(": ") + why + QStringLiteral("; ignored");
+    }
+};
+
+QString shown(const QJsonValue& v) {
+    if (v.isString()) return QLatin1Char('"') + v.toString().left(40) + QLatin1Char('"');
+    if (v.isDouble()) return QString::number(v.toDouble(), 'g', 12);
+    if (v.isBool()) return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    if (v.isArray()) return QStringLiteral("an array");
+    if (v.isObject()) return QStringLiteral("an object");
+    return QStringLiteral("null");
+}
+
+bool whole_number(const QJsonValue& v) {
+    return v.isDouble() && std::isfinite(v.toDouble()) &&
+           v.toDouble() == std::floor(v.toDouble()) && std::abs(v.toDouble()) < 2147483648.0;
+}
+
+// An optional section of the entry must have its type; a missing one leaves the factory data.
+bool section(Reader& r, const QJsonObject& o, const QString& key, const QString& field, bool array,
+             QJsonValue& out) {
+    out = o.value(key);
+    if (out.isUndefined()) return true;
+    if (array ? out.isArray() : out.isObject()) return true;
+    return r.refuse(
+        field, QStringLiteral("%1 is not %2").arg(shown(out), array ? "an array" : "an object"));
+}
+
 // Takes values of known codes of the right scope that the feature's range allows.
-void values_from_json(const CSimModel& model, const QJsonObject& o, CSimScope scope,
-                      std::map<int, int>& values) {
+void values_from_json(Reader& r, const QString& field, const CSimModel& model, const QJsonObject& o,
+                      CSimScope scope, std::map<int, int>& values) {
     for (auto it = o.begin(); it != o.end(); ++it) {
+        const QString name = field + QLatin1Char('.') + it.key();
         bool ok = false;
         const int code = it.key().toInt(&ok, 0);
         const CSimFeature* f = ok ? model.feature(code) : nullptr;
-        if (!f || f->scope != scope || !it.value().isDouble()) continue;
+        if (!f || f->scope != scope || !values.count(code)) {
+            r.ignore(name, QStringLiteral("not a %1 feature of a %2")
+                               .arg(scope == CSimScope::global ? "monitor" : "memory", model.name));
+            continue;
+        }
+        if (!whole_number(it.value())) {
+            r.ignore(name, shown(it.value()) + QStringLiteral(" is not a whole number"));
+            continue;
+        }
         const int v = it.value().toInt();
-        if (v >= f->minimum && v <= f->maximum && values.count(code)) values[code] = v;
+        if (v < f->minimum || v > f->maximum) {
+            r.ignore(name,
+                     QStringLiteral("%1 is outside %2..%3").arg(v).arg(f->minimum).arg(f->maximum));
+            continue;
+        }
+        values[code] = v;
     }
+}
+
+// Hex digits only, two per byte (QByteArray::fromHex skips anything else).
+bool strict_hex(const QJsonValue& v, QByteArray& bytes) {
+    if (!v.isString()) return false;
+    const QByteArray text = v.toString().toLatin1();
+    if (text.size() % 2 != 0) return false;
+    for (char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    }
+    bytes = QByteArray::fromHex(text);
+    return true;
+}
+
+bool protected_address(int at) {
+    return at >= address::factory_area_first && at <= address::factory_area_last;
 }
 
 QString words_to_hex(const std::vector<std::uint16_t>& words) {
@@ -58,8 +127,8 @@ QString words_to_hex(const std::vector<std::uint16_t>& words) {
 }
 
 bool words_from_hex(const QJsonValue& v, std::vector<std::uint16_t>& words) {
-    const QByteArray bytes = QByteArray::fromHex(v.toString().toLatin1());
-    if (bytes.size() != static_cast<int>(words.size()) * 2) return false;
+    QByteArray bytes;
+    if (!strict_hex(v, bytes) || bytes.size() != static_cast<int>(words.size()) * 2) return false;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const auto hi = static_cast<std::uint8_t>(bytes[static_cast<int>(2 * i)]);
         const auto lo = static_cast<std::uint8_t>(bytes[static_cast<int>(2 * i + 1)]);
@@ -71,6 +140,24 @@ bool words_from_hex(const QJsonValue& v, std::vector<std::uint16_t>& words) {
 const char* const kChannels[3] = {"red", "green", "blue"};
 
 }  // namespace
+
+QString json_error_text(const QByteArray& text, const QJsonParseError& error) {
+    const int offset = std::clamp(error.offset, 0, static_cast<int>(text.size()));
+    int line = 1, column = 1;
+    for (int i = 0; i < offset; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return QStringLiteral("not JSON: %1 at line %2, column %3 (offset %4)")
+        .arg(error.errorString())
+        .arg(line)
+        .arg(column)
+        .arg(offset);
+}
 
 QByteArray factory_memory(const CSimModel& model) {
     QByteArray m(address::memory_size, static_cast<char>(0xFF));
@@ -161,6 +248,7 @@ CSimMonitorState factory_state(const CSimModel& model, const CSimMonitorSetup& s
         s.slot_names.push_back(factory_slot_name(i + 1));
     }
     s.usb_plugged = setup.usb_present && setup.usb_plugged;
+    s.video_ddcci = setup.video_ddcci;
     return s;
 }
 
@@ -168,6 +256,7 @@ QJsonObject state_to_json(const CSimModel& model, const CSimMonitorState& state)
     QJsonObject o;
     o.insert(QStringLiteral("model"), model.name);
     o.insert(QStringLiteral("usb_plugged"), state.usb_plugged);
+    o.insert(QStringLiteral("video_ddcci"), state.video_ddcci);
     o.insert(QStringLiteral("active_memory"), state.active_memory);
     o.insert(QStringLiteral("features"), values_to_json(state.values));
 
@@ -190,13 +279,17 @@ QJsonObject state_to_json(const CSimModel& model, const CSimMonitorState& state)
 
     QJsonArray runs;
     const int size = static_cast<int>(state.memory.size());
+    // The write-protected area is the model's factory data, never the state file's.
+    auto kept = [&](int at) {
+        return static_cast<std::uint8_t>(state.memory[at]) != 0xFF && !protected_address(at);
+    };
     for (int at = 0; at < size;) {
-        if (static_cast<std::uint8_t>(state.memory[at]) == 0xFF) {
+        if (!kept(at)) {
             ++at;
             continue;
         }
         int end = at;
-        while (end < size && static_cast<std::uint8_t>(state.memory[end]) != 0xFF)
+        while (end < size && kept(end))
             ++end;
         QJsonObject run;
         run.insert(QStringLiteral("address"),
@@ -207,6 +300,12 @@ QJsonObject state_to_json(const CSimModel& model, const CSimMonitorState& state)
         at = end;
     }
     o.insert(QStringLiteral("memory"), runs);
+    if (!state.change_order.empty()) {
+        QJsonArray order;
+        for (int slot : state.change_order)
+            order.append(slot);
+        o.insert(QStringLiteral("change_order"), order);
+    }
 
     const std::vector<std::uint16_t> identity = identity_lut();
     QJsonObject lut_entries;
@@ -223,62 +322,195 @@ QJsonObject state_to_json(const CSimModel& model, const CSimMonitorState& state)
     return o;
 }
 
-bool state_from_json(const CSimModel& model, const QJsonObject& o, CSimMonitorState& state) {
-    if (o.value(QStringLiteral("model")).toString().compare(model.name, Qt::CaseInsensitive) != 0) {
+bool state_from_json(const CSimModel& model, const QJsonObject& o, CSimMonitorState& state,
+                     CSimStateIssues* issues) {
+    Reader r{issues};
+    const QJsonValue named = o.value(QStringLiteral("model"));
+    if (named.toString().compare(model.name, Qt::CaseInsensitive) != 0) {
+        return r.refuse(QStringLiteral("model"),
+                        QStringLiteral("%1 is not a %2").arg(shown(named), model.name));
+    }
+    QJsonValue features, memories, runs, lut_entries, names;
+    if (!section(r, o, QStringLiteral("features"), QStringLiteral("features"), false, features) ||
+        !section(r, o, QStringLiteral("memories"), QStringLiteral("memories"), true, memories) ||
+        !section(r, o, QStringLiteral("memory"), QStringLiteral("memory"), true, runs) ||
+        !section(r, o, QStringLiteral("lut_slots"), QStringLiteral("lut_slots"), false,
+                 lut_entries) ||
+        !section(r, o, QStringLiteral("slot_names"), QStringLiteral("slot_names"), true, names)) {
         return false;
     }
-    if (o.value(QStringLiteral("usb_plugged")).isBool()) {
-        state.usb_plugged = o.value(QStringLiteral("usb_plugged")).toBool();
+    const QJsonArray memory_list = memories.toArray();
+    for (int i = 0; i < memory_list.size(); ++i) {
+        const QString field = QStringLiteral("memories[%1]").arg(i);
+        if (!memory_list[i].isObject())
+            return r.refuse(field, shown(memory_list[i]) + QStringLiteral(" is not an object"));
+        QJsonValue unused;
+        if (!section(r, memory_list[i].toObject(), QStringLiteral("features"),
+                     field + QStringLiteral(".features"), false, unused) ||
+            !section(r, memory_list[i].toObject(), QStringLiteral("tables"),
+                     field + QStringLiteral(".tables"), false, unused)) {
+            return false;
+        }
     }
-    const int active = o.value(QStringLiteral("active_memory")).toInt(state.active_memory);
-    if (active >= 1 && active <= static_cast<int>(state.memories.size()))
-        state.active_memory = active;
-    values_from_json(model, o.value(QStringLiteral("features")).toObject(), CSimScope::global,
-                     state.values);
-
-    const QJsonArray memories = o.value(QStringLiteral("memories")).toArray();
-    for (int i = 0; i < memories.size() && i < static_cast<int>(state.memories.size()); ++i) {
-        CSimMemoryState& mem = state.memories[static_cast<std::size_t>(i)];
-        const QJsonObject m = memories[i].toObject();
-        values_from_json(model, m.value(QStringLiteral("features")).toObject(), CSimScope::memory,
-                         mem.values);
-        const QJsonObject tables = m.value(QStringLiteral("tables")).toObject();
-        for (int c = 0; c < 3; ++c) {
-            const QJsonValue v = tables.value(QLatin1String(kChannels[c]));
-            if (v.isString()) {
-                std::vector<std::uint16_t> words(mem.tables[static_cast<std::size_t>(c)].size());
-                if (words_from_hex(v, words))
-                    mem.tables[static_cast<std::size_t>(c)] = std::move(words);
-            }
+    for (int i = 0; i < runs.toArray().size(); ++i) {
+        if (!runs.toArray()[i].isObject()) {
+            return r.refuse(QStringLiteral("memory[%1]").arg(i),
+                            shown(runs.toArray()[i]) + QStringLiteral(" is not an object"));
         }
     }
 
-    const QJsonValue runs_value = o.value(QStringLiteral("memory"));
-    if (runs_value.isArray()) {
+    // The entry has the shape of one; single values that do not fit are left as they were.
+    for (const char* flag : {"usb_plugged", "video_ddcci"}) {
+        const QJsonValue v = o.value(QLatin1String(flag));
+        if (v.isUndefined()) continue;
+        if (!v.isBool()) {
+            r.ignore(QLatin1String(flag), shown(v) + QStringLiteral(" is not true or false"));
+        } else if (QLatin1String(flag) == QLatin1String("usb_plugged")) {
+            state.usb_plugged = v.toBool();
+        } else {
+            state.video_ddcci = v.toBool();
+        }
+    }
+    const QJsonValue active = o.value(QStringLiteral("active_memory"));
+    if (!active.isUndefined()) {
+        // A monitor without memories keeps writing the 1 it always holds.
+        if (whole_number(active) &&
+            (active.toInt() == state.active_memory ||
+             (active.toInt() >= 1 && active.toInt() <= static_cast<int>(state.memories.size())))) {
+            state.active_memory = active.toInt();
+        } else {
+            r.ignore(QStringLiteral("active_memory"), QStringLiteral("%1 is not a memory of 1..%2")
+                                                          .arg(shown(active))
+                                                          .arg(state.memories.size()));
+        }
+    }
+    values_from_json(r, QStringLiteral("features"), model, features.toObject(), CSimScope::global,
+                     state.values);
+
+    for (int i = 0; i < memory_list.size(); ++i) {
+        const QString field = QStringLiteral("memories[%1]").arg(i);
+        if (i >= static_cast<int>(state.memories.size())) {
+            r.ignore(field,
+                     QStringLiteral("this monitor has %1 memories").arg(state.memories.size()));
+            continue;
+        }
+        CSimMemoryState& mem = state.memories[static_cast<std::size_t>(i)];
+        const QJsonObject m = memory_list[i].toObject();
+        values_from_json(r, field + QStringLiteral(".features"), model,
+                         m.value(QStringLiteral("features")).toObject(), CSimScope::memory,
+                         mem.values);
+        const QJsonObject tables = m.value(QStringLiteral("tables")).toObject();
+        for (auto it = tables.begin(); it != tables.end(); ++it) {
+            const QString name = field + QStringLiteral(".tables.") + it.key();
+            int c = 0;
+            while (c < 3 && it.key() != QLatin1String(kChannels[c]))
+                ++c;
+            if (c == 3) {
+                r.ignore(name, QStringLiteral("not red, green or blue"));
+                continue;
+            }
+            std::vector<std::uint16_t> words(mem.tables[static_cast<std::size_t>(c)].size());
+            if (!words_from_hex(it.value(), words)) {
+                r.ignore(name, QStringLiteral("not %1 words in hex").arg(words.size()));
+                continue;
+            }
+            mem.tables[static_cast<std::size_t>(c)] = std::move(words);
+        }
+    }
+
+    if (!runs.isUndefined()) {
         QByteArray memory(address::memory_size, static_cast<char>(0xFF));
-        for (const QJsonValue& r : runs_value.toArray()) {
+        bool protected_differs = false;
+        for (int i = 0; i < runs.toArray().size(); ++i) {
+            const QString field = QStringLiteral("memory[%1]").arg(i);
+            const QJsonObject run = runs.toArray()[i].toObject();
             bool ok = false;
-            const int at = r.toObject().value(QStringLiteral("address")).toString().toInt(&ok, 0);
-            const QByteArray bytes = QByteArray::fromHex(
-                r.toObject().value(QStringLiteral("bytes")).toString().toLatin1());
-            if (!ok || at < 0 || at + bytes.size() > memory.size()) continue;
-            memory.replace(at, bytes.size(), bytes);
+            const QJsonValue where = run.value(QStringLiteral("address"));
+            const int at = where.toString().toInt(&ok, 0);
+            QByteArray bytes;
+            if (!ok || at < 0 || at >= address::memory_size) {
+                r.ignore(field + QStringLiteral(".address"),
+                         shown(where) + QStringLiteral(" is not an address of 0x0000..0xFFFF"));
+                continue;
+            }
+            if (!strict_hex(run.value(QStringLiteral("bytes")), bytes)) {
+                r.ignore(field + QStringLiteral(".bytes"), QStringLiteral("not bytes in hex"));
+                continue;
+            }
+            if (at + bytes.size() > memory.size()) {
+                r.ignore(field, QStringLiteral("runs past 0xFFFF"));
+                continue;
+            }
+            for (int k = 0; k < bytes.size(); ++k) {
+                if (protected_address(at + k)) {
+                    protected_differs |= bytes[k] != state.memory[at + k];
+                } else {
+                    memory[at + k] = bytes[k];
+                }
+            }
+        }
+        // The calibration area stays as the model made it, whatever the file holds there.
+        for (int a = address::factory_area_first; a <= address::factory_area_last; ++a)
+            memory[a] = state.memory[a];
+        if (protected_differs) {
+            r.ignore(QStringLiteral("memory"),
+                     QStringLiteral("bytes in the write-protected area 0x8000..0x8FFF differ from "
+                                    "the model's factory data"));
         }
         state.memory = memory;
     }
 
-    const QJsonObject lut_entries = o.value(QStringLiteral("lut_slots")).toObject();
-    for (auto it = lut_entries.begin(); it != lut_entries.end(); ++it) {
-        const int slot = it.key().toInt();
-        if (slot < 1 || slot > static_cast<int>(state.lut_slots.size())) continue;
-        std::vector<std::uint16_t> words(3 * kLutPoints);
-        if (words_from_hex(it.value(), words))
-            state.lut_slots[static_cast<std::size_t>(slot - 1)] = std::move(words);
+    const QJsonValue order = o.value(QStringLiteral("change_order"));
+    if (!order.isUndefined()) {
+        std::vector<int> taken_slots;
+        bool ok = order.isArray();
+        for (const QJsonValue& v : order.toArray()) {
+            ok = ok && whole_number(v) && v.toInt() >= 0 &&
+                 v.toInt() < address::change_entry_capacity &&
+                 std::find(taken_slots.begin(), taken_slots.end(), v.toInt()) == taken_slots.end();
+            if (ok) taken_slots.push_back(v.toInt());
+        }
+        if (ok) {
+            state.change_order = std::move(taken_slots);
+        } else {
+            r.ignore(QStringLiteral("change_order"),
+                     QStringLiteral("not a list of distinct taken_slots of 0..%1")
+                         .arg(address::change_entry_capacity - 1));
+        }
     }
-    const QJsonArray names = o.value(QStringLiteral("slot_names")).toArray();
-    for (int i = 0; i < names.size() && i < static_cast<int>(state.slot_names.size()); ++i) {
-        const QByteArray n = names[i].toString().toLatin1();
-        if (n.size() == kSlotNameLength) state.slot_names[static_cast<std::size_t>(i)] = n;
+
+    const QJsonObject luts = lut_entries.toObject();
+    for (auto it = luts.begin(); it != luts.end(); ++it) {
+        const QString name = QStringLiteral("lut_slots.") + it.key();
+        bool ok = false;
+        const int slot = it.key().toInt(&ok);
+        if (!ok || slot < 1 || slot > static_cast<int>(state.lut_slots.size())) {
+            r.ignore(name, QStringLiteral("not a slot of 1..%1").arg(state.lut_slots.size()));
+            continue;
+        }
+        std::vector<std::uint16_t> words(3 * kLutPoints);
+        if (!words_from_hex(it.value(), words)) {
+            r.ignore(name, QStringLiteral("not %1 words in hex").arg(words.size()));
+            continue;
+        }
+        state.lut_slots[static_cast<std::size_t>(slot - 1)] = std::move(words);
+    }
+    const QJsonArray name_list = names.toArray();
+    for (int i = 0; i < name_list.size(); ++i) {
+        const QString field = QStringLiteral("slot_names[%1]").arg(i);
+        if (i >= static_cast<int>(state.slot_names.size())) {
+            r.ignore(field,
+                     QStringLiteral("this monitor has %1 slots").arg(state.slot_names.size()));
+            continue;
+        }
+        const QByteArray n = name_list[i].toString().toLatin1();
+        if (!name_list[i].isString() || n.size() != kSlotNameLength) {
+            r.ignore(field,
+                     shown(name_list[i]) +
+                         QStringLiteral(" is not a name of %1 characters").arg(kSlotNameLength));
+            continue;
+        }
+        state.slot_names[static_cast<std::size_t>(i)] = n;
     }
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QJsonParseError>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -27,7 +29,11 @@ struct CSimMonitorState {
     // Per slot, kLutPoints nodes of three values (red, green, blue), first index fastest.
     std::vector<std::vector<std::uint16_t>> lut_slots;
     std::vector<QByteArray> slot_names;  // kSlotNameLength bytes each
+    // The change table's slots, oldest entry first (the table itself holds no age).
+    std::vector<int> change_order;
     bool usb_plugged = false;
+    // DDC/CI over the video cable, as the monitor's menu switches it; the EDID is always there.
+    bool video_ddcci = true;
 
     bool operator==(const CSimMonitorState&) const = default;
 };
@@ -40,7 +46,11 @@ struct CSimMonitorSetup {
     bool usb_plugged = false;
     int operating_half_hours = 0;
     std::uint8_t reply_source = 0x6E;  // some monitors answer with 0x51
+    bool video_ddcci = true;
 };
+
+// A JSON parse error with the line and column where it was found in `text`.
+QString json_error_text(const QByteArray& text, const QJsonParseError& error);
 
 CSimMonitorState factory_state(const CSimModel& model, const CSimMonitorSetup& setup);
 
@@ -53,9 +63,18 @@ QByteArray factory_slot_name(int slot);
 // Features are written in full (keyed "0x1050"), tables and LUT slots only where they differ
 // from the factory ones (hex words), the memory map as runs of non-erased bytes.
 QJsonObject state_to_json(const CSimModel& model, const CSimMonitorState& state);
-// Reads what the object holds over `state` (normally the factory state); values outside a
-// feature's range and malformed entries are left as they were. False when the object is
-// unusable as a whole.
-bool state_from_json(const CSimModel& model, const QJsonObject& object, CSimMonitorState& state);
+// What reading a monitor's entry found, each text "field: why" with the field's path inside
+// the entry ("features.0x0012", "memories[2]").
+struct CSimStateIssues {
+    QString refusal;      // the entry cannot be taken at all
+    QStringList ignored;  // single values that were left as they were
+};
+
+// Reads what the object holds over `state` (normally the factory state). False, with the
+// refusal, when the entry is not one of this model's or a section has the wrong shape; single
+// values that do not fit (out of range, bad hex, a wrong name length) are left as they were
+// and listed. The write-protected area 0x8000..0x8FFF is never taken from the object.
+bool state_from_json(const CSimModel& model, const QJsonObject& object, CSimMonitorState& state,
+                     CSimStateIssues* issues = nullptr);
 
 }  // namespace sim

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
+#include <algorithm>
 #include <filesystem>
 
 #include "sim/sim_monitor.h"
@@ -12,8 +13,13 @@
 namespace sim {
 
 namespace {
-constexpr int kFormat = 1;
 const QString kMonitors = QStringLiteral("monitors");
+
+QString entry_field(const QString& key, const QString& field) {
+    QString path = QStringLiteral("monitors.\"%1\"").arg(key);
+    if (!field.isEmpty()) path += QLatin1Char('.') + field;
+    return path;
+}
 }  // namespace
 
 CSimStateStore::CSimStateStore(QString path) : path_(std::move(path)) {}
@@ -37,59 +43,108 @@ bool CSimStateStore::changed_on_disk() const {
     return !(stamp() == seen_);
 }
 
+QString CSimStateStore::refused(const QString& field, const QString& why) const {
+    return QStringLiteral("state file %1 refused: %2%3; it is kept as it is (fix or remove it)")
+        .arg(path_, field.isEmpty() ? QString() : field + QStringLiteral(": "), why);
+}
+
 bool CSimStateStore::read(QJsonObject& entries, QString* error) const {
     entries = QJsonObject();
     QFile file(path_);
     if (!file.exists()) return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = QStringLiteral("cannot read %1: %2").arg(path_, file.errorString());
+    auto fail = [&](const QString& text) {
+        if (error) *error = text;
         return false;
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read %1: %2").arg(path_, file.errorString()));
+    const QByteArray text = file.readAll();
+    QJsonParseError parse_error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &parse_error);
+    if (doc.isNull()) return fail(refused(QString(), json_error_text(text, parse_error)));
+    if (!doc.isObject()) return fail(refused(QString(), QStringLiteral("not a JSON object")));
+    const QJsonObject root = doc.object();
+    const QJsonValue format = root.value(QStringLiteral("format"));
+    if (format.isUndefined())
+        return fail(refused(QStringLiteral("format"), QStringLiteral("missing")));
+    if (!format.isDouble() || format.toDouble() != kFormat) {
+        return fail(refused(QStringLiteral("format"),
+                            QStringLiteral("%1 is not the format this simulator reads (%2)")
+                                .arg(format.isDouble() ? QString::number(format.toDouble())
+                                                       : QStringLiteral("a non-number"))
+                                .arg(kFormat)));
     }
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
-    if (!doc.isObject()) {
-        if (error) *error = QStringLiteral("%1 is not a state file").arg(path_);
-        return false;
+    const QJsonValue monitors = root.value(kMonitors);
+    if (monitors.isUndefined()) return fail(refused(kMonitors, QStringLiteral("missing")));
+    if (!monitors.isObject()) {
+        return fail(refused(kMonitors, QStringLiteral("not an object of entries keyed by model "
+                                                      "and serial")));
     }
-    entries = doc.object().value(kMonitors).toObject();
+    const QJsonObject all = monitors.toObject();
+    for (auto it = all.constBegin(); it != all.constEnd(); ++it) {
+        if (!it.value().isObject())
+            return fail(refused(entry_field(it.key(), QString()), QStringLiteral("not an object")));
+    }
+    entries = all;
     return true;
 }
 
 int CSimStateStore::take_external_changes(const QJsonObject& entries,
-                                          const std::vector<CSimMonitor*>& monitors) {
-    int taken = 0;
+                                          const std::vector<CSimMonitor*>& monitors, QString* error,
+                                          QStringList* warnings) {
+    // Every changed entry is read before any monitor takes one, so that a refused file leaves
+    // all monitors as they were.
+    std::vector<std::pair<CSimMonitor*, CSimMonitorState>> taken;
+    QStringList ignored;
     for (CSimMonitor* m : monitors) {
         const QString key = m->key();
         const QJsonObject entry = entries.value(key).toObject();
         if (entry.isEmpty() || entry == known_[key]) continue;
-        if (m->restore(entry)) ++taken;
-        known_[key] = entry;
+        CSimMonitorState state = factory_state(m->model(), m->setup());
+        CSimStateIssues issues;
+        if (!state_from_json(m->model(), entry, state, &issues)) {
+            if (error) *error = refused(QString(), entry_field(key, issues.refusal));
+            return -1;
+        }
+        for (const QString& text : issues.ignored)
+            ignored << QStringLiteral("state file %1: %2").arg(path_, entry_field(key, text));
+        taken.emplace_back(m, std::move(state));
     }
-    return taken;
+    for (auto& [m, state] : taken) {
+        m->state() = std::move(state);
+        known_[m->key()] = entries.value(m->key()).toObject();
+    }
+    if (warnings) *warnings << ignored;
+    return static_cast<int>(taken.size());
 }
 
-bool CSimStateStore::load(const std::vector<CSimMonitor*>& monitors, QString* error) {
-    const Stamp before = stamp();
+bool CSimStateStore::load(const std::vector<CSimMonitor*>& monitors, QString* error,
+                          QStringList* warnings) {
+    // A refused file is looked at again only when it changes.
+    seen_ = stamp();
     QJsonObject entries;
     if (!read(entries, error)) return false;
-    seen_ = before;
-    take_external_changes(entries, monitors);
-    return true;
+    return take_external_changes(entries, monitors, error, warnings) >= 0;
 }
 
-int CSimStateStore::reload_if_changed(const std::vector<CSimMonitor*>& monitors) {
+int CSimStateStore::reload_if_changed(const std::vector<CSimMonitor*>& monitors,
+                                      QStringList* warnings) {
     const Stamp now = stamp();
     if (now == seen_) return 0;
+    seen_ = now;  // a refused file is looked at again only when it changes
     QJsonObject entries;
-    if (!read(entries, nullptr))
-        return 0;  // a half-written file cannot occur; a broken one is left alone
-    seen_ = now;
-    return take_external_changes(entries, monitors);
+    QString error;
+    int taken =
+        read(entries, &error) ? take_external_changes(entries, monitors, &error, warnings) : -1;
+    if (taken < 0 && warnings) *warnings << error;
+    return std::max(0, taken);
 }
 
 bool CSimStateStore::save(const std::vector<CSimMonitor*>& monitors, QString* error) {
+    // A file that cannot be read as a state file is somebody's data: it is not replaced.
     QJsonObject entries;
-    read(entries, nullptr);  // an unreadable file is replaced
-    take_external_changes(entries, monitors);
+    if (!read(entries, error)) return false;
+    if (take_external_changes(entries, monitors, error, nullptr) < 0) return false;
     for (CSimMonitor* m : monitors) {
         const QJsonObject entry = m->to_json();
         entries.insert(m->key(), entry);

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -17,20 +18,31 @@ class CSimMonitor;
 // Sharing rule: a process remembers each entry as it last read or wrote it. When another
 // process has changed an entry since then, that change wins over this process's unsaved
 // changes to the same monitor; other monitors are not touched.
+//
+// Damage: a file that is not a state file of this format, or whose entry for one of the given
+// monitors has the wrong shape, is refused as a whole: no monitor takes anything from it, and
+// it is never overwritten (save fails) until it reads well again. Single values that do not
+// fit are left at the monitor's earlier value and listed as warnings. Every message names the
+// file and the field.
 class CSimStateStore {
   public:
+    static constexpr int kFormat = 1;
+
     explicit CSimStateStore(QString path);
     const QString& path() const { return path_; }
 
     // Reads the entries of the given monitors; monitors without entry keep their state. A
     // missing file is not an error.
-    bool load(const std::vector<CSimMonitor*>& monitors, QString* error = nullptr);
+    bool load(const std::vector<CSimMonitor*>& monitors, QString* error = nullptr,
+              QStringList* warnings = nullptr);
     bool save(const std::vector<CSimMonitor*>& monitors, QString* error = nullptr);
 
     // Cheap: compares the file's modification time and size with those last seen.
     bool changed_on_disk() const;
-    // Takes the entries another process changed; returns how many monitors were reloaded.
-    int reload_if_changed(const std::vector<CSimMonitor*>& monitors);
+    // Takes the entries another process changed; returns how many monitors were reloaded. A
+    // refused file changes nothing (its message is added to the warnings).
+    int reload_if_changed(const std::vector<CSimMonitor*>& monitors,
+                          QStringList* warnings = nullptr);
 
   private:
     struct Stamp {
@@ -41,8 +53,11 @@ class CSimStateStore {
     };
     Stamp stamp() const;
     bool read(QJsonObject& entries, QString* error) const;
-    int take_external_changes(const QJsonObject& entries,
-                              const std::vector<CSimMonitor*>& monitors);
+    // Checks every changed entry of the given monitors first and takes them only when none is
+    // refused; -1 (with error) on a refusal, else how many monitors were reloaded.
+    int take_external_changes(const QJsonObject& entries, const std::vector<CSimMonitor*>& monitors,
+                              QString* error, QStringList* warnings);
+    QString refused(const QString& field, const QString& why) const;
 
     QString path_;
     Stamp seen_;

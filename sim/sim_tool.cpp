@@ -19,6 +19,8 @@ const char* const kUsage =
     "                            change settings as with the monitor's own buttons; adds a\n"
     "                            change-table entry for the memory and preset\n"
     "  plug MONITOR | unplug MONITOR   connect or pull the monitor's USB link\n"
+    "  ddcci MONITOR on|off      switch DDC/CI over the video cable on or off, as in the\n"
+    "                            monitor's menu (the EDID stays readable, USB still answers)\n"
     "  reset MONITOR | reset all       back to factory settings\n"
     "MONITOR is an id, a serial number or an index. Without --config, ORVALE_SIM_CONFIG or\n"
     "else the default set is used.\n";
@@ -110,8 +112,47 @@ const char* video_name(CSimVideoLink v) {
 }
 
 QString usb_text(const CSimMonitor& m) {
-    if (!m.usb_present()) return QStringLiteral("no USB link");
-    return m.usb_plugged() ? QStringLiteral("USB plugged") : QStringLiteral("USB unplugged");
+    const QString video =
+        m.video_ddcci() ? QString() : QStringLiteral(", DDC/CI off on the video cable");
+    if (!m.usb_present()) return QStringLiteral("no USB link") + video;
+    return (m.usb_plugged() ? QStringLiteral("USB plugged") : QStringLiteral("USB unplugged")) +
+           video;
+}
+
+// What an OSD change left the monitor holding, with every request it clamped or refused.
+QString osd_report(const CSimMonitor& m, const CSimOsdChange& asked) {
+    struct Item {
+        const char* name;
+        int code;
+        int requested;
+        const char* unit;
+    };
+    const Item items[] = {{"memory", code::memory_select, asked.memory, ""},
+                          {"preset", code::preset, asked.preset, ""},
+                          {"luminance", code::luminance, asked.luminance, " cd/m2"},
+                          {"black level", code::black_level, asked.black_level, ""}};
+    QStringList held, notes;
+    for (const Item& item : items) {
+        const int now = m.read_feature(item.code).current;
+        held << QStringLiteral("%1 %2%3")
+                    .arg(QLatin1String(item.name))
+                    .arg(now)
+                    .arg(QLatin1String(item.unit));
+        const bool asked_for = item.code == code::memory_select || item.code == code::preset
+                                   ? item.requested > 0
+                                   : item.requested >= 0;
+        if (!asked_for || item.requested == now) continue;
+        const CSimFeature* f = m.model().feature(item.code);
+        const bool clamped = f && f->values.empty() && !f->has(feature_flag::read_only);
+        notes << (clamped ? QStringLiteral("%1 %2 was clamped to %3")
+                          : QStringLiteral("%1 %2 was not taken (it stays %3)"))
+                     .arg(QLatin1String(item.name))
+                     .arg(item.requested)
+                     .arg(now);
+    }
+    QString text = held.join(QStringLiteral(", "));
+    if (!notes.isEmpty()) text += QStringLiteral("; ") + notes.join(QStringLiteral("; "));
+    return text;
 }
 
 void show_monitor(const CSimMonitor& m, QTextStream& out) {
@@ -204,7 +245,11 @@ int run_sim_tool(const QStringList& arguments, QTextStream& out, QTextStream& er
     for (auto& m : owned)
         monitors.push_back(m.get());
     CSimStateStore store(config.state_file);
-    if (!store.load(monitors, &error)) {
+    QStringList warnings;
+    const bool loaded = store.load(monitors, &error, &warnings);
+    for (const QString& text : warnings)
+        err << "orvale-sim: " << text << "\n";
+    if (!loaded) {
         err << "orvale-sim: " << error << "\n";
         return 1;
     }
@@ -249,6 +294,7 @@ int run_sim_tool(const QStringList& arguments, QTextStream& out, QTextStream& er
         chosen.push_back(monitors[static_cast<std::size_t>(index)]);
     }
     CSimMonitor& m = *chosen.front();
+    QString report;
 
     if (command == QLatin1String("show")) {
         show_monitor(m, out);
@@ -270,15 +316,24 @@ int run_sim_tool(const QStringList& arguments, QTextStream& out, QTextStream& er
             return 1;
         }
         m.osd_change(change);
+        report = osd_report(m, change);
     } else if (command == QLatin1String("plug") || command == QLatin1String("unplug")) {
         if (!m.usb_present()) {
             err << "orvale-sim: " << m.key() << " has no USB link\n";
             return 1;
         }
         m.set_usb_plugged(command == QLatin1String("plug"));
+    } else if (command == QLatin1String("ddcci")) {
+        const QString setting = args.isEmpty() ? QString() : args.takeFirst();
+        if (setting != QLatin1String("on") && setting != QLatin1String("off")) {
+            err << "orvale-sim: ddcci needs on or off\n";
+            return 2;
+        }
+        m.set_video_ddcci(setting == QLatin1String("on"));
     } else if (command == QLatin1String("reset")) {
         for (CSimMonitor* c : chosen)
             c->reset_to_factory();
+        report = QStringLiteral("factory settings");
     } else {
         err << kUsage;
         return 2;
@@ -291,7 +346,10 @@ int run_sim_tool(const QStringList& arguments, QTextStream& out, QTextStream& er
         err << "orvale-sim: " << error << "\n";
         return 1;
     }
-    out << m.key() << ": done (" << usb_text(m) << ")\n";
+    for (const CSimMonitor* c : chosen) {
+        out << c->key() << ": " << (report.isEmpty() ? QStringLiteral("done") : report) << " ("
+            << usb_text(*c) << ")\n";
+    }
     return 0;
 }
 

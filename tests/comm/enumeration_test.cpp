@@ -83,7 +83,7 @@ TEST_F(SimulatedDesktop, InterfacesAreIdentifiedAndAnnounced) {
     EXPECT_EQ(video.serial, "71000123");
     EXPECT_EQ(video.product_id, identifier_of("KX271W"));
     EXPECT_EQ(video.is_usb, 0);
-    EXPECT_EQ(video.communicates, 0) << "a video interface is never probed";
+    EXPECT_EQ(video.communicates, 1) << "a supported monitor answers over its video cable";
     const QByteArray edid = sim::build_edid(*sim::find_sim_model("KX271W"), "71000123");
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(video.edid.data()), edid.size()), edid);
     EXPECT_TRUE(video.extra.isEmpty());
@@ -103,9 +103,48 @@ TEST_F(SimulatedDesktop, InterfacesAreIdentifiedAndAnnounced) {
     EXPECT_EQ(generic.index, 3) << "the skipped interface keeps its number";
     EXPECT_EQ(generic.serial, "24000789") << "no serial descriptor: the numeric serial";
 
+    EXPECT_EQ(generic.communicates, 0);
+
     ASSERT_EQ(enumerator.enumerate(false), 3);
+    ASSERT_EQ(enumerator.interface_record(0, video), 0);
     ASSERT_EQ(enumerator.interface_record(1, usb), 0);
     EXPECT_EQ(usb.communicates, 0) << "without the probe nobody is asked";
+    EXPECT_EQ(video.communicates, 0);
+}
+
+TEST_F(SimulatedDesktop, ASupportedMonitorOnTheVideoCableIsProbedLikeAUsbOne) {
+    start(R"({"monitors": [
+        {"id": "a", "model": "KX241W", "serial": "41000456"},
+        {"id": "b", "model": "KX302W", "serial": "30000987", "ddcci": false},
+        {"id": "c", "model": "Generic 24", "serial": "24000789"}
+    ]})");
+    auto* backend = dynamic_cast<platform::CSimBackend*>(library->backend(0));
+    ASSERT_NE(backend, nullptr);
+    CMultiMonitor monitors;
+    detect(monitors);
+    ASSERT_EQ(monitors.display_count(), 3);
+    const DisplayInfo answering = monitors.display(0);
+    EXPECT_EQ(answering.index, 0);
+    EXPECT_EQ(answering.ddcCapable, 1) << "controlled over the video cable";
+    EXPECT_EQ(answering.writeNames, 0);
+    EXPECT_EQ(answering.supported_model, 1);
+    EXPECT_GT(backend->monitor(0)->counters().exchanges, 0);
+
+    // DDC/CI switched off in the monitor's menu: its EDID is read, nothing answers the probe.
+    const DisplayInfo silent = monitors.display(1);
+    EXPECT_EQ(silent.index, 1);
+    EXPECT_EQ(silent.text1, "KX302W");
+    EXPECT_EQ(silent.supported_model, 1);
+    EXPECT_EQ(silent.ddcCapable, 0);
+
+    // Another maker's monitor is not asked.
+    EXPECT_EQ(monitors.display(2).ddcCapable, 0);
+    EXPECT_EQ(backend->monitor(2)->counters().exchanges, 0);
+
+    // Switched on again, the next pass finds it answering.
+    backend->monitor(1)->set_video_ddcci(true);
+    detect(monitors);
+    EXPECT_EQ(monitors.display(1).ddcCapable, 1);
 }
 
 TEST_F(SimulatedDesktop, NothingWithoutTheAccessObjectOrTheDisplayServices) {
@@ -224,12 +263,12 @@ TEST_F(SimulatedDesktop, AMonitorOnVideoAndUsbIsControlledOverUsb) {
     EXPECT_EQ(usb.text2, "71000123");
     EXPECT_EQ(usb.monitorId, identifier_of("KX271W"));
 
-    // A monitor seen only over its video cable is known but not controllable.
+    // A monitor seen only over its video cable is controlled over it when it answers.
     const DisplayInfo video = monitors.display(0);
     EXPECT_EQ(monitors.mapping(0), 0);
     EXPECT_EQ(video.index, 0);
     EXPECT_EQ(video.supported_model, 1);
-    EXPECT_EQ(video.ddcCapable, 0);
+    EXPECT_EQ(video.ddcCapable, 1);
     EXPECT_EQ(video.writeNames, 0);
     EXPECT_EQ(video.has_monitor_data, 1);
 }

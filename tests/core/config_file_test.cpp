@@ -2,11 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "core/master_control.h"
 #include "core/settings_paths.h"
 #include "platform/access_library.h"
 #include "stored_layouts.h"
+#include "support/log_capture.h"
 #include "support/test_environment.h"
 
 namespace {
@@ -36,6 +38,7 @@ class CountedBackend : public platform::CAccessBackend {
 struct ConfigFile : ::testing::Test {
     void SetUp() override {
         QFile::remove(config_file_path());
+        QFile::remove(config_file_path() + QStringLiteral(".damaged"));
         QFile::remove(preferences_file_path());
         previous = platform::set_access_library_factory([this] {
             auto library = std::make_unique<platform::CAccessLibrary>();
@@ -149,6 +152,55 @@ TEST_F(ConfigFile, ACutBlockAChangesNoAssignment) {
     EXPECT_EQ(mapping_of(master), std::vector<qint32>(10, -1));
     EXPECT_EQ(master.load_config(), -1503);
     EXPECT_EQ(master.monitor_tracker().count(), 0);
+}
+
+TEST_F(ConfigFile, ADamagedFileIsKeptAsideAndTheRecordsBeforeTheDamageAreSavedAgain) {
+    const QString aside = config_file_path() + QStringLiteral(".damaged");
+    QFile::remove(aside);
+    // The record list is cut inside its second entry: the first entry is complete.
+    const QByteArray full = two_monitors(0);
+    const QByteArray cut = full.left(full.size() - 20);
+    ASSERT_TRUE(write_file(config_file_path(), cut));
+    testing_support::LogCapture log("orvale.settings");
+    {
+        MasterControl master;
+        EXPECT_TRUE(master.config_load_failed());
+        ASSERT_EQ(master.monitor_tracker().count(), 1);
+        EXPECT_EQ(master.monitor_tracker().entry(0).serialNumber, QStringLiteral("12345678"));
+        EXPECT_EQ(master.monitor_list().mapping(0), 1) << "block A was complete";
+    }
+    EXPECT_EQ(read_file(aside), cut);
+    EXPECT_TRUE(log.text().contains(config_file_path() + QStringLiteral(" not loaded: read error")))
+        << log.text().toStdString();
+    EXPECT_TRUE(log.text().contains(aside));
+    {
+        MasterControl again;
+        EXPECT_FALSE(again.config_load_failed());
+        ASSERT_EQ(again.monitor_tracker().count(), 1);
+        EXPECT_EQ(again.monitor_tracker().entry(0).adjust.namedEntries.size(), 1);
+    }
+
+    // A wrong magic number is kept aside as well, replacing the older one.
+    ByteBuilder b;
+    b.i32(57004);
+    ASSERT_TRUE(write_file(config_file_path(), b.data()));
+    { MasterControl master; }
+    EXPECT_EQ(read_file(aside), b.data());
+    EXPECT_TRUE(log.text().contains(QStringLiteral("wrong magic number")));
+}
+
+TEST_F(ConfigFile, AFailedSaveIsLoggedWithTheFileAndTheReason) {
+    const QString path = config_file_path();
+    ASSERT_TRUE(QDir().mkpath(path));
+    testing_support::LogCapture log("orvale.settings");
+    {
+        MasterControl master;
+        EXPECT_EQ(master.save_config(), -1500);
+    }
+    EXPECT_TRUE(log.text().contains(path + QStringLiteral(" not saved: cannot be opened")))
+        << log.text().toStdString();
+    EXPECT_TRUE(QFileInfo(path).isDir()) << "a directory in its place is left alone";
+    ASSERT_TRUE(QDir(path).removeRecursively());
 }
 
 TEST_F(ConfigFile, AFailedSaveLeavesTheOldFileAsItWas) {

@@ -145,21 +145,23 @@ TEST_F(SimulatedDetection, AFullPassMatchesAndFillsTheRecordsAndReportsToTheGuiT
     CMultiMonitor monitors;
     QSignalSpy texts(&monitors, &CMultiMonitor::detectedMonitor);
     run_pass(monitors, true);
-    // Default set: 0 KX271W video, 1 KX271W USB, 2 KX241W, 3 Generic 24.
+    // Default set: 0 KX271W video, 1 KX271W USB, 2 KX241W, 3 Generic 24, 4 KX302W.
     EXPECT_EQ(monitors.mapping(0), 1);
     EXPECT_EQ(monitors.mapping(1), 2);
     EXPECT_EQ(monitors.mapping(2), 3);
-    ASSERT_EQ(monitors.display_count(), 3);
+    EXPECT_EQ(monitors.mapping(3), 4);
+    ASSERT_EQ(monitors.display_count(), 4);
     EXPECT_EQ(monitors.display(0).ddcCapable, 1);
-    EXPECT_EQ(monitors.display(1).ddcCapable, 0);
+    EXPECT_EQ(monitors.display(1).ddcCapable, 1) << "answers over its video cable";
     EXPECT_EQ(monitors.display(2).supported_model, 0);
+    EXPECT_EQ(monitors.display(3).ddcCapable, 0) << "DDC/CI is off in its menu";
     // The texts cross to this thread queued, in the order the scan found the monitors.
     EXPECT_TRUE(texts.isEmpty()) << "nothing delivered before this thread's events run";
     QCoreApplication::processEvents();
     QStringList received;
     for (const auto& t : texts)
         received << t.at(0).toString();
-    EXPECT_EQ(received, (QStringList{"KX271W", "KX271W (USB)", "KX241W", "Generic 24"}));
+    EXPECT_EQ(received, (QStringList{"KX271W", "KX271W (USB)", "KX241W", "Generic 24", "KX302W"}));
 }
 
 TEST_F(SimulatedDetection, APassWithoutFullMatchingUsesTheStoredAssignments) {

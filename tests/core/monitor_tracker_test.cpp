@@ -148,23 +148,35 @@ TEST(MonitorTracker, AFailedRecordEndsTheLoadAndKeepsOnlyTheEntriesBeforeIt) {
     }
 }
 
-TEST(MonitorTracker, ACountTheStreamCannotHoldIsAReadError) {
+TEST(MonitorTracker, ACountTheStreamCannotHoldKeepsTheCompleteEntriesBeforeTheEnd) {
     {
-        // Three announced, but the file ends after the second: nothing is read at all.
+        // Three announced, but the file ends after the second: the two complete ones stay.
         const QByteArray full = three_entries();
         const qsizetype third = full.indexOf(ByteBuilder().str(QStringLiteral("A3")).data());
         CMonitorTracker tracker;
         EXPECT_EQ(read_from(tracker, full.left(third - 16)), -1503);
-        EXPECT_EQ(tracker.count(), 0);
+        ASSERT_EQ(tracker.count(), 2);
+        EXPECT_EQ(mode_name_of(tracker.entry(0)), QStringLiteral("first"));
+        EXPECT_EQ(mode_name_of(tracker.entry(1)), QStringLiteral("second"));
     }
-    for (std::int32_t n : {0x7FFFFFFF, 4, -1}) {
+    for (std::int32_t n : {0x7FFFFFFF, 4, 2}) {
         ByteBuilder b;
         put_block_b_head(b, n);
         b.str(QStringLiteral("KX271W")).str(QStringLiteral("A1"));
-        put_record(b, {});
+        put_record(b, {{QStringLiteral("only"), 8, 1}});
         CMonitorTracker tracker;
         EXPECT_EQ(read_from(tracker, b.data()), -1503) << n;
-        EXPECT_EQ(tracker.count(), 0) << n;
+        ASSERT_EQ(tracker.count(), 1) << n;
+        EXPECT_EQ(mode_name_of(tracker.entry(0)), QStringLiteral("only")) << n;
+    }
+    {
+        ByteBuilder b;
+        put_block_b_head(b, -1);
+        b.str(QStringLiteral("KX271W")).str(QStringLiteral("A1"));
+        put_record(b, {});
+        CMonitorTracker tracker;
+        EXPECT_EQ(read_from(tracker, b.data()), -1503);
+        EXPECT_EQ(tracker.count(), 0);
     }
 }
 

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "core/file_errors.h"
 #include "core/preferences.h"
 #include "core/settings_paths.h"
+#include "support/log_capture.h"
 #include "support/test_environment.h"
 
 namespace {
@@ -85,6 +88,70 @@ TEST_F(PreferencesFile, AnyDamageGivesAllDefaults) {
     QFile::remove(preferences_file_path());
     Preferences missing;
     EXPECT_EQ(missing.load(), kFileOpenFailed);
+}
+
+TEST_F(PreferencesFile, ADamagedFileIsKeptAsideBeforeTheFirstSaveAndFailuresAreLogged) {
+    const QString path = preferences_file_path();
+    const QString aside = path + QStringLiteral(".damaged");
+    QFile::remove(aside);
+    const QByteArray good =
+        preferences_bytes(65195, 123, 0, 0, QPoint(1, 2), QPoint(3, 4), QPoint(5, 6));
+    const struct {
+        QByteArray bytes;
+        const char* reason;
+    } cases[] = {
+        {preferences_bytes(65195, 122, 0, 0, QPoint(1, 2), QPoint(3, 4), QPoint(5, 6)),
+         "unsupported version: 122"},
+        {preferences_bytes(65196, 123, 0, 0, QPoint(1, 2), QPoint(3, 4), QPoint(5, 6)),
+         "wrong magic number: 65196"},
+        {good.left(good.size() - 1), "read error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ASSERT_TRUE(write_file(path, c.bytes));
+        testing_support::LogCapture log("orvale.settings");
+        {
+            Preferences prefs;
+            EXPECT_FALSE(QFile::exists(aside) && read_file(aside) == c.bytes)
+                << "kept only when it is about to be replaced";
+        }
+        // One generation: each damaged file replaces the one kept before.
+        EXPECT_EQ(read_file(aside), c.bytes);
+        Preferences reloaded;
+        EXPECT_EQ(reloaded.load(), 0) << "the save after it is a good file";
+        const QString text = log.text();
+        EXPECT_TRUE(
+            text.contains(path + QStringLiteral(" not loaded: ") + QString::fromLatin1(c.reason)))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(aside)) << text.toStdString();
+    }
+
+    // A good or a missing file is not kept aside.
+    ASSERT_TRUE(QFile::remove(aside));
+    ASSERT_TRUE(write_file(path, good));
+    { Preferences prefs; }
+    QFile::remove(path);
+    { Preferences prefs; }
+    EXPECT_FALSE(QFile::exists(aside));
+    EXPECT_EQ(read_file(path).size(), good.size());
+
+    // A save that fails is logged with the file and the reason; a directory in the file's
+    // place is left alone.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkpath(path));
+    {
+        testing_support::LogCapture log("orvale.settings");
+        {
+            Preferences prefs;
+            EXPECT_NE(prefs.save(), 0);
+        }
+        EXPECT_TRUE(log.text().contains(path + QStringLiteral(" not saved: cannot be opened")))
+            << log.text().toStdString();
+        EXPECT_TRUE(log.text().contains(path + QStringLiteral(" not loaded")));
+    }
+    EXPECT_TRUE(QFileInfo(path).isDir());
+    EXPECT_FALSE(QFile::exists(aside));
+    ASSERT_TRUE(QDir(path).removeRecursively());
 }
 
 TEST_F(PreferencesFile, OnlyPositionsWithBothCoordinatesNonZeroAreStorable) {

@@ -139,6 +139,20 @@ TEST_F(Startup, ValidConfigKeepsTheStoredAssignments) {
     EXPECT_EQ(master.monitor_list().mapping(0), 2) << "no full matching on a valid configuration";
 }
 
+TEST_F(Startup, AMappingSavedForAnotherNumberOfInterfacesTurnsOnFullDetection) {
+    std::vector<qint32> mapping(10, -1);
+    mapping[0] = 1;
+    // Saved while two interfaces existed; none exists now.
+    ASSERT_TRUE(write_file(config_file_path(), config_bytes(2, mapping)));
+    MasterControl master;
+    EXPECT_FALSE(master.config_load_failed()) << "the file itself is sound";
+    EXPECT_FALSE(master.monitor_list().stored_mapping_taken());
+    EXPECT_EQ(master.monitor_list().mapping(0), -1);
+    master.start();
+    EXPECT_TRUE(master.detect_thread()->full_detection());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master.detection_complete(); }, 10000));
+}
+
 TEST_F(Startup, DamagedConfigCountsAsMissing) {
     QByteArray bytes = config_bytes(0, std::vector<qint32>(10, -1));
     bytes[3] = 0x00;  // wrong magic
@@ -192,12 +206,12 @@ TEST_F(Startup, AssignmentsWorkedOutOnTheFirstRunHoldOnTheNext) {
     }
     MasterControl second;
     EXPECT_FALSE(second.config_load_failed());
-    EXPECT_EQ(second.monitor_list().mapping(0), 1) << "the same four interfaces exist";
+    EXPECT_EQ(second.monitor_list().mapping(0), 1) << "the same five interfaces exist";
     EXPECT_EQ(second.monitor_list().mapping(1), 2);
     second.start();
     EXPECT_FALSE(second.detect_thread()->full_detection());
     ASSERT_TRUE(QTest::qWaitFor([&] { return second.detection_complete(); }, 10000));
-    ASSERT_EQ(second.monitor_list().display_count(), 3);
+    ASSERT_EQ(second.monitor_list().display_count(), 4);
     EXPECT_EQ(second.monitor_list().display(0).ddcCapable, 1);
     EXPECT_EQ(second.monitor_list().display(1).text1, "KX241W");
 }

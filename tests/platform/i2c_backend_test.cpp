@@ -256,11 +256,11 @@ TEST(I2cBackendNumbering, MachineBusesFollowTheSimulatedInterfaces) {
     library.add_backend(std::make_unique<platform::CSimBackend>(config));
     library.add_backend(std::make_unique<CI2cBackend>(CI2cBackend::Paths{machine.dev, machine.sys},
                                                       std::move(fake)));
-    ASSERT_EQ(library.EnumerateInterfaces(1, 3), 5) << "four simulated, then i2c-4";
+    ASSERT_EQ(library.EnumerateInterfaces(1, 3), 6) << "five simulated, then i2c-4";
     const std::uint8_t offset = 0;
-    ASSERT_EQ(library.I2C_WRITE(4, 0xA0, &offset, 1, 10000), 1);
+    ASSERT_EQ(library.I2C_WRITE(5, 0xA0, &offset, 1, 10000), 1);
     std::uint8_t edid[128] = {};
-    ASSERT_EQ(library.I2C_READ(4, 0xA1, edid, 128, 10000), 0);
+    ASSERT_EQ(library.I2C_READ(5, 0xA1, edid, 128, 10000), 0);
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(edid), 128), monitor.edid().left(128));
 }
 

@@ -135,7 +135,8 @@ TEST_F(SimulatedMachine, TheSimulatorComesBeforeTheMachinesBuses) {
 
 TEST_F(SimulatedMachine, DefaultSetListsVideoAndUsbInterfacesInOrder) {
     auto library = start();
-    ASSERT_EQ(library->GetNumDisplayInterfaces(), 4);
+    ASSERT_EQ(library->GetNumDisplayInterfaces(), 5)
+        << "KX271W video and USB, KX241W, Generic 24, KX302W";
     Host host{*library};
 
     const CInterfaceInfo video = info(*library, 0);
@@ -162,7 +163,8 @@ TEST_F(SimulatedMachine, DefaultSetListsVideoAndUsbInterfacesInOrder) {
     EXPECT_NE(host.edid(2).indexOf("KX241W"), -1);
     EXPECT_NE(host.edid(3).indexOf("Generic 24"), -1);
     EXPECT_EQ(info(*library, 2).area(0), 2560);
-    info(*library, 4, &result);
+    EXPECT_NE(host.edid(4).indexOf("KX302W"), -1);
+    info(*library, 5, &result);
     EXPECT_EQ(result, platform::kAccessBadIndex);
 }
 
@@ -187,12 +189,12 @@ TEST_F(SimulatedMachine, UnpluggedUsbFailsAtOnceAndDisappearsAtTheNextRescan) {
     EXPECT_EQ(result, platform::kAccessNoDevice);
     EXPECT_NE(host.get(0, 0x1050), -1);  // the video cable still answers
 
-    EXPECT_EQ(library->EnumerateInterfaces(1, 0), 3);
+    EXPECT_EQ(library->EnumerateInterfaces(1, 0), 4);
     EXPECT_NE(info(*library, 1).type(), platform::kInterfaceTypeUsb);
     EXPECT_NE(host.edid(1).indexOf("KX241W"), -1);
 
     ASSERT_EQ(tool(config, state, {"plug", "kx271w"}), 0);
-    EXPECT_EQ(library->EnumerateInterfaces(1, 0), 4);
+    EXPECT_EQ(library->EnumerateInterfaces(1, 0), 5);
     EXPECT_EQ(info(*library, 1).type(), platform::kInterfaceTypeUsb);
 }
 
@@ -257,6 +259,31 @@ TEST_F(SimulatedMachine, VideoLinkVariantsAndUnplugFault) {
 
     EXPECT_EQ(library->EnumerateInterfaces(1, 0), 4);  // the USB interface is gone
     EXPECT_EQ(host.get(0, 0x2BE), 2);                  // the request had been carried out
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SimulatedMachine, DdcCiSwitchedOffOnTheVideoCableLeavesTheEdidAndTheUsbLink) {
+    auto library = start(R"({"monitors": [
+        {"id": "a", "model": "KX271W", "serial": "71000123", "usb": true, "ddcci": false}
+    ]})");
+    Host host{*library};
+    // 0: video, 1: USB.
+    EXPECT_LT(host.send(0, bytes({0xC6, 0x10, 0x50})), 0) << "nothing acknowledges at 0x6E";
+    int result = 0;
+    host.receive(0, &result);
+    EXPECT_NE(result, 0);
+    EXPECT_EQ(host.edid(0).left(8), QByteArray::fromHex("00FFFFFFFFFFFF00"));
+    EXPECT_EQ(host.get(1, 0x1050), 1) << "the USB link still answers";
+
+    // Switched on with the tool while the program runs: the next transfer answers.
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    ASSERT_EQ(sim::run_sim_tool({"--config", config, "--state", state, "ddcci", "a", "on"}, o, e),
+              0);
+    EXPECT_EQ(host.get(0, 0x1050), 1);
 }
 
 }  // namespace

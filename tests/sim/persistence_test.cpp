@@ -75,7 +75,7 @@ TEST(StateStore, EntriesOfOtherMonitorsAreKept) {
     ASSERT_TRUE(partial.save(only_first));
     const QJsonObject root =
         QJsonDocument::fromJson(testing_support::read_file(bench.config.state_file)).object();
-    EXPECT_EQ(root.value(QStringLiteral("monitors")).toObject().size(), 3);
+    EXPECT_EQ(root.value(QStringLiteral("monitors")).toObject().size(), 4);
 }
 
 TEST(StateStore, AnotherProcessesChangeWinsOnlyForItsMonitor) {
@@ -111,7 +111,10 @@ TEST(StateStore, UnreadableFilesLeaveTheFactoryState) {
     EXPECT_FALSE(store.load(bench.monitors, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(wire::get_paged(*bench.monitors[0], 0x1050).current, 1);
-    EXPECT_TRUE(store.save(bench.monitors));  // replaced by a good one
+    EXPECT_FALSE(store.save(bench.monitors)) << "somebody's file is not replaced";
+    EXPECT_EQ(testing_support::read_file(bench.config.state_file), "{ not json");
+    ASSERT_TRUE(QFile::remove(bench.config.state_file));
+    EXPECT_TRUE(store.save(bench.monitors));
     EXPECT_TRUE(store.load(bench.monitors));
 
     // Values out of range in an edited file are ignored, the rest is taken.
@@ -146,18 +149,23 @@ TEST(StateStore, FactoryResetKeepsTheHourMeterAndTheCable) {
     EXPECT_EQ(wire::exchange(m, bytes({0xC2, 0x26, 2})).payload.mid(2), "Programmable2");
 }
 
-TEST(SimConfig, DefaultSetHasTheThreeDocumentedMonitors) {
+TEST(SimConfig, DefaultSetHasTheFourDocumentedMonitors) {
     const sim::CSimConfig c = sim::CSimConfig::default_set();
-    ASSERT_EQ(c.monitors.size(), 3u);
+    ASSERT_EQ(c.monitors.size(), 4u);
     EXPECT_EQ(c.monitors[0].model, QStringLiteral("KX271W"));
     EXPECT_TRUE(c.monitors[0].setup.usb_present && c.monitors[0].setup.usb_plugged);
     EXPECT_EQ(c.monitors[1].model, QStringLiteral("KX241W"));
     EXPECT_FALSE(c.monitors[1].setup.usb_present);
+    EXPECT_TRUE(c.monitors[1].setup.video_ddcci);
     EXPECT_FALSE(sim::find_sim_model(c.monitors[2].model)->maker_commands);
-    ASSERT_EQ(c.displays.size(), 3u);
+    // A supported monitor whose DDC/CI is switched off, so that every display suffix shows.
+    EXPECT_EQ(c.monitors[3].model, QStringLiteral("KX302W"));
+    EXPECT_FALSE(c.monitors[3].setup.video_ddcci);
+    EXPECT_FALSE(c.monitors[3].setup.usb_present);
+    ASSERT_EQ(c.displays.size(), 4u);
     EXPECT_TRUE(c.displays[0].primary);
     EXPECT_EQ(c.displays[1].geometry.left(), c.displays[0].geometry.right() + 1);
-    for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(c.displays[i].monitor, static_cast<int>(i));
         EXPECT_EQ(c.displays[i].edid.left(8), QByteArray::fromHex("00FFFFFFFFFFFF00"));
     }
