@@ -51,10 +51,10 @@ TW_Display_Configuration_Dialog::TW_Display_Configuration_Dialog(CMultiMonitor& 
     connect(ui_->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui_->buttonBox, &QDialogButtonBox::rejected, this,
             &TW_Display_Configuration_Dialog::my_reject);
-    connect(ui_->display_configuration_Monitor_List_comboBox, &QComboBox::currentIndexChanged,
-            this, &TW_Display_Configuration_Dialog::onMonitorSelectionChanged);
-    connect(ui_->display_configuration_Display_List_comboBox, &QComboBox::currentIndexChanged,
-            this, &TW_Display_Configuration_Dialog::onDisplaySelectionChanged);
+    connect(ui_->display_configuration_Monitor_List_comboBox, &QComboBox::currentIndexChanged, this,
+            &TW_Display_Configuration_Dialog::onMonitorSelectionChanged);
+    connect(ui_->display_configuration_Display_List_comboBox, &QComboBox::currentIndexChanged, this,
+            &TW_Display_Configuration_Dialog::onDisplaySelectionChanged);
     connect(ui_->display_configuration_layout_widget,
             &TW_display_configuration_widget::clicked_display,
             ui_->display_configuration_Display_List_comboBox, &QComboBox::setCurrentIndex);
@@ -132,8 +132,8 @@ void TW_Display_Configuration_Dialog::rebuild_picture() {
         const int mapped = monitors_.mapping(d);
         if (mapped >= 0) {
             if (const CInterfaceRecord* record = record_for(mapped)) {
-                item.detail = record->model_name + QStringLiteral("\n ") + tr("S/N ") +
-                              record->serial;
+                item.detail =
+                    record->model_name + QStringLiteral("\n ") + tr("S/N ") + record->serial;
             }
         }
         items.append(item);

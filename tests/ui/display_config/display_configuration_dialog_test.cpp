@@ -41,9 +41,9 @@ TEST_F(DisplayConfigurationLists, MonitorsOfOneModelCarryTheirSerialsAndNobodyIs
     QComboBox* list = monitor_list(dialog);
     ASSERT_NE(list, nullptr);
     // The video and USB interfaces of one monitor share its model name too.
-    EXPECT_EQ(item_texts(list), (QStringList{string(16), "KX271W S/N: 71000123",
-                                             "KX271W (USB) S/N: 71000123", "KX241W S/N: 41000001",
-                                             "KX241W S/N: 41000002", "Generic 24"}));
+    EXPECT_EQ(item_texts(list),
+              (QStringList{string(16), "KX271W S/N: 71000123", "KX271W (USB) S/N: 71000123",
+                           "KX241W S/N: 41000001", "KX241W S/N: 41000002", "Generic 24"}));
     EXPECT_EQ(item_data(list), (QList<int>{-1, 0, 1, 2, 3, 4}))
         << "each item carries its interface index; the unusable interface is left out";
     const int after[] = {exchanges(0), exchanges(1), exchanges(2), exchanges(3)};

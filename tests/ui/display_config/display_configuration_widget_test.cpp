@@ -90,8 +90,8 @@ TEST_F(DisplayLayoutPicture, ClicksHitTheFirstDisplayUnderTheLeftButtonOnly) {
     EXPECT_EQ(clicked.count(), 2);
 
     // A selected display answers over its whole area, margin included.
-    widget.set_items({item(0, 0, 1000, 500), item(1000, 0, 1000, 500, true),
-                      item(1000, 500, 1000, 500)});
+    widget.set_items(
+        {item(0, 0, 1000, 500), item(1000, 0, 1000, 500, true), item(1000, 500, 1000, 500)});
     QTest::mouseClick(&widget, Qt::LeftButton, {}, QPoint(widget.scaled_rectangle(1).left(), 20));
     ASSERT_EQ(clicked.count(), 3);
     EXPECT_EQ(clicked.at(2).at(0).toInt(), 1);

@@ -34,8 +34,8 @@ class FlashWatcher : public platform::CSleeper {
     void sleep(int milliseconds) override {
         clock.sleep(milliseconds);
         if (milliseconds != TW_Display_Configuration_Dialog::kFlashHoldMs) return;
-        shown.push_back({monitor_.read_feature(kBrightness).current,
-                         monitor_.read_feature(kContrast).current});
+        shown.push_back(
+            {monitor_.read_feature(kBrightness).current, monitor_.read_feature(kContrast).current});
         if (on_hold) on_hold(static_cast<int>(shown.size()));
     }
     // Waits of the flash's length or longer: the link's own pauses are shorter.
@@ -84,18 +84,14 @@ TEST_F(TestMonitor, FlashesBrightnessThenContrastAndPutsBothBack) {
     click_test(dialog);
 
     const std::vector<Shown> expected = {
-        {0, before.contrast},
-        {brightness_max, before.contrast},
-        {0, before.contrast},
-        {brightness_max, before.contrast},
-        {before.brightness, 0},
-        {before.brightness, contrast_max},
+        {0, before.contrast},   {brightness_max, before.contrast},
+        {0, before.contrast},   {brightness_max, before.contrast},
+        {before.brightness, 0}, {before.brightness, contrast_max},
         {before.brightness, 0},
     };
     EXPECT_EQ(watcher.shown, expected);
     EXPECT_EQ(watcher.long_waits(), std::vector<int>(7, 500));
-    const Shown after{main.read_feature(kBrightness).current,
-                      main.read_feature(kContrast).current};
+    const Shown after{main.read_feature(kBrightness).current, main.read_feature(kContrast).current};
     EXPECT_EQ(after, before);
     const Shown other_after{sim_monitor(1).read_feature(kBrightness).current,
                             sim_monitor(1).read_feature(kContrast).current};
@@ -134,8 +130,7 @@ TEST_F(TestMonitor, AFailedWriteMidwayStillLeavesTheMonitorAsItWas) {
     EXPECT_EQ(main.faults().pending(), 0);
     ASSERT_FALSE(watcher.shown.empty());
     EXPECT_EQ(watcher.shown.front(), (Shown{0, before.contrast}));
-    const Shown after{main.read_feature(kBrightness).current,
-                      main.read_feature(kContrast).current};
+    const Shown after{main.read_feature(kBrightness).current, main.read_feature(kContrast).current};
     EXPECT_EQ(after, before) << "brightness must come back although the flash broke off";
     // The contrast flash is a test of its own and still runs in full.
     ASSERT_GE(watcher.shown.size(), 3u);
