@@ -61,16 +61,18 @@ MasterControl::~MasterControl() {
     // ended before the list is saved.
     delete detect_thread_;
     detect_thread_ = nullptr;
+    // The windows go first: a page torn down may still talk to its monitor, which needs the
+    // monitor list and the access object alive. The window stores its position on the way.
+    delete main_window_;
+    main_window_ = nullptr;
+    tw_test_pattern_dialog = nullptr;
+    delete splash_;
+    splash_ = nullptr;
     save_config();
     platform::set_access_library(nullptr);
     access_library_.reset();
     platform::set_display_services(nullptr);
     display_services_.reset();
-    delete splash_;
-    splash_ = nullptr;
-    delete main_window_;  // stores its position in the preferences, saved below
-    main_window_ = nullptr;
-    tw_test_pattern_dialog = nullptr;
     if (master_control_instance == this) master_control_instance = nullptr;
 }
 

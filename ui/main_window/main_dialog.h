@@ -1,34 +1,83 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
 
+class QComboBox;
 class QListWidget;
-class QLabel;
+class QListWidgetItem;
+class QStackedWidget;
+class QTimer;
+class QToolButton;
+class CTargetDisplay;
 
-// The main window: created hidden at start-up, shown when detection has completed, listing
-// the displays of the monitor list. Closing it ends the program.
+namespace platform {
+class CDeviceNotifier;
+}
+
+// The main window: the page list, the five pages, the display selector with the display
+// configuration button. Drives the selector, synchronises the selected monitor's record, and
+// rescans the monitors when a monitor's USB control interface (or a display output) changes.
 class main_dialog : public QDialog {
     Q_OBJECT
 
   public:
+    static constexpr int kDeviceChangeDelay = 2000;
+    static constexpr int kPageCount = 5;
+
     explicit main_dialog(QWidget* parent = nullptr);
     ~main_dialog() override;
 
-    QListWidget* display_list() const { return display_list_; }
-    // The texts the display selector shows for the monitor list's records.
-    static QStringList display_texts();
+    QListWidget* page_list() const { return page_list_; }
+    QStackedWidget* pages() const { return pages_; }
+    QComboBox* display_combo() const { return display_combo_; }
+    QToolButton* configure_button() const { return configure_button_; }
+    QTimer* device_timer() const { return device_timer_; }
+    platform::CDeviceNotifier* device_notifier() const { return notifier_; }
+    bool usb_updates_blocked() const { return usb_updates_blocked_; }
+    bool usb_update_pending() const { return usb_update_pending_; }
+    // How many device-change rescans have run.
+    int rescan_count() const { return rescans_; }
+
+    // The selector's texts for the monitor list's records, and the first usable one (or -1).
+    static QStringList display_texts(int* first_good = nullptr);
+    // True when `p` lies inside the available geometry of a present screen.
+    static bool position_on_screen(QPoint p);
 
   public Q_SLOTS:
+    void changePage(QListWidgetItem* current, QListWidgetItem* previous);
     void startup_complete();
     void start_check_display_settings();
+    void onDisplaySelectionChanged(int index);
+    void update_ui();
+    void CheckForMonitorTrackerRecord();
+    void update_on_device_changed();
+    void onDisplayConfiguration();
+    void usb_device_changed(bool added);
+    void block_unblock_usb_update(bool block);
 
   protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
+    void fill_selector();
     void store_position();
+    bool application_active() const;
+    void start_device_timer();
 
-    QListWidget* display_list_;
-    QLabel* status_label_;
+    QListWidget* page_list_;
+    QStackedWidget* pages_;
+    QComboBox* display_combo_;
+    QToolButton* configure_button_;
+    QTimer* device_timer_;
+    platform::CDeviceNotifier* notifier_ = nullptr;
+    CTargetDisplay* current_display_ = nullptr;
+    bool first_resize_done_ = false;
+    bool first_show_done_ = false;
+    bool usb_updates_blocked_ = false;
+    bool usb_update_pending_ = false;
+    int rescans_ = 0;
 };

@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "comm/multi_monitor.h"
+#include "core/master_control.h"
+#include "core/operation_running.h"
+#include "core/settings_paths.h"
+#include "core/string_table.h"
+#include "platform/device_notifier.h"
+#include "support/test_environment.h"
+#include "ui/main_window/main_dialog.h"
+
+namespace {
+
+// Closes every message box that comes up and keeps its text.
+class MessageCatcher : public QObject {
+  public:
+    MessageCatcher() {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                if (box && box->isVisible()) {
+                    texts << box->text();
+                    box->done(QMessageBox::Ok);
+                }
+            }
+        });
+        timer_.start();
+    }
+    QStringList texts;
+
+  private:
+    QTimer timer_;
+};
+
+// A process environment with the simulator configured, the controller started and detection
+// finished, so the main window works on the simulated monitors.
+class MainWindow : public ::testing::Test {
+  protected:
+    void start(const char* json) {
+        QFile::remove(preferences_file_path());
+        QFile::remove(config_file_path());
+        const QString config = dir_.path() + QStringLiteral("/sim.json");
+        QFile file(config);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        QByteArray text(json);
+        text.replace("STATE", (dir_.path() + QStringLiteral("/state.json")).toUtf8());
+        file.write(text);
+        file.close();
+        qputenv("ORVALE_SIM_CONFIG", config.toUtf8());
+        MasterControl::set_window_factories([] { return new main_dialog(); },
+                                            [](QWidget*) { return nullptr; });
+        master_ = std::make_unique<MasterControl>();
+        master_->start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return master_->startup_processed(); }, 30000));
+        window_ = qobject_cast<main_dialog*>(master_->main_window());
+        ASSERT_NE(window_, nullptr);
+    }
+    void TearDown() override {
+        master_.reset();
+        qunsetenv("ORVALE_SIM_CONFIG");
+        EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    }
+    void activate() {
+        window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<MasterControl> master_;
+    main_dialog* window_ = nullptr;
+};
+
+constexpr const char* kOneMonitor = R"({"state_file": "STATE", "monitors": [
+    {"id": "a", "model": "KX241W", "serial": "41000001", "usb": true}]})";
+
+// Three displays: a monitor of another maker, a supported one whose DDC/CI does not answer,
+// and a usable one.
+constexpr const char* kThreeDisplays = R"({"state_file": "STATE", "monitors": [
+    {"id": "other", "model": "Generic 24", "serial": "24000001"},
+    {"id": "mute", "model": "KX271W", "serial": "71000002", "video": "unusable"},
+    {"id": "good", "model": "KX241W", "serial": "41000003"}]})";
+
+TEST_F(MainWindow, ThePageListAndTheSelectorAreBuiltAsDescribed) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    QListWidget* list = window_->page_list();
+    ASSERT_EQ(list->count(), main_dialog::kPageCount);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Picture Mode"));
+    EXPECT_EQ(list->item(4)->text(), QStringLiteral("Status"));
+    EXPECT_EQ(list->iconSize(), QSize(64, 64));
+    EXPECT_EQ(list->width(), 120);
+    for (int i = 0; i < list->count(); ++i)
+        EXPECT_FALSE(list->item(i)->icon().isNull()) << i;
+    EXPECT_EQ(window_->pages()->count(), main_dialog::kPageCount);
+    list->setCurrentRow(3);
+    EXPECT_EQ(window_->pages()->currentIndex(), 3);
+    EXPECT_EQ(window_->display_combo()->objectName(), QStringLiteral("main_Display_comboBox"));
+    ASSERT_EQ(window_->display_combo()->count(), 1);
+    EXPECT_TRUE(window_->isVisible());
+    // The record of the monitor was synchronised when it was selected.
+    EXPECT_EQ(master_->monitor_tracker().find(QStringLiteral("KX241W"), QStringLiteral("41000001")),
+              0);
+}
+
+TEST_F(MainWindow, ThreeDisplaysCarryTheirSuffixesAndTheUsableOneIsSelected) {
+    MessageCatcher catcher;
+    start(kThreeDisplays);
+    QComboBox* combo = window_->display_combo();
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_TRUE(combo->itemText(0).endsWith(string(303))) << qPrintable(combo->itemText(0));
+    EXPECT_TRUE(combo->itemText(0).startsWith(string(502).arg(1).arg(QString()).trimmed()));
+    EXPECT_TRUE(combo->itemText(1).endsWith(string(304))) << qPrintable(combo->itemText(1));
+    EXPECT_FALSE(combo->itemText(2).endsWith(string(303)));
+    EXPECT_FALSE(combo->itemText(2).endsWith(string(304)));
+    EXPECT_EQ(combo->currentIndex(), 2);
+}
+
+TEST_F(MainWindow, EscapeDoesNotCloseTheWindow) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    activate();
+    QTest::keyClick(window_, Qt::Key_Escape);
+    EXPECT_TRUE(window_->isVisible());
+}
+
+TEST_F(MainWindow, ARescanBlockedByAPageRunsOnceAfterTheBlockIsLifted) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    activate();
+    const int before = window_->rescan_count();
+    window_->block_unblock_usb_update(true);
+    window_->usb_device_changed(true);
+    window_->usb_device_changed(false);
+    EXPECT_FALSE(window_->device_timer()->isActive());
+    EXPECT_TRUE(window_->usb_update_pending());
+    QTest::qWait(300);
+    EXPECT_EQ(window_->rescan_count(), before);
+
+    window_->block_unblock_usb_update(false);
+    EXPECT_TRUE(window_->device_timer()->isActive());
+    EXPECT_EQ(window_->device_timer()->interval(), main_dialog::kDeviceChangeDelay);
+    EXPECT_FALSE(window_->usb_update_pending());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window_->rescan_count() > before; }, 4000));
+    QTest::qWait(300);
+    EXPECT_EQ(window_->rescan_count(), before + 1);
+}
+
+TEST_F(MainWindow, TwoEventsASecondApartGiveOneRescan) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    activate();
+    const int before = window_->rescan_count();
+    window_->usb_device_changed(false);
+    QTest::qWait(1000);
+    window_->usb_device_changed(true);
+    // Restarted by the second event: still running a second after the first one's expiry.
+    QTest::qWait(1300);
+    EXPECT_EQ(window_->rescan_count(), before);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window_->rescan_count() > before; }, 3000));
+    EXPECT_EQ(window_->rescan_count(), before + 1);
+    EXPECT_EQ(window_->display_combo()->count(), 1);
+}
+
+TEST_F(MainWindow, ARescanDueWhileTheMonitorIsBusyWaits) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    activate();
+    const int before = window_->rescan_count();
+    operation_running = true;
+    window_->update_on_device_changed();
+    EXPECT_EQ(window_->rescan_count(), before);
+    EXPECT_TRUE(window_->usb_update_pending());
+    EXPECT_TRUE(window_->device_timer()->isActive());
+    operation_running = false;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window_->rescan_count() > before; }, 4000));
+}
+
+TEST_F(MainWindow, AStoredPositionOffEveryScreenIsIgnored) {
+    MessageCatcher catcher;
+    QFile::remove(preferences_file_path());
+    {
+        MasterControl master;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QPoint off(screen.right() + 5000, screen.bottom() + 5000);
+        EXPECT_FALSE(main_dialog::position_on_screen(off));
+        master.preferences().set_main_window_position(off);
+        main_dialog window;
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_NE(window.pos(), off);
+
+        const QPoint on = screen.topLeft() + QPoint(40, 30);
+        EXPECT_TRUE(main_dialog::position_on_screen(on));
+        master.preferences().set_main_window_position(on);
+        main_dialog second;
+        second.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return second.pos() == on; }, 2000));
+    }
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
+TEST_F(MainWindow, Synchronising707OnlyForANewOrChangedMonitorAndTheRecordIsKept) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    // The first selection met a monitor without a record.
+    EXPECT_EQ(catcher.texts.count(string(707)), 1);
+    const int index =
+        master_->monitor_tracker().find(QStringLiteral("KX241W"), QStringLiteral("41000001"));
+    ASSERT_GE(index, 0);
+    const CMonitorEntry& entry = master_->monitor_tracker().entry(index);
+    EXPECT_FALSE(entry.adjust.modeSettings.isEmpty());
+    EXPECT_FALSE(entry.adjust.extra.isEmpty());
+
+    // Known and unchanged: no message.
+    catcher.texts.clear();
+    window_->onDisplaySelectionChanged(0);
+    EXPECT_EQ(catcher.texts.count(string(707)), 0);
+    EXPECT_TRUE(catcher.texts.isEmpty()) << qPrintable(catcher.texts.join('|'));
+}
+
+TEST_F(MainWindow, ThePlaceholderPagesAllowTheDeviceNotifierOfTheSimulator) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    auto* sim = qobject_cast<platform::CSimDeviceNotifier*>(window_->device_notifier());
+    ASSERT_NE(sim, nullptr);
+    EXPECT_EQ(sim->state_file(), dir_.path() + QStringLiteral("/state.json"));
+}
+
+TEST(UsbIds, OnlyTheMonitorsControlInterfacesCount) {
+    std::uint16_t vid = 0, pid = 0;
+    ASSERT_TRUE(
+        platform::parse_vid_pid(QStringLiteral("\\\\?\\USB#VID_F0E1&PID_0002#123"), vid, pid));
+    EXPECT_TRUE(platform::is_monitor_usb_id(vid, pid));
+    ASSERT_TRUE(platform::parse_vid_pid(QStringLiteral("usb#vid_f0e1&pid_0003"), vid, pid));
+    EXPECT_FALSE(platform::is_monitor_usb_id(vid, pid));
+    EXPECT_FALSE(platform::parse_vid_pid(QStringLiteral("usb#vid_f0e1&pid_00"), vid, pid));
+    EXPECT_FALSE(platform::parse_vid_pid(QStringLiteral("usb#vid_zzzz&pid_0001"), vid, pid));
+    EXPECT_FALSE(platform::is_monitor_usb_id(0x0001, 0xF0E1));
+}
+
+}  // namespace
