@@ -1,7 +1,657 @@
 #include "ui/main_window/panel_picture_mode.h"
 
-panel_picture_mode::panel_picture_mode(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("panel_picture_mode"));
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDir>
+#include <QHideEvent>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSignalBlocker>
+#include <QToolTip>
+
+#include "comm/ddc_monitor.h"
+#include "core/error_box.h"
+#include "core/master_control.h"
+#include "core/operation_running.h"
+#include "core/string_table.h"
+#include "profiles/color_management.h"
+#include "profiles/display_profile.h"
+#include "ui_panel_picture_mode.h"
+
+using namespace picture_mode;
+
+namespace {
+
+constexpr int kCommunicationError = -1023;
+constexpr int kAssociationError = -1017;
+constexpr int kModeCount = 5;
+
+panel_picture_mode::WizardFactory& wizard_factory() {
+    static panel_picture_mode::WizardFactory factory;
+    return factory;
 }
 
-void panel_picture_mode::update_ui() {}
+panel_picture_mode::CurveReader& curve_reader() {
+    static panel_picture_mode::CurveReader reader;
+    return reader;
+}
+
+// The wait cursor for the length of one monitor conversation.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+void process_pending_events() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, kEventProcessingMs);
+}
+
+}  // namespace
+
+void panel_picture_mode::set_wizard_factory(WizardFactory factory) {
+    wizard_factory() = std::move(factory);
+}
+
+void panel_picture_mode::set_curve_reader(CurveReader reader) {
+    curve_reader() = std::move(reader);
+}
+
+panel_picture_mode::panel_picture_mode(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::panel_picture_modeClass>()) {
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("panel_picture_mode"));
+
+    picture_mode_group = new QButtonGroup(this);
+    picture_mode_group->setExclusive(true);
+    QPushButton* buttons[kModeCount] = {ui->picture_mode1_pushButton, ui->picture_mode2_pushButton,
+                                        ui->picture_mode3_pushButton, ui->picture_mode4_pushButton,
+                                        ui->picture_mode5_pushButton};
+    for (int i = 0; i < kModeCount; ++i)
+        picture_mode_group->addButton(buttons[i], i + 1);
+    connect(picture_mode_group, &QButtonGroup::idClicked, this,
+            &panel_picture_mode::picture_mode_buttonClicked);
+    connect(ui->brightness_spinBox, &QDoubleSpinBox::valueChanged, this,
+            &panel_picture_mode::brightness_spinBox_valuechanged);
+    connect(ui->black_level_spinBox, &QDoubleSpinBox::valueChanged, this,
+            &panel_picture_mode::black_level_spinBox_valuechanged);
+    ui->status_label->setTextFormat(Qt::PlainText);
+
+    write_timer.setSingleShot(true);
+    write_timer.setInterval(kWriteDelayMs);
+    save_timer.setSingleShot(true);
+    save_timer.setInterval(kSaveDelayMs);
+    status_timer.setSingleShot(true);
+    status_timer.setInterval(kStatusClearMs);
+    limit_timer.setSingleShot(false);
+    limit_timer.setInterval(kLimitCheckMs);
+    connect(&write_timer, &QTimer::timeout, this, &panel_picture_mode::timer_timeout);
+    connect(&save_timer, &QTimer::timeout, this, &panel_picture_mode::save_timer_timeout);
+    connect(&status_timer, &QTimer::timeout, this,
+            &panel_picture_mode::profile_changed_timer_timeout);
+    connect(&limit_timer, &QTimer::timeout, this,
+            &panel_picture_mode::check_brightness_limit_timer_timeout);
+    disable_controls();
+}
+
+panel_picture_mode::~panel_picture_mode() = default;
+
+QString panel_picture_mode::status_text() const {
+    return ui->status_label->text();
+}
+
+CDDCMonitor* panel_picture_mode::monitor() const {
+    return master_control_instance ? master_control_instance->current_display().monitor() : nullptr;
+}
+
+bool panel_picture_mode::lookup_record(CMonitorEntry& entry) const {
+    CDDCMonitor* m = monitor();
+    if (!m || !master_control_instance) return false;
+    entry.modelName = m->model_name();
+    entry.serialNumber = m->serial_number();
+    return master_control_instance->monitor_tracker().lookup(entry) >= 0;
+}
+
+void panel_picture_mode::show_communication_error() {
+    show_error(this, kCommunicationError, true);
+}
+
+void panel_picture_mode::show_status(const QString& text) {
+    ui->status_label->setText(text);
+    status_timer.start();
+}
+
+void panel_picture_mode::disable_controls() {
+    for (QAbstractButton* b : picture_mode_group->buttons())
+        b->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui->brightness_verticalSlider, ui->brightness_spinBox, ui->black_level_verticalSlider,
+             ui->black_level_spinBox, ui->response_improve_checkBox, ui->metamerism_checkBox}) {
+        w->setEnabled(false);
+    }
+}
+
+void panel_picture_mode::update_ui() {
+    BusyCursor busy;
+    process_pending_events();
+    CDDCMonitor* m = monitor();
+    percent_mode_ = m && m->uses_percent_brightness();
+    disable_controls();
+    refresh_brightness_black_level();
+
+    const QString unit = unit_suffix(percent_mode_);
+    ui->brightness_units_label->setText(unit.trimmed());
+    ui->black_level_units_label->setText(unit.trimmed());
+    ui->edit_picture_mode_pushButton->setEnabled(m != nullptr);
+    ui->reset_picture_mode_pushButton->setEnabled(m != nullptr);
+
+    int memory = 0;
+    int memories = 0;
+    if (m) {
+        for (auto [box, code] :
+             {std::pair{ui->response_improve_checkBox, feature::kResponseImprove},
+              std::pair{ui->metamerism_checkBox, feature::kMetamerism}}) {
+            int value = 0;
+            if (m->get_value(code, value) == 0) {
+                const QSignalBlocker block(box);
+                box->setChecked(value > 1);
+                box->setEnabled(true);
+            }
+        }
+        if (m->get_value_max(feature::kMemory, memory, memories) == 0) {
+            for (QAbstractButton* b : picture_mode_group->buttons()) {
+                // A monitor with fewer memories offers only those.
+                b->setEnabled(memories <= 0 || picture_mode_group->id(b) <= memories);
+            }
+            if (QAbstractButton* active = picture_mode_group->button(memory)) {
+                const QSignalBlocker block(picture_mode_group);
+                active->click();
+            }
+        } else {
+            memory = 0;
+        }
+    }
+
+    CMonitorEntry entry;
+    const bool has_record = lookup_record(entry);
+    if (has_record && memory > 0) {
+        int preset = 0;
+        int maximum = 0;
+        if (m->get_value_max(feature::kPreset, preset, maximum) == 0 && maximum != 0) {
+            if (const CModeSettings* item = entry.adjust.findModeSettings(memory)) {
+                CModeSettings updated = *item;
+                updated.values[1] = static_cast<std::int16_t>(preset);
+                entry.adjust.setModeSettings(updated);
+                master_control_instance->monitor_tracker().store(entry);
+            }
+        }
+    }
+    for (int i = 1; i <= kModeCount; ++i)
+        picture_mode_group->button(i)->setText(default_button_label(i));
+    if (has_record) {
+        const bool simulated = m->has_simulated_dicom();
+        for (const CModeSettings& item : entry.adjust.modeSettings) {
+            if (QAbstractButton* b = picture_mode_group->button(item.memory()))
+                b->setText(preset_label(item.preset(), &entry.adjust, simulated).simplified());
+        }
+    }
+    if (!limit_timer.isActive()) limit_timer.start();
+}
+
+void panel_picture_mode::refresh_brightness_black_level() {
+    const QSignalBlocker b1(ui->brightness_verticalSlider);
+    const QSignalBlocker b2(ui->brightness_spinBox);
+    const QSignalBlocker b3(ui->black_level_verticalSlider);
+    const QSignalBlocker b4(ui->black_level_spinBox);
+    uniformity_limit = contrast_limit = black_limit = -1;
+
+    CDDCMonitor* m = monitor();
+    auto disable_brightness = [&] {
+        ui->brightness_verticalSlider->setEnabled(false);
+        ui->brightness_spinBox->setEnabled(false);
+    };
+    auto disable_black_level = [&] {
+        ui->black_level_verticalSlider->setEnabled(false);
+        ui->black_level_spinBox->setEnabled(false);
+    };
+    if (!m) {
+        disable_brightness();
+        disable_black_level();
+        ui->brightness_verticalSlider->setValue(0);
+        ui->black_level_verticalSlider->setValue(0);
+        ui->brightness_value_label->setText(QStringLiteral("-"));
+        ui->brightness_value_label->setToolTip(QString());
+        ui->black_level_label->setText(QStringLiteral("-"));
+        ui->black_level_label->setToolTip(QString());
+        return;
+    }
+
+    // A limit the monitor does not know (-1027) stays unknown; any other failure ends the
+    // refresh, as the monitor is then not answering.
+    auto read_limit = [&](int code, int& out) {
+        int value = 0;
+        const int r = m->get_value(code, value);
+        if (r == 0) out = value;
+        return r == 0 || r == CDDCMonitor::kUnsupported;
+    };
+    bool ok = read_limit(feature::kBlackLimit, black_limit);
+    int black = -1;
+    int black_max = 0;
+    if (ok) {
+        ok = m->get_value_max(feature::kBlackLevel, black, black_max) == 0;
+        if (ok) {
+            black_level_scale = {black_max, percent_mode_};
+            QDoubleSpinBox* spin = ui->black_level_spinBox;
+            ui->black_level_verticalSlider->setRange(0, black_max);
+            ui->black_level_verticalSlider->setValue(black);
+            spin->setDecimals(black_level_scale.decimals());
+            spin->setRange(black_level_scale.spin_minimum(), black_level_scale.spin_maximum());
+            spin->setSingleStep(black_level_scale.step());
+            spin->setSuffix(unit_suffix(percent_mode_));
+            spin->setValue(black_level_scale.to_spin(black));
+            ui->black_level_verticalSlider->setEnabled(true);
+            spin->setEnabled(true);
+        } else {
+            disable_black_level();
+            black = -1;
+        }
+    }
+    if (ok) ok = read_limit(feature::kUniformityLimit, uniformity_limit);
+    if (ok) ok = read_limit(feature::kContrastLimit, contrast_limit);
+    int brightness = -1;
+    if (ok) {
+        int brightness_max = 0;
+        ok = m->get_value_max(feature::kBrightness, brightness, brightness_max) == 0;
+        if (ok) {
+            int minimum = 0;
+            if (m->get_value(feature::kBrightnessMinimum, minimum) != 0) minimum = 0;
+            brightness_scale = {minimum, brightness_max, percent_mode_};
+            QDoubleSpinBox* spin = ui->brightness_spinBox;
+            ui->brightness_verticalSlider->setRange(minimum, brightness_max);
+            ui->brightness_verticalSlider->setValue(brightness);
+            spin->setDecimals(brightness_scale.decimals());
+            spin->setRange(brightness_scale.spin_minimum(), brightness_scale.spin_maximum());
+            spin->setSingleStep(brightness_scale.step());
+            spin->setSuffix(unit_suffix(percent_mode_));
+            spin->setValue(brightness_scale.to_spin(brightness));
+            ui->brightness_verticalSlider->setEnabled(true);
+            spin->setEnabled(true);
+        } else {
+            disable_brightness();
+            brightness = -1;
+        }
+    } else {
+        disable_brightness();
+    }
+    if (!ui->black_level_verticalSlider->isEnabled()) black = -1;
+    set_brightness_value_indicator(brightness);
+    set_black_level_value_indicator(black);
+    if (!ok) show_communication_error();
+}
+
+void panel_picture_mode::brightness_spinBox_valuechanged(double value) {
+    brightness_guard = true;
+    ui->brightness_verticalSlider->setValue(brightness_scale.from_spin(value));
+    brightness_guard = false;
+}
+
+void panel_picture_mode::black_level_spinBox_valuechanged(double value) {
+    black_level_guard = true;
+    ui->black_level_verticalSlider->setValue(black_level_scale.from_spin(value));
+    black_level_guard = false;
+}
+
+void panel_picture_mode::on_brightness_verticalSlider_valueChanged(int value) {
+    if (!brightness_guard) {
+        // The spin box rounds to its decimals; its own signal would move the slider again.
+        const QSignalBlocker block(ui->brightness_spinBox);
+        ui->brightness_spinBox->setValue(brightness_scale.to_spin(value));
+    }
+    set_brightness_value_indicator(value);
+    brightness_dirty = true;
+    write_timer.start(kWriteDelayMs);
+    save_timer.stop();
+    limit_timer.stop();
+}
+
+void panel_picture_mode::on_black_level_verticalSlider_valueChanged(int value) {
+    if (!black_level_guard) {
+        const QSignalBlocker block(ui->black_level_spinBox);
+        ui->black_level_spinBox->setValue(black_level_scale.to_spin(value));
+    }
+    set_black_level_value_indicator(value);
+    black_level_dirty = true;
+    write_timer.start(kWriteDelayMs);
+    save_timer.stop();
+}
+
+void panel_picture_mode::set_brightness_value_indicator(int value) {
+    const Indicator shown = brightness_indicator(value, uniformity_limit, contrast_limit);
+    ui->brightness_value_label->setText(shown.text);
+    ui->brightness_value_label->setToolTip(shown.tool_tip);
+}
+
+void panel_picture_mode::set_black_level_value_indicator(int value) {
+    const Indicator shown = black_level_indicator(value, black_limit);
+    ui->black_level_label->setText(shown.text);
+    ui->black_level_label->setToolTip(shown.tool_tip);
+}
+
+int panel_picture_mode::prepare_adjustment(bool with_105d) {
+    CDDCMonitor* m = monitor();
+    int value = 0;
+    if (m->get_value(feature::kPrepare254, value) == 0 && value != kPrepare254Value) {
+        int wanted = kPrepare254Value;
+        if (const int r = m->set_value(feature::kPrepare254, wanted); r != 0) return r;
+        m->wait(kPrepareWait);
+    }
+    if (m->get_value(feature::kPrepare233, value) == 0 && value != kPrepare233Value) {
+        int wanted = kPrepare233Value;
+        if (const int r = m->set_value(feature::kPrepare233, wanted); r != 0) return r;
+        m->wait(kPrepareWait);
+    }
+    if (with_105d && m->get_value(feature::kPrepare105D, value) == 0 &&
+        value != kPrepare105DValue) {
+        int wanted = kPrepare105DValue;
+        if (const int r = m->set_value(feature::kPrepare105D, wanted); r != 0) return r;
+    }
+    adjust_prepared = true;
+    return 0;
+}
+
+void panel_picture_mode::timer_timeout() {
+    CDDCMonitor* m = monitor();
+    if (operation_running) {
+        // The moved value is not lost: it is written once the operation is over.
+        if (brightness_dirty || black_level_dirty) write_timer.start(kWriteDelayMs);
+        return;
+    }
+    if (!m) return;
+    BusyCursor busy;
+    int result = 0;
+    if (!adjust_prepared) result = prepare_adjustment(true);
+    bool written = false;
+    if (result == 0 && brightness_dirty) {
+        int value = ui->brightness_verticalSlider->value();
+        result = m->set_value(feature::kBrightness, value);
+        brightness_dirty = false;
+        settings_unsaved = true;
+        written = true;
+    }
+    if (result == 0 && black_level_dirty) {
+        int value = ui->black_level_verticalSlider->value();
+        result = m->set_value(feature::kBlackLevel, value);
+        black_level_dirty = false;
+        settings_unsaved = true;
+        written = true;
+    }
+    if (result != 0) {
+        show_communication_error();
+        brightness_dirty = black_level_dirty = false;
+    }
+    refresh_brightness_black_level();
+    if (written && result == 0) save_timer.start(kSaveDelayMs);
+    if (!limit_timer.isActive()) limit_timer.start();
+}
+
+void panel_picture_mode::save_timer_timeout() {
+    CDDCMonitor* m = monitor();
+    if (operation_running) {
+        if (settings_unsaved) save_timer.start(kSaveDelayMs);
+        return;
+    }
+    if (!m) return;
+    BusyCursor busy;
+    const int result = m->save_settings();
+    settings_unsaved = false;
+    if (result != 0) show_communication_error();
+}
+
+void panel_picture_mode::profile_changed_timer_timeout() {
+    ui->status_label->clear();
+}
+
+void panel_picture_mode::check_brightness_limit_timer_timeout() {
+    CDDCMonitor* m = monitor();
+    if (!limit_check_applies(QApplication::activeWindow() != nullptr, operation_running,
+                             m != nullptr, percent_mode_)) {
+        return;
+    }
+    std::array<Gain, 3> gains{};
+    int luminance = 0;
+    for (std::size_t i = 0; i < gains.size(); ++i) {
+        if (m->get_value_max(feature::kGains[i], gains[i].value, gains[i].maximum) != 0) {
+            limit_timer.stop();
+            return;
+        }
+    }
+    if (m->get_value(feature::kLuminanceMaximum, luminance) != 0) {
+        limit_timer.stop();
+        return;
+    }
+    const int brightness = ui->brightness_verticalSlider->value();
+    if (brightness_too_high(gains, brightness, luminance)) {
+        const Indicator shown = brightness_too_high_indicator();
+        QLabel* label = ui->brightness_value_label;
+        label->setText(shown.text);
+        label->setToolTip(shown.tool_tip);
+        if (limit_tool_tip != shown.tool_tip && label->isVisible())
+            QToolTip::showText(label->mapToGlobal(QPoint(0, 0)), shown.tool_tip, label);
+        limit_tool_tip = shown.tool_tip;
+    } else {
+        limit_tool_tip.clear();
+        set_brightness_value_indicator(brightness);
+    }
+}
+
+void panel_picture_mode::picture_mode_buttonClicked(int value) {
+    BusyCursor busy;
+    CDDCMonitor* m = monitor();
+    if (!m) return;
+    if (settings_unsaved) {
+        m->save_settings();
+        settings_unsaved = false;
+    }
+    int memory = value;
+    if (m->set_value(feature::kMemory, memory) != 0) {
+        // The monitor did not take the memory: nothing may be saved or profiled for it.
+        show_communication_error();
+        update_ui();
+        return;
+    }
+    process_pending_events();
+    m->wait(kMemorySettleWait);
+    update_ui();
+    const int saved = m->save_settings();
+    generate_new_icc_profile();
+    adjust_prepared = false;
+    if (saved != 0) show_communication_error();
+}
+
+bool panel_picture_mode::refresh_record_item() {
+    CMonitorEntry entry;
+    if (!lookup_record(entry)) return false;
+    CModeSettings item;
+    if (monitor()->read_memory_settings(item) != 0) return false;
+    if (!entry.adjust.setModeSettings(item)) entry.adjust.modeSettings.append(item);
+    master_control_instance->monitor_tracker().store(entry);
+    return true;
+}
+
+void panel_picture_mode::on_reset_picture_mode_pushButton_clicked() {
+    const auto answer = QMessageBox::question(this, string(1), string(176),
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    CDDCMonitor* m = monitor();
+    if (answer != QMessageBox::Yes || !m) return;
+    BusyCursor busy;
+    int one = 1;
+    if (m->set_value(feature::kResetMode, one) != 0) {
+        show_communication_error();
+        update_ui();
+        return;
+    }
+    update_ui();
+    if (refresh_record_item()) generate_new_icc_profile();
+    if (prepare_adjustment(false) != 0) show_communication_error();
+    adjust_prepared = true;
+}
+
+bool panel_picture_mode::write_switch(int code, bool on) {
+    BusyCursor busy;
+    process_pending_events();
+    CDDCMonitor* m = monitor();
+    if (!m) return false;
+    int value = on ? kSwitchOn : kSwitchOff;
+    int result = m->set_value(code, value);
+    if (result == 0) result = m->save_settings();
+    settings_unsaved = false;
+    if (result != 0) {
+        show_communication_error();
+        return false;
+    }
+    return true;
+}
+
+void panel_picture_mode::on_metamerism_checkBox_stateChanged(int state) {
+    if (!write_switch(feature::kMetamerism, state == Qt::Checked)) return;
+    if (refresh_record_item()) generate_new_icc_profile();
+}
+
+void panel_picture_mode::on_response_improve_checkBox_stateChanged(int state) {
+    write_switch(feature::kResponseImprove, state == Qt::Checked);
+}
+
+void panel_picture_mode::on_edit_picture_mode_pushButton_clicked() {
+    limit_timer.stop();
+    QPointer<QDialog> wizard = wizard_factory() ? wizard_factory()(this) : nullptr;
+    CDDCMonitor* m = monitor();
+    if (!m) {
+        delete wizard;
+        return;
+    }
+    Q_EMIT block_unblock_usb_update(true);
+    int memory = 0;
+    int preset = 0;
+    const bool remembered =
+        m->get_value(feature::kMemory, memory) == 0 && m->get_value(feature::kPreset, preset) == 0;
+    // Without a wizard nothing runs, and nothing has changed.
+    const int result = wizard ? wizard->exec() : QDialog::Rejected;
+    const bool changed = wizard && wizard->property("monitor_changed").toBool();
+    delete wizard;
+    m = monitor();
+    if (m && result == QDialog::Accepted) {
+        if (remembered) m->erase_memory_entry(memory, preset);
+        update_ui();
+        generate_new_icc_profile();
+    } else if (m) {
+        if (changed && remembered) {
+            int back = memory;
+            if (m->set_value(feature::kMemory, back) == 0)
+                m->wait(kMemorySettleWait);
+            else
+                show_communication_error();
+        }
+        update_ui();
+    }
+    Q_EMIT block_unblock_usb_update(false);
+}
+
+void panel_picture_mode::generate_new_icc_profile() {
+    CDDCMonitor* m = monitor();
+    if (!m || !master_control_instance ||
+        !master_control_instance->preferences().auto_manage_icc_profiles()) {
+        return;
+    }
+    CMonitorEntry entry;
+    if (!lookup_record(entry)) return;
+    int memory = 0;
+    int preset = 0;
+    if (m->get_value(feature::kMemory, memory) != 0 || m->get_value(feature::kPreset, preset) != 0)
+        return;
+    const CModeSettings* found = entry.adjust.findModeSettings(memory);
+    if (!found || found->preset() != preset) return;
+    const CModeSettings item = *found;
+    const QString device = display_device_name(master_control_instance->current_display().info());
+    CMonitorTracker& tracker = master_control_instance->monitor_tracker();
+
+    std::uint32_t stamp_value = 0;
+    const int entry_found = m->find_memory_entry(memory, preset, stamp_value);
+    if (const auto stamp = calibration_stamp(entry_found == 1, stamp_value)) {
+        const QList<ProfileEntry> profiles = listProfiles(kDisplayProfiles);
+        const int index = profile_for_stamp(profiles, *stamp);
+        if (index < 0) {
+            show_status(tr("Unable to find ICC profile for this Picture Mode"));
+            return;
+        }
+        if (installAndAssociate(device, profiles[index].path) != 0) {
+            show_error(this, kAssociationError);
+            return;
+        }
+        show_status(tr("CCS profile has been selected"));
+        // The display no longer shows our profile, so coming back to that mode must make one.
+        entry.adjust.referenceSettings = CModeSettings{};
+        tracker.store(entry);
+        return;
+    }
+
+    if (!mode_item_differs(item, entry.adjust.referenceSettings)) return;
+
+    ModeProfileInput input;
+    input.folder = colorDirectory();
+    input.model = entry.modelName;
+    input.serial = entry.serialNumber;
+    input.memory = memory;
+    input.item = item;
+    input.brightness = ui->brightness_verticalSlider->value();
+    input.black_level = ui->black_level_verticalSlider->value();
+    input.black_limit = black_limit;
+    input.created = QDateTime::currentDateTimeUtc();
+    if (tone_curve_of(item) == ToneCurve::programmable) {
+        CCurveSet set;
+        if (entry.adjust.getCurveSet(preset, set)) {
+            input.curves = set;
+        } else if (curve_reader()) {
+            set.key = static_cast<std::int8_t>(preset);
+            if (curve_reader()(this, set) == 0) {
+                entry.adjust.setCurveSet(set);
+                tracker.store(entry);
+                input.curves = set;
+            }
+        }
+    }
+    ProfileSpec spec;
+    if (mode_profile_spec(input, spec) != SpecResult::ready) {
+        // Whatever the label said belongs to another mode.
+        ui->status_label->clear();
+        return;
+    }
+
+    disassociateAll(device);
+    int saved = 0;
+    for (;;) {
+        saved = writeDisplayProfile(spec, profile_texts().copyright);
+        if (saved != kProfileCannotReplace) break;
+        const auto answer = QMessageBox::question(
+            this, string(1), string(132).arg(QDir::toNativeSeparators(spec.path)),
+            QMessageBox::Retry | QMessageBox::Ignore, QMessageBox::Retry);
+        if (answer != QMessageBox::Retry) return;
+    }
+    if (saved != 0) {
+        show_error(this, saved);
+        return;
+    }
+    if (installAndAssociate(device, spec.path) != 0) {
+        show_error(this, kAssociationError);
+        return;
+    }
+    entry.adjust.referenceSettings = item;
+    tracker.store(entry);
+    show_status(tr("Display profile has been updated"));
+}
+
+void panel_picture_mode::hideEvent(QHideEvent* event) {
+    limit_timer.stop();
+    limit_tool_tip.clear();
+    QWidget::hideEvent(event);
+}
