@@ -1,49 +1,47 @@
 #include "ui/wizard/color_wizard_brightness.h"
 
+#include "ui_color_wizard_brightness.h"
+
 #include <QSignalBlocker>
 #include <QToolTip>
-#include <algorithm>
+#include <array>
 
 #include "comm/ddc_monitor.h"
 #include "core/operation_running.h"
-#include "core/string_table.h"
-#include "ui/wizard/brightness_rules.h"
+#include "core/picture_mode_rules.h"
 #include "ui/wizard/wizard_monitor.h"
 
 using namespace wizard_monitor;
-using namespace brightness_rules;
 
 namespace {
 
-const QString kBlankIndicator =
-    QStringLiteral(" <img src=\":/images/Resources/blank_12x11.png\">&nbsp;");
-
-constexpr int kTooHighText = 807;
-constexpr int kReducedContrastText = 808;
-constexpr int kReducedContrastTip = 809;
-constexpr int kTooHighTip = 810;
-constexpr int kTooLowText = 811;
-constexpr int kTooLowTip = 812;
-constexpr int kUniformityText = 813;
-constexpr int kUniformityTip = 814;
-
-void show_indicator(QLabel* label, const QString& text, const QString& tip) {
-    label->setText(text);
-    label->setToolTip(tip);
+void show_indicator(QLabel* label, const picture_mode::Indicator& indicator) {
+    label->setText(indicator.text);
+    label->setToolTip(indicator.tool_tip);
 }
 
 }  // namespace
 
-color_wizard_brightness::color_wizard_brightness(QWidget* parent) : QWidget(parent) {
-    ui.setupUi(this);
+picture_mode::BrightnessScale color_wizard_brightness::brightness_scale() const {
+    return {ui->brightness_verticalSlider->minimum(), ui->brightness_verticalSlider->maximum(),
+            percent_display};
+}
+
+picture_mode::BlackLevelScale color_wizard_brightness::black_level_scale() const {
+    return {ui->black_level_verticalSlider->maximum(), percent_display};
+}
+
+color_wizard_brightness::color_wizard_brightness(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::color_wizard_brightnessClass>()) {
+    ui->setupUi(this);
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, this, &color_wizard_brightness::timer_timeout);
     limit_timer.setInterval(kLimitCheckInterval);
     connect(&limit_timer, &QTimer::timeout, this,
             &color_wizard_brightness::check_brightness_limit_timer_timeout);
-    connect(ui.brightness_spinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->brightness_spinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_brightness::brightness_spinBox_valuechanged);
-    connect(ui.black_level_spinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->black_level_spinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_brightness::black_level_spinBox_valuechanged);
     apply_spin_box_format();
 }
@@ -56,49 +54,40 @@ void color_wizard_brightness::set_percent_mode(bool percent) {
 }
 
 void color_wizard_brightness::apply_spin_box_format() {
-    const QSignalBlocker block_brightness(ui.brightness_spinBox);
-    const QSignalBlocker block_black(ui.black_level_spinBox);
-    if (percent_display) {
-        const auto step = [](const QSlider* slider) {
-            const int range = slider->maximum() - slider->minimum();
-            return range > 0 ? std::max(0.1, 100.0 / range) : 0.1;
-        };
-        ui.brightness_spinBox->setSuffix(QStringLiteral(" %"));
-        ui.black_level_spinBox->setSuffix(QStringLiteral(" %"));
-        ui.brightness_spinBox->setDecimals(1);
-        ui.black_level_spinBox->setDecimals(0);
-        ui.brightness_spinBox->setSingleStep(step(ui.brightness_verticalSlider));
-        ui.black_level_spinBox->setSingleStep(step(ui.black_level_verticalSlider));
-    } else {
-        const QString suffix = QStringLiteral(" ") + luminance_unit();
-        ui.brightness_spinBox->setSuffix(suffix);
-        ui.black_level_spinBox->setSuffix(suffix);
-        ui.brightness_spinBox->setDecimals(0);
-        ui.brightness_spinBox->setSingleStep(1.0);
-        ui.black_level_spinBox->setDecimals(1);
-        ui.black_level_spinBox->setSingleStep(0.1);
-    }
+    const QSignalBlocker block_brightness(ui->brightness_spinBox);
+    const QSignalBlocker block_black(ui->black_level_spinBox);
+    const picture_mode::BrightnessScale brightness = brightness_scale();
+    const picture_mode::BlackLevelScale black = black_level_scale();
+    const QString suffix = picture_mode::unit_suffix(percent_display);
+    ui->brightness_spinBox->setSuffix(suffix);
+    ui->black_level_spinBox->setSuffix(suffix);
+    ui->brightness_spinBox->setDecimals(brightness.decimals());
+    ui->black_level_spinBox->setDecimals(black.decimals());
+    ui->brightness_spinBox->setSingleStep(brightness.step());
+    ui->black_level_spinBox->setSingleStep(black.step());
     // The range each control covers, in the unit shown.
     const auto range_text = [this](double low, double high, int decimals) {
-        const QString unit = percent_display ? QStringLiteral("%") : luminance_unit();
-        return tr("%1 to %2 %3").arg(low, 0, 'f', decimals).arg(high, 0, 'f', decimals).arg(unit);
+        return tr("%1 to %2%3")
+            .arg(low, 0, 'f', decimals)
+            .arg(high, 0, 'f', decimals)
+            .arg(picture_mode::unit_suffix(percent_display));
     };
-    ui.brightness_units_label->setText(range_text(ui.brightness_spinBox->minimum(),
-                                                  ui.brightness_spinBox->maximum(),
-                                                  ui.brightness_spinBox->decimals()));
-    ui.black_level_units_label->setText(range_text(ui.black_level_spinBox->minimum(),
-                                                   ui.black_level_spinBox->maximum(),
-                                                   ui.black_level_spinBox->decimals()));
+    ui->brightness_units_label->setText(range_text(ui->brightness_spinBox->minimum(),
+                                                   ui->brightness_spinBox->maximum(),
+                                                   ui->brightness_spinBox->decimals()));
+    ui->black_level_units_label->setText(range_text(ui->black_level_spinBox->minimum(),
+                                                    ui->black_level_spinBox->maximum(),
+                                                    ui->black_level_spinBox->decimals()));
 }
 
 void color_wizard_brightness::set_brightness_enabled(bool enabled) {
-    ui.brightness_verticalSlider->setEnabled(enabled);
-    ui.brightness_spinBox->setEnabled(enabled);
+    ui->brightness_verticalSlider->setEnabled(enabled);
+    ui->brightness_spinBox->setEnabled(enabled);
 }
 
 void color_wizard_brightness::set_black_level_enabled(bool enabled) {
-    ui.black_level_verticalSlider->setEnabled(enabled);
-    ui.black_level_spinBox->setEnabled(enabled);
+    ui->black_level_verticalSlider->setEnabled(enabled);
+    ui->black_level_spinBox->setEnabled(enabled);
 }
 
 void color_wizard_brightness::read_all_values() {
@@ -109,16 +98,16 @@ void color_wizard_brightness::read_all_values() {
     apply_spin_box_format();
     bool failed = false;
     {
-        const QSignalBlocker b1(ui.brightness_verticalSlider);
-        const QSignalBlocker b2(ui.brightness_spinBox);
-        const QSignalBlocker b3(ui.black_level_verticalSlider);
-        const QSignalBlocker b4(ui.black_level_spinBox);
+        const QSignalBlocker b1(ui->brightness_verticalSlider);
+        const QSignalBlocker b2(ui->brightness_spinBox);
+        const QSignalBlocker b3(ui->black_level_verticalSlider);
+        const QSignalBlocker b4(ui->black_level_spinBox);
         CDDCMonitor* monitor = current_monitor();
         if (!monitor) {
             set_brightness_enabled(false);
             set_black_level_enabled(false);
-            ui.brightness_verticalSlider->setValue(0);
-            ui.black_level_verticalSlider->setValue(0);
+            ui->brightness_verticalSlider->setValue(0);
+            ui->black_level_verticalSlider->setValue(0);
             set_brightness_value_indicator(-1);
             set_black_level_value_indicator(-1);
             return;
@@ -135,14 +124,11 @@ void color_wizard_brightness::read_all_values() {
             if (monitor->get_value_max(wizard_feature::black_level, black, black_max) != 0) {
                 failed = true;
             } else {
-                ui.black_level_verticalSlider->setRange(0, black_max);
-                ui.black_level_verticalSlider->setValue(black);
-                if (percent_display) {
-                    ui.black_level_spinBox->setRange(0.0, 100.0);
-                } else {
-                    ui.black_level_spinBox->setRange(0.0, black_max / 10.0);
-                }
-                ui.black_level_spinBox->setValue(black_level_shown(black, percent_display));
+                ui->black_level_verticalSlider->setRange(0, black_max);
+                ui->black_level_verticalSlider->setValue(black);
+                const picture_mode::BlackLevelScale scale = black_level_scale();
+                ui->black_level_spinBox->setRange(scale.spin_minimum(), scale.spin_maximum());
+                ui->black_level_spinBox->setValue(scale.to_spin(black));
                 set_black_level_enabled(true);
                 if (monitor->get_value(wizard_feature::uniformity_limit, uniformity) != 0 ||
                     monitor->get_value(wizard_feature::contrast_limit, contrast) != 0) {
@@ -157,24 +143,22 @@ void color_wizard_brightness::read_all_values() {
                         int minimum = 0;
                         if (monitor->get_value(wizard_feature::brightness_floor, minimum) != 0)
                             minimum = 0;
-                        ui.brightness_verticalSlider->setRange(minimum, brightness_max);
-                        ui.brightness_verticalSlider->setValue(brightness);
-                        if (percent_display) {
-                            ui.brightness_spinBox->setRange(0.0, 100.0);
-                        } else {
-                            ui.brightness_spinBox->setRange(minimum, brightness_max);
-                        }
-                        ui.brightness_spinBox->setValue(
-                            brightness_shown(brightness, minimum, brightness_max, percent_display));
+                        ui->brightness_verticalSlider->setRange(minimum, brightness_max);
+                        ui->brightness_verticalSlider->setValue(brightness);
+                        const picture_mode::BrightnessScale scale = brightness_scale();
+                        ui->brightness_spinBox->setRange(scale.spin_minimum(),
+                                                         scale.spin_maximum());
+                        ui->brightness_spinBox->setValue(scale.to_spin(brightness));
                         set_brightness_enabled(true);
                     }
                 }
             }
         }
-        set_brightness_value_indicator(
-            ui.brightness_verticalSlider->isEnabled() ? ui.brightness_verticalSlider->value() : -1);
-        set_black_level_value_indicator(ui.black_level_verticalSlider->isEnabled()
-                                            ? ui.black_level_verticalSlider->value()
+        set_brightness_value_indicator(ui->brightness_verticalSlider->isEnabled()
+                                           ? ui->brightness_verticalSlider->value()
+                                           : -1);
+        set_black_level_value_indicator(ui->black_level_verticalSlider->isEnabled()
+                                            ? ui->black_level_verticalSlider->value()
                                             : -1);
     }
     apply_spin_box_format();
@@ -183,10 +167,8 @@ void color_wizard_brightness::read_all_values() {
 
 void color_wizard_brightness::on_brightness_verticalSlider_valueChanged(int value) {
     if (!brightness_from_spin) {
-        const QSignalBlocker blocker(ui.brightness_spinBox);
-        ui.brightness_spinBox->setValue(
-            brightness_shown(value, ui.brightness_verticalSlider->minimum(),
-                             ui.brightness_verticalSlider->maximum(), percent_display));
+        const QSignalBlocker blocker(ui->brightness_spinBox);
+        ui->brightness_spinBox->setValue(brightness_scale().to_spin(value));
     }
     set_brightness_value_indicator(value);
     brightness_dirty = true;
@@ -195,8 +177,8 @@ void color_wizard_brightness::on_brightness_verticalSlider_valueChanged(int valu
 
 void color_wizard_brightness::on_black_level_verticalSlider_valueChanged(int value) {
     if (!black_level_from_spin) {
-        const QSignalBlocker blocker(ui.black_level_spinBox);
-        ui.black_level_spinBox->setValue(black_level_shown(value, percent_display));
+        const QSignalBlocker blocker(ui->black_level_spinBox);
+        ui->black_level_spinBox->setValue(black_level_scale().to_spin(value));
     }
     set_black_level_value_indicator(value);
     black_level_dirty = true;
@@ -205,43 +187,25 @@ void color_wizard_brightness::on_black_level_verticalSlider_valueChanged(int val
 
 void color_wizard_brightness::brightness_spinBox_valuechanged(double value) {
     brightness_from_spin = true;
-    ui.brightness_verticalSlider->setValue(
-        brightness_position(value, ui.brightness_verticalSlider->minimum(),
-                            ui.brightness_verticalSlider->maximum(), percent_display));
+    ui->brightness_verticalSlider->setValue(brightness_scale().from_spin(value));
     brightness_from_spin = false;
 }
 
 void color_wizard_brightness::black_level_spinBox_valuechanged(double value) {
     black_level_from_spin = true;
-    ui.black_level_verticalSlider->setValue(
-        black_level_position(value, ui.black_level_verticalSlider->maximum(), percent_display));
+    ui->black_level_verticalSlider->setValue(black_level_scale().from_spin(value));
     black_level_from_spin = false;
 }
 
 void color_wizard_brightness::set_brightness_value_indicator(int value) {
-    QLabel* label = ui.brightness_value_label;
-    if (value < 0) {
-        show_indicator(label, QStringLiteral("-"), QString());
-    } else if (uniformity_limit_value > 0 && value > uniformity_limit_value) {
-        show_indicator(label, string(kUniformityText), string(kUniformityTip));
-    } else if (contrast_limit_value > 0 && value < contrast_limit_value) {
-        show_indicator(label, string(kReducedContrastText), string(kReducedContrastTip));
-    } else {
-        show_indicator(label, kBlankIndicator, QString());
-    }
+    show_indicator(
+        ui->brightness_value_label,
+        picture_mode::brightness_indicator(value, uniformity_limit_value, contrast_limit_value));
 }
 
 void color_wizard_brightness::set_black_level_value_indicator(int value) {
-    QLabel* label = ui.black_level_label;
-    if (value < 0) {
-        show_indicator(label, QStringLiteral("-"), QString());
-    } else if (value == 0) {
-        show_indicator(label, QString(), QString());
-    } else if (black_floor_value > 0 && value < black_floor_value) {
-        show_indicator(label, string(kTooLowText), string(kTooLowTip));
-    } else {
-        show_indicator(label, kBlankIndicator, QString());
-    }
+    show_indicator(ui->black_level_label,
+                   picture_mode::black_level_indicator(value, black_floor_value));
 }
 
 void color_wizard_brightness::timer_timeout() {
@@ -257,9 +221,9 @@ void color_wizard_brightness::timer_timeout() {
                 monitor ? monitor->set_value(feature, value) : CDDCMonitor::kNotConnected;
             if (result != 0) error = result;
         };
-        write(brightness_dirty, wizard_feature::brightness, ui.brightness_verticalSlider->value());
+        write(brightness_dirty, wizard_feature::brightness, ui->brightness_verticalSlider->value());
         write(black_level_dirty, wizard_feature::black_level,
-              ui.black_level_verticalSlider->value());
+              ui->black_level_verticalSlider->value());
     }
     if (error != 0) {
         // The user's values stay on screen; reading back would replace them.
@@ -272,27 +236,28 @@ void color_wizard_brightness::timer_timeout() {
 void color_wizard_brightness::check_brightness_limit_timer_timeout() {
     CDDCMonitor* monitor = current_monitor();
     if (percent_display || !monitor || operation_running) return;
-    int gains[3] = {}, maxima[3] = {};
+    std::array<picture_mode::Gain, 3> gains{};
     int luminance = 0;
-    const int codes[3] = {wizard_feature::red_gain, wizard_feature::green_gain,
-                          wizard_feature::blue_gain};
     bool read = true;
-    for (int i = 0; i < 3 && read; ++i)
-        read = monitor->get_value_max(codes[i], gains[i], maxima[i]) == 0;
+    for (std::size_t i = 0; i < gains.size() && read; ++i) {
+        read = monitor->get_value_max(picture_mode::feature::kGains[i], gains[i].value,
+                                      gains[i].maximum) == 0;
+    }
     if (read) read = monitor->get_value(wizard_feature::max_luminance, luminance) == 0;
-    const int brightness = ui.brightness_verticalSlider->value();
-    const bool gain_at_maximum =
-        gains[0] == maxima[0] || gains[1] == maxima[1] || gains[2] == maxima[2];
-    if (read && ui.brightness_verticalSlider->isEnabled() && gain_at_maximum &&
-        brightness * kLimitMargin > luminance) {
-        QLabel* label = ui.brightness_value_label;
-        const QString tip = string(kTooHighTip);
-        const bool tip_shown = label->toolTip() == tip;
-        show_indicator(label, string(kTooHighText), tip);
-        if (!tip_shown && label->isVisible())
-            QToolTip::showText(label->mapToGlobal(QPoint(0, label->height())), tip, label);
+    const int brightness = ui->brightness_verticalSlider->value();
+    if (read && ui->brightness_verticalSlider->isEnabled() &&
+        picture_mode::brightness_too_high(gains, brightness, luminance)) {
+        QLabel* label = ui->brightness_value_label;
+        const picture_mode::Indicator too_high = picture_mode::brightness_too_high_indicator();
+        const bool tip_shown = label->toolTip() == too_high.tool_tip;
+        show_indicator(label, too_high);
+        if (!tip_shown && label->isVisible()) {
+            QToolTip::showText(label->mapToGlobal(QPoint(0, label->height())), too_high.tool_tip,
+                               label);
+        }
     } else {
-        set_brightness_value_indicator(ui.brightness_verticalSlider->isEnabled() ? brightness : -1);
+        set_brightness_value_indicator(ui->brightness_verticalSlider->isEnabled() ? brightness
+                                                                                  : -1);
     }
 }
 

@@ -2,19 +2,22 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
-#include "ui_color_wizard_brightness.h"
+#include "core/picture_mode_rules.h"
 
 // The wizard's last page: brightness and black level of the current picture mode, each with a
 // slider (the monitor's raw value), a spin box (percent or cd/m²) and an indicator of the
 // monitor's limits. Changes are written a second after the last one.
+namespace Ui {
+class color_wizard_brightnessClass;
+}
+
 class color_wizard_brightness : public QWidget {
     Q_OBJECT
 
   public:
     static constexpr int kLimitCheckInterval = 5000;
-    // How far above the highest achievable luminance a setting may be before it is "too high".
-    static constexpr double kLimitMargin = 1.02;
 
     explicit color_wizard_brightness(QWidget* parent = nullptr);
     ~color_wizard_brightness() override;
@@ -50,10 +53,13 @@ class color_wizard_brightness : public QWidget {
 
   private:
     void apply_spin_box_format();
+    // The scales of the two sliders as they are set now.
+    picture_mode::BrightnessScale brightness_scale() const;
+    picture_mode::BlackLevelScale black_level_scale() const;
     void set_brightness_enabled(bool enabled);
     void set_black_level_enabled(bool enabled);
 
-    Ui::color_wizard_brightnessClass ui;
+    std::unique_ptr<Ui::color_wizard_brightnessClass> ui;
     QTimer timer;
     QTimer limit_timer;
     bool percent_display = false;

@@ -1,5 +1,7 @@
 #include "ui/wizard/color_wizard_color_gamut.h"
 
+#include "ui_color_wizard_color_gamut.h"
+
 #include <QSignalBlocker>
 #include <cmath>
 #include <memory>
@@ -59,37 +61,42 @@ bool same_values(const std::array<double, 6>& a, const std::array<double, 6>& b)
 
 }  // namespace
 
-color_wizard_color_gamut::color_wizard_color_gamut(QWidget* parent) : QWidget(parent) {
-    ui.setupUi(this);
+color_wizard_color_gamut::color_wizard_color_gamut(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::color_wizard_color_gamutClass>()) {
+    ui->setupUi(this);
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, this, &color_wizard_color_gamut::timer_timeout);
 
-    ui.gamut_comboBox->addItem(tr("Custom"), kCustomItem);
+    ui->gamut_comboBox->addItem(tr("Custom"), kCustomItem);
     for (const PresetGamut& preset : kPresets)
-        ui.gamut_comboBox->addItem(tr(preset.name), preset.data);
-    connect(ui.gamut_comboBox, &QComboBox::currentIndexChanged, this,
+        ui->gamut_comboBox->addItem(tr(preset.name), preset.data);
+    connect(ui->gamut_comboBox, &QComboBox::currentIndexChanged, this,
             &color_wizard_color_gamut::selected_gamut_changed);
 
-    connect(ui.red_x_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->red_x_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_color_gamut::onRed_CIE_x_changed);
-    connect(ui.red_y_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->red_y_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_color_gamut::onRed_CIE_y_changed);
-    connect(ui.green_x_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->green_x_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_color_gamut::onGreen_CIE_x_changed);
-    connect(ui.green_y_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->green_y_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_color_gamut::onGreen_CIE_y_changed);
-    connect(ui.blue_x_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->blue_x_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_color_gamut::onBlue_CIE_x_changed);
-    connect(ui.blue_y_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->blue_y_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_color_gamut::onBlue_CIE_y_changed);
-    // GRAPH-SETUP
+    TW_gamut_graph* graph = ui->color_gamut_widget;
+    graph->setCaption(tr("CIE 1931 xy"));
+    graph->SetOnlyAdjustRGB(true);
+    connect(graph, &TW_gamut_graph::dragging_point, this,
+            &color_wizard_color_gamut::gamut_dragging_point);
 }
 
 color_wizard_color_gamut::~color_wizard_color_gamut() = default;
 
 std::array<QDoubleSpinBox*, 6> color_wizard_color_gamut::spin_boxes() const {
-    return {ui.red_x_doubleSpinBox,   ui.red_y_doubleSpinBox,  ui.green_x_doubleSpinBox,
-            ui.green_y_doubleSpinBox, ui.blue_x_doubleSpinBox, ui.blue_y_doubleSpinBox};
+    return {ui->red_x_doubleSpinBox,   ui->red_y_doubleSpinBox,  ui->green_x_doubleSpinBox,
+            ui->green_y_doubleSpinBox, ui->blue_x_doubleSpinBox, ui->blue_y_doubleSpinBox};
 }
 
 std::array<double, 6> color_wizard_color_gamut::cie_xy_values() const {
@@ -113,7 +120,7 @@ void color_wizard_color_gamut::read_current_gamut() {
         std::array<std::unique_ptr<QSignalBlocker>, 6> blockers;
         for (std::size_t i = 0; i < boxes.size(); ++i)
             blockers[i] = std::make_unique<QSignalBlocker>(boxes[i]);
-        const QSignalBlocker combo_blocker(ui.gamut_comboBox);
+        const QSignalBlocker combo_blocker(ui->gamut_comboBox);
         CDDCMonitor* monitor = current_monitor();
         failed = monitor == nullptr;
         for (std::size_t i = 0; monitor && i < boxes.size(); ++i) {
@@ -146,16 +153,20 @@ void color_wizard_color_gamut::update_cie_xy_values() {
                                               native_gamut[2].x, native_gamut[2].y};
         if (same_values(native, values)) data = kNativeItem;
     }
-    const QSignalBlocker blocker(ui.gamut_comboBox);
-    ui.gamut_comboBox->setCurrentIndex(ui.gamut_comboBox->findData(data));
+    const QSignalBlocker blocker(ui->gamut_comboBox);
+    ui->gamut_comboBox->setCurrentIndex(ui->gamut_comboBox->findData(data));
 }
 
 void color_wizard_color_gamut::update_graph() {
-    // GRAPH-UPDATE
+    const std::array<double, 6> v = cie_xy_values();
+    const CCIEYxy points[4] = {CCIEYxy(1.0, v[0], v[1]), CCIEYxy(1.0, v[2], v[3]),
+                               CCIEYxy(1.0, v[4], v[5]), CCIEYxy(1.0, kWhiteX, kWhiteY)};
+    ui->color_gamut_widget->SetMonitorData(true, points);
+    ui->color_gamut_widget->SetShowGamutDisplay(true);
 }
 
 void color_wizard_color_gamut::selected_gamut_changed(int index) {
-    const int data = ui.gamut_comboBox->itemData(index).toInt();
+    const int data = ui->gamut_comboBox->itemData(index).toInt();
     std::array<double, 6> values{};
     if (data >= 0) {
         for (const PresetGamut& preset : kPresets) {
@@ -174,19 +185,22 @@ void color_wizard_color_gamut::selected_gamut_changed(int index) {
 
 void color_wizard_color_gamut::SetMonitorNativeGamutData(bool valid,
                                                          CCIEYxy monitor_native_color_gamut[]) {
-    // GRAPH-NATIVE
-    const int native_index = ui.gamut_comboBox->findData(kNativeItem);
+    if (monitor_native_color_gamut) {
+        ui->color_gamut_widget->SetMonitorNativeGamutData(valid, monitor_native_color_gamut);
+    }
+    ui->color_gamut_widget->SetShowMonitorNativeGamut(valid && monitor_native_color_gamut);
+    const int native_index = ui->gamut_comboBox->findData(kNativeItem);
     native_gamut_given = valid && monitor_native_color_gamut != nullptr;
     if (native_gamut_given) {
         for (std::size_t i = 0; i < native_gamut.size(); ++i)
             native_gamut[i] = monitor_native_color_gamut[i];
         if (native_index < 0) {
-            const QSignalBlocker blocker(ui.gamut_comboBox);
-            ui.gamut_comboBox->addItem(tr("Native Gamut"), kNativeItem);
+            const QSignalBlocker blocker(ui->gamut_comboBox);
+            ui->gamut_comboBox->addItem(tr("Native Gamut"), kNativeItem);
         }
     } else if (native_index >= 0) {
-        const QSignalBlocker blocker(ui.gamut_comboBox);
-        ui.gamut_comboBox->removeItem(native_index);
+        const QSignalBlocker blocker(ui->gamut_comboBox);
+        ui->gamut_comboBox->removeItem(native_index);
     }
     update_cie_xy_values();
 }

@@ -4,15 +4,19 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 #include "color/cie_yxy.h"
-#include "ui_color_wizard_color_gamut.h"
 
 class QDoubleSpinBox;
 
 // The wizard's primaries page: the red, green and blue chromaticities of the current picture
 // mode, edited in spin boxes, from a preset or by dragging in the diagram, and written to the
 // monitor a second after the last change.
+namespace Ui {
+class color_wizard_color_gamutClass;
+}
+
 class color_wizard_color_gamut : public QWidget {
     Q_OBJECT
 
@@ -56,7 +60,7 @@ class color_wizard_color_gamut : public QWidget {
     std::array<QDoubleSpinBox*, 6> spin_boxes() const;
     void update_graph();
 
-    Ui::color_wizard_color_gamutClass ui;
+    std::unique_ptr<Ui::color_wizard_color_gamutClass> ui;
     QTimer timer;
     std::array<bool, 6> dirty{};
     std::array<CCIEYxy, 3> native_gamut;

@@ -1,5 +1,7 @@
 #include "ui/wizard/color_wizard_custom_gamma.h"
 
+#include "ui_color_wizard_custom_gamma.h"
+
 #include <QSignalBlocker>
 #include <cmath>
 
@@ -17,21 +19,24 @@ constexpr int kLastFixedPreset = 7;
 
 }  // namespace
 
-color_wizard_custom_gamma::color_wizard_custom_gamma(QWidget* parent) : QWidget(parent) {
-    ui.setupUi(this);
+color_wizard_custom_gamma::color_wizard_custom_gamma(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::color_wizard_custom_gammaClass>()) {
+    ui->setupUi(this);
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, this, &color_wizard_custom_gamma::timer_timeout);
 
-    gamma_buttons.addButton(ui.gamma_value_radioButton, kGammaValue);
-    gamma_buttons.addButton(ui.gamma_dicom_radioButton, kDicom);
-    gamma_buttons.addButton(ui.gamma_Lstar_radioButton, kLstar);
-    gamma_buttons.addButton(ui.gamma_sRGB_radioButton, kSrgb);
-    gamma_buttons.addButton(ui.gamma_programmable_radioButton, kProgrammable);
+    gamma_buttons.addButton(ui->gamma_value_radioButton, kGammaValue);
+    gamma_buttons.addButton(ui->gamma_dicom_radioButton, kDicom);
+    gamma_buttons.addButton(ui->gamma_Lstar_radioButton, kLstar);
+    gamma_buttons.addButton(ui->gamma_sRGB_radioButton, kSrgb);
+    gamma_buttons.addButton(ui->gamma_programmable_radioButton, kProgrammable);
     connect(&gamma_buttons, &QButtonGroup::idClicked, this,
             &color_wizard_custom_gamma::gamma_mode_changed);
-    connect(ui.gamma_value_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->gamma_value_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_custom_gamma::gamma_value_changed);
-    // GRAPH-SETUP
+    ui->widget_Color_Custom_Curve_Graph->setXAxisTitle(tr("Input Level"));
+    ui->widget_Color_Custom_Curve_Graph->setYAxisTitle(tr("Output Luminance"));
+    ui->widget_Color_Custom_Curve_Graph->setShowAxisTitles(true);
 }
 
 color_wizard_custom_gamma::~color_wizard_custom_gamma() = default;
@@ -57,8 +62,8 @@ void color_wizard_custom_gamma::update_ui() {
     bool failed = false;
     {
         const QSignalBlocker block_group(gamma_buttons);
-        const QSignalBlocker block_value(ui.gamma_value_doubleSpinBox);
-        ui.gamma_programmable_radioButton->setEnabled(true);
+        const QSignalBlocker block_value(ui->gamma_value_doubleSpinBox);
+        ui->gamma_programmable_radioButton->setEnabled(true);
         CDDCMonitor* monitor = current_monitor();
         int type = 0;
         int code = 0;
@@ -75,20 +80,21 @@ void color_wizard_custom_gamma::update_ui() {
                     b->setChecked(false);
                 gamma_buttons.setExclusive(true);
             }
-            ui.gamma_value_doubleSpinBox->setEnabled(type == kGammaValue);
+            ui->gamma_value_doubleSpinBox->setEnabled(type == kGammaValue);
             if (monitor->get_value(wizard_feature::gamma_value, code) != 0) {
                 failed = true;
-                ui.gamma_value_doubleSpinBox->setEnabled(false);
+                ui->gamma_value_doubleSpinBox->setEnabled(false);
             } else {
-                ui.gamma_value_doubleSpinBox->setValue(gamma_from_code(code));
-                update_gamma_graphs(static_cast<uint>(type), ui.gamma_value_doubleSpinBox->value());
+                ui->gamma_value_doubleSpinBox->setValue(gamma_from_code(code));
+                update_gamma_graphs(static_cast<uint>(type),
+                                    ui->gamma_value_doubleSpinBox->value());
                 if (monitor->get_value(wizard_feature::preset, preset) != 0) failed = true;
             }
         }
         // The tables can be chosen only in a programmable mode that has them.
         const bool fixed_preset = preset >= kFirstFixedPreset && preset <= kLastFixedPreset;
         if (failed || fixed_preset || !red.valid)
-            ui.gamma_programmable_radioButton->setEnabled(false);
+            ui->gamma_programmable_radioButton->setEnabled(false);
     }
     if (failed) show_communication_error(this);
 }
@@ -104,18 +110,18 @@ void color_wizard_custom_gamma::gamma_mode_changed(int id) {
         error = monitor ? monitor->set_value(wizard_feature::gamma_type, type)
                         : CDDCMonitor::kNotConnected;
         if (error == 0) {
-            ui.gamma_value_doubleSpinBox->setEnabled(id == kGammaValue);
+            ui->gamma_value_doubleSpinBox->setEnabled(id == kGammaValue);
             if (id == kGammaValue) {
                 int code = 0;
                 error = monitor->get_value(wizard_feature::gamma_value, code);
                 if (error == 0) {
-                    const QSignalBlocker blocker(ui.gamma_value_doubleSpinBox);
-                    ui.gamma_value_doubleSpinBox->setValue(gamma_from_code(code));
+                    const QSignalBlocker blocker(ui->gamma_value_doubleSpinBox);
+                    ui->gamma_value_doubleSpinBox->setValue(gamma_from_code(code));
                 } else {
-                    ui.gamma_value_doubleSpinBox->setEnabled(false);
+                    ui->gamma_value_doubleSpinBox->setEnabled(false);
                 }
             }
-            update_gamma_graphs(static_cast<uint>(id), ui.gamma_value_doubleSpinBox->value());
+            update_gamma_graphs(static_cast<uint>(id), ui->gamma_value_doubleSpinBox->value());
         }
     }
     if (error != 0) show_communication_error(this);
@@ -135,10 +141,10 @@ void color_wizard_custom_gamma::timer_timeout() {
     int error = 0;
     {
         const CWaitCursor wait;
-        int code = gamma_code(ui.gamma_value_doubleSpinBox->value());
+        int code = gamma_code(ui->gamma_value_doubleSpinBox->value());
         error = monitor ? monitor->set_value(wizard_feature::gamma_value, code)
                         : CDDCMonitor::kNotConnected;
-        if (error == 0) update_gamma_graphs(kGammaValue, ui.gamma_value_doubleSpinBox->value());
+        if (error == 0) update_gamma_graphs(kGammaValue, ui->gamma_value_doubleSpinBox->value());
         if (monitor) monitor->wait(kSettleWait);
     }
     if (error != 0) show_communication_error(this);
@@ -182,7 +188,13 @@ void color_wizard_custom_gamma::update_gamma_graphs(uint current_gamma_mode, dou
 }
 
 void color_wizard_custom_gamma::show_curves() {
-    // GRAPH-CURVES
+    QList<QPen> pens;
+    if (curves.size() == 3) {
+        pens = {QPen(QColor(255, 0, 0)), QPen(QColor(0, 255, 0)), QPen(QColor(0, 0, 255))};
+    } else {
+        pens = {QPen(QColor(0, 0, 0), 2)};
+    }
+    ui->widget_Color_Custom_Curve_Graph->setCurves(curves, pens);
 }
 
 void color_wizard_custom_gamma::flush_pending_writes() {

@@ -3,13 +3,17 @@
 #include <QButtonGroup>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 #include "color/spline.h"
-#include "ui_color_wizard_custom_gamma.h"
 
 // The wizard's tone-curve page: the monitor's gamma type (a power curve of a chosen exponent,
 // DICOM, L*, sRGB or the programmable tables) with a graph of the curve. A type is written at
 // once; the exponent a second after the last change.
+namespace Ui {
+class color_wizard_custom_gammaClass;
+}
+
 class color_wizard_custom_gamma : public QWidget {
     Q_OBJECT
 
@@ -50,7 +54,7 @@ class color_wizard_custom_gamma : public QWidget {
   private:
     void show_curves();
 
-    Ui::color_wizard_custom_gammaClass ui;
+    std::unique_ptr<Ui::color_wizard_custom_gammaClass> ui;
     QButtonGroup gamma_buttons;
     QTimer timer;
     bool value_dirty = false;

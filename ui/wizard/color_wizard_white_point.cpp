@@ -1,5 +1,7 @@
 #include "ui/wizard/color_wizard_white_point.h"
 
+#include "ui_color_wizard_white_point.h"
+
 #include <QSignalBlocker>
 #include <cmath>
 
@@ -57,28 +59,33 @@ bool same_thousandths(double a, double b) {
 
 }  // namespace
 
-color_wizard_white_point::color_wizard_white_point(QWidget* parent) : QWidget(parent) {
-    ui.setupUi(this);
+color_wizard_white_point::color_wizard_white_point(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::color_wizard_white_pointClass>()) {
+    ui->setupUi(this);
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, this, &color_wizard_white_point::timer_timeout);
 
-    ui.white_point_comboBox->addItem(tr("Custom"), kCustomItem);
+    ui->white_point_comboBox->addItem(tr("Custom"), kCustomItem);
     for (int i = 0; i < kPresetCount; ++i)
-        ui.white_point_comboBox->addItem(tr(kPresets[i].name), i);
-    connect(ui.white_point_comboBox, &QComboBox::currentIndexChanged, this,
+        ui->white_point_comboBox->addItem(tr(kPresets[i].name), i);
+    connect(ui->white_point_comboBox, &QComboBox::currentIndexChanged, this,
             &color_wizard_white_point::selected_whitepoint_changed);
-    connect(ui.white_x_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->white_x_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_white_point::onWhitePoint_CIE_x_changed);
-    connect(ui.white_y_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
+    connect(ui->white_y_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_white_point::onWhitePoint_CIE_y_changed);
-    // GRAPH-SETUP
-    (void)kReference;
-    (void)kFillWhiteX;
-    (void)kFillWhiteY;
-    (void)kBaseMin;
-    (void)kBaseMax;
-    (void)kZoomMax;
-    (void)kTicks;
+    TW_gamut_graph* graph = ui->color_gamut_widget;
+    graph->setCaption(tr("CIE 1931 xy"));
+    graph->setPlotSettings(PlotSettings(kBaseMin, kBaseMax, kTicks, kBaseMin, kBaseMax, kTicks),
+                           true);
+    graph->setPlotSettings(PlotSettings(kBaseMin, kZoomMax, kTicks, kBaseMin, kZoomMax, kTicks),
+                           false);
+    graph->SetOnlyAdjustRGB(false);
+    graph->SetFixedWhiteDiagramWhitePoint(CCIEYxy(1.0, kFillWhiteX, kFillWhiteY));
+    graph->SetShowPlankianLocus(true);
+    graph->SetShowFixedWhiteDiagram(true);
+    connect(graph, &TW_gamut_graph::dragging_point, this,
+            &color_wizard_white_point::gamut_dragging_point);
 }
 
 color_wizard_white_point::~color_wizard_white_point() = default;
@@ -95,8 +102,8 @@ QString color_wizard_white_point::color_temperature_text(double x, double y) {
 
 void color_wizard_white_point::emit_white_point() {
     Q_EMIT white_point_changed(
-        static_cast<unsigned int>(chromaticity_code(ui.white_x_doubleSpinBox->value())),
-        static_cast<unsigned int>(chromaticity_code(ui.white_y_doubleSpinBox->value())));
+        static_cast<unsigned int>(chromaticity_code(ui->white_x_doubleSpinBox->value())),
+        static_cast<unsigned int>(chromaticity_code(ui->white_y_doubleSpinBox->value())));
 }
 
 void color_wizard_white_point::read_current_white_point() {
@@ -104,19 +111,19 @@ void color_wizard_white_point::read_current_white_point() {
     x_dirty = y_dirty = false;
     bool failed = false;
     {
-        const QSignalBlocker block_x(ui.white_x_doubleSpinBox);
-        const QSignalBlocker block_y(ui.white_y_doubleSpinBox);
-        ui.white_x_doubleSpinBox->setEnabled(false);
-        ui.white_y_doubleSpinBox->setEnabled(false);
+        const QSignalBlocker block_x(ui->white_x_doubleSpinBox);
+        const QSignalBlocker block_y(ui->white_y_doubleSpinBox);
+        ui->white_x_doubleSpinBox->setEnabled(false);
+        ui->white_y_doubleSpinBox->setEnabled(false);
         CDDCMonitor* monitor = current_monitor();
         failed = monitor == nullptr;
         int value = 0;
         if (monitor && monitor->get_value(wizard_feature::white_x, value) == 0) {
-            ui.white_x_doubleSpinBox->setEnabled(true);
-            ui.white_x_doubleSpinBox->setValue(value / 1000.0);
+            ui->white_x_doubleSpinBox->setEnabled(true);
+            ui->white_x_doubleSpinBox->setValue(value / 1000.0);
             if (monitor->get_value(wizard_feature::white_y, value) == 0) {
-                ui.white_y_doubleSpinBox->setEnabled(true);
-                ui.white_y_doubleSpinBox->setValue(value / 1000.0);
+                ui->white_y_doubleSpinBox->setEnabled(true);
+                ui->white_y_doubleSpinBox->setValue(value / 1000.0);
             } else {
                 failed = true;
             }
@@ -130,8 +137,8 @@ void color_wizard_white_point::read_current_white_point() {
 }
 
 void color_wizard_white_point::update_cie_xy_values() {
-    const double x = ui.white_x_doubleSpinBox->value();
-    const double y = ui.white_y_doubleSpinBox->value();
+    const double x = ui->white_x_doubleSpinBox->value();
+    const double y = ui->white_y_doubleSpinBox->value();
     int data = kCustomItem;
     for (int i = 0; i < kPresetCount; ++i) {
         if (same_thousandths(kPresets[i].x, x) && same_thousandths(kPresets[i].y, y)) {
@@ -140,22 +147,28 @@ void color_wizard_white_point::update_cie_xy_values() {
         }
     }
     {
-        const QSignalBlocker blocker(ui.white_point_comboBox);
-        ui.white_point_comboBox->setCurrentIndex(ui.white_point_comboBox->findData(data));
+        const QSignalBlocker blocker(ui->white_point_comboBox);
+        ui->white_point_comboBox->setCurrentIndex(ui->white_point_comboBox->findData(data));
     }
-    ui.color_temp_label->setText(color_temperature_text(x, y));
+    ui->color_temp_label->setText(color_temperature_text(x, y));
     update_color_gamut_widget();
 }
 
 void color_wizard_white_point::update_color_gamut_widget() {
-    // GRAPH-UPDATE
+    const CCIEYxy points[4] = {
+        CCIEYxy(1.0, kReference[0][0], kReference[0][1]),
+        CCIEYxy(1.0, kReference[1][0], kReference[1][1]),
+        CCIEYxy(1.0, kReference[2][0], kReference[2][1]),
+        CCIEYxy(1.0, ui->white_x_doubleSpinBox->value(), ui->white_y_doubleSpinBox->value())};
+    ui->color_gamut_widget->SetMonitorData(true, points);
+    ui->color_gamut_widget->SetShowGamutDisplay(true);
 }
 
 void color_wizard_white_point::selected_whitepoint_changed(int index) {
-    const int data = ui.white_point_comboBox->itemData(index).toInt();
+    const int data = ui->white_point_comboBox->itemData(index).toInt();
     if (data < 0 || data >= kPresetCount) return;
-    ui.white_x_doubleSpinBox->setValue(kPresets[data].x);
-    ui.white_y_doubleSpinBox->setValue(kPresets[data].y);
+    ui->white_x_doubleSpinBox->setValue(kPresets[data].x);
+    ui->white_y_doubleSpinBox->setValue(kPresets[data].y);
 }
 
 void color_wizard_white_point::onWhitePoint_CIE_x_changed(double) {
@@ -172,8 +185,8 @@ void color_wizard_white_point::onWhitePoint_CIE_y_changed(double) {
 
 void color_wizard_white_point::gamut_dragging_point(int type, QPointF xy) {
     if (type != 4) return;
-    ui.white_x_doubleSpinBox->setValue(xy.x());
-    ui.white_y_doubleSpinBox->setValue(xy.y());
+    ui->white_x_doubleSpinBox->setValue(xy.x());
+    ui->white_y_doubleSpinBox->setValue(xy.y());
 }
 
 void color_wizard_white_point::timer_timeout() {
@@ -190,8 +203,8 @@ void color_wizard_white_point::timer_timeout() {
                 monitor ? monitor->set_value(feature, code) : CDDCMonitor::kNotConnected;
             if (result != 0) error = result;
         };
-        write(x_dirty, wizard_feature::white_x, ui.white_x_doubleSpinBox->value());
-        write(y_dirty, wizard_feature::white_y, ui.white_y_doubleSpinBox->value());
+        write(x_dirty, wizard_feature::white_x, ui->white_x_doubleSpinBox->value());
+        write(y_dirty, wizard_feature::white_y, ui->white_y_doubleSpinBox->value());
     }
     emit_white_point();
     if (error != 0) show_communication_error(this);

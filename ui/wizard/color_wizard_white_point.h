@@ -4,12 +4,15 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
-
-#include "ui_color_wizard_white_point.h"
+#include <memory>
 
 // The wizard's white point page: the white chromaticity of the current picture mode, edited in
 // spin boxes, from a preset or by dragging in the diagram, and written to the monitor a second
 // after the last change.
+namespace Ui {
+class color_wizard_white_pointClass;
+}
+
 class color_wizard_white_point : public QWidget {
     Q_OBJECT
 
@@ -48,7 +51,7 @@ class color_wizard_white_point : public QWidget {
   private:
     void emit_white_point();
 
-    Ui::color_wizard_white_pointClass ui;
+    std::unique_ptr<Ui::color_wizard_white_pointClass> ui;
     QTimer timer;
     bool x_dirty = false;
     bool y_dirty = false;
