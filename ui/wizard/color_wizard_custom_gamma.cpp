@@ -190,7 +190,7 @@ void color_wizard_custom_gamma::update_gamma_graphs(uint current_gamma_mode, dou
 void color_wizard_custom_gamma::show_curves() {
     QList<QPen> pens;
     if (curves.size() == 3) {
-        pens = {QPen(QColor(255, 0, 0)), QPen(QColor(0, 255, 0)), QPen(QColor(0, 0, 255))};
+        pens = {QPen(QColor(255, 0, 0), 2), QPen(QColor(0, 255, 0), 2), QPen(QColor(0, 0, 255), 2)};
     } else {
         pens = {QPen(QColor(0, 0, 0), 2)};
     }
