@@ -46,7 +46,10 @@ color_wizard_brightness::color_wizard_brightness(QWidget* parent)
     apply_spin_box_format();
 }
 
-color_wizard_brightness::~color_wizard_brightness() = default;
+color_wizard_brightness::~color_wizard_brightness() {
+    // A page deleted while shown gets no hide event of its own: the last edit goes out here.
+    if (timer.isActive() && current_monitor()) timer_timeout();
+}
 
 void color_wizard_brightness::set_percent_mode(bool percent) {
     percent_display = percent;

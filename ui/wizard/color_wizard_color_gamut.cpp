@@ -92,7 +92,10 @@ color_wizard_color_gamut::color_wizard_color_gamut(QWidget* parent)
             &color_wizard_color_gamut::gamut_dragging_point);
 }
 
-color_wizard_color_gamut::~color_wizard_color_gamut() = default;
+color_wizard_color_gamut::~color_wizard_color_gamut() {
+    // A page deleted while shown gets no hide event of its own: the last edit goes out here.
+    if (timer.isActive() && current_monitor()) timer_timeout();
+}
 
 std::array<QDoubleSpinBox*, 6> color_wizard_color_gamut::spin_boxes() const {
     return {ui->red_x_doubleSpinBox,   ui->red_y_doubleSpinBox,  ui->green_x_doubleSpinBox,

@@ -39,7 +39,10 @@ color_wizard_custom_gamma::color_wizard_custom_gamma(QWidget* parent)
     ui->widget_Color_Custom_Curve_Graph->setShowAxisTitles(true);
 }
 
-color_wizard_custom_gamma::~color_wizard_custom_gamma() = default;
+color_wizard_custom_gamma::~color_wizard_custom_gamma() {
+    // A page deleted while shown gets no hide event of its own: the last edit goes out here.
+    if (timer.isActive() && current_monitor()) timer_timeout();
+}
 
 int color_wizard_custom_gamma::gamma_code(double gamma) {
     // The monitor takes the exponent in steps of 0.1, held as hundredths above 0.5.

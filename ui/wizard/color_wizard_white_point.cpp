@@ -88,7 +88,10 @@ color_wizard_white_point::color_wizard_white_point(QWidget* parent)
             &color_wizard_white_point::gamut_dragging_point);
 }
 
-color_wizard_white_point::~color_wizard_white_point() = default;
+color_wizard_white_point::~color_wizard_white_point() {
+    // A page deleted while shown gets no hide event of its own: the last edit goes out here.
+    if (timer.isActive() && current_monitor()) timer_timeout();
+}
 
 QString color_wizard_white_point::color_temperature_text(double x, double y) {
     const CColorTemperature temperature(x, y);

@@ -144,6 +144,14 @@ TEST_F(ColorGamutTest, AnEditJustBeforeThePageIsLeftReachesTheMonitor) {
     widget.hide();  // Next or Cancel
     EXPECT_FALSE(widget.write_pending());
     EXPECT_EQ(sim_value(kRedX + 5), 71);
+
+    // A page deleted while the pause runs (the wizard closing) still writes its last edit.
+    auto* doomed = new color_wizard_color_gamut;
+    doomed->read_current_gamut();
+    spin(*doomed, 4)->setValue(0.149);
+    ASSERT_TRUE(doomed->write_pending());
+    delete doomed;
+    EXPECT_EQ(sim_value(kRedX + 4), 149);
 }
 
 }  // namespace
