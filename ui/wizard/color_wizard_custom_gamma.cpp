@@ -1,0 +1,211 @@
+#include "ui/wizard/color_wizard_custom_gamma.h"
+
+#include "ui_color_wizard_custom_gamma.h"
+
+#include <QSignalBlocker>
+#include <cmath>
+
+#include "color/curve_builders.h"
+#include "comm/ddc_monitor.h"
+#include "ui/wizard/wizard_monitor.h"
+
+using namespace wizard_monitor;
+
+namespace {
+
+// The fixed presets whose tone curve can never be the programmable tables.
+constexpr int kFirstFixedPreset = 1;
+constexpr int kLastFixedPreset = 7;
+
+}  // namespace
+
+color_wizard_custom_gamma::color_wizard_custom_gamma(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::color_wizard_custom_gammaClass>()) {
+    ui->setupUi(this);
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, this, &color_wizard_custom_gamma::timer_timeout);
+
+    gamma_buttons.addButton(ui->gamma_value_radioButton, kGammaValue);
+    gamma_buttons.addButton(ui->gamma_dicom_radioButton, kDicom);
+    gamma_buttons.addButton(ui->gamma_Lstar_radioButton, kLstar);
+    gamma_buttons.addButton(ui->gamma_sRGB_radioButton, kSrgb);
+    gamma_buttons.addButton(ui->gamma_programmable_radioButton, kProgrammable);
+    connect(&gamma_buttons, &QButtonGroup::idClicked, this,
+            &color_wizard_custom_gamma::gamma_mode_changed);
+    connect(ui->gamma_value_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
+            &color_wizard_custom_gamma::gamma_value_changed);
+    ui->widget_Color_Custom_Curve_Graph->setXAxisTitle(tr("Input Level"));
+    ui->widget_Color_Custom_Curve_Graph->setYAxisTitle(tr("Output Luminance"));
+    ui->widget_Color_Custom_Curve_Graph->setShowAxisTitles(true);
+}
+
+color_wizard_custom_gamma::~color_wizard_custom_gamma() {
+    // A page deleted while shown gets no hide event of its own: the last edit goes out here.
+    if (timer.isActive() && current_monitor()) timer_timeout();
+}
+
+int color_wizard_custom_gamma::gamma_code(double gamma) {
+    // The monitor takes the exponent in steps of 0.1, held as hundredths above 0.5.
+    return static_cast<int>(std::trunc((gamma - 0.5) * 10.0 + 0.5)) * 10;
+}
+
+double color_wizard_custom_gamma::gamma_from_code(int code) {
+    return code / 100.0 + 0.5;
+}
+
+void color_wizard_custom_gamma::SetProgrammableGammaSplines(CSpline r, CSpline g, CSpline b) {
+    red = r;
+    green = g;
+    blue = b;
+}
+
+void color_wizard_custom_gamma::update_ui() {
+    timer.stop();
+    value_dirty = false;
+    bool failed = false;
+    {
+        const QSignalBlocker block_group(gamma_buttons);
+        const QSignalBlocker block_value(ui->gamma_value_doubleSpinBox);
+        ui->gamma_programmable_radioButton->setEnabled(true);
+        CDDCMonitor* monitor = current_monitor();
+        int type = 0;
+        int code = 0;
+        int preset = 0;
+        if (!monitor || monitor->get_value(wizard_feature::gamma_type, type) != 0) {
+            failed = true;
+        } else {
+            if (QAbstractButton* button = gamma_buttons.button(type)) {
+                button->setChecked(true);
+            } else {
+                // A type this page does not offer (the panel's native response): no choice.
+                gamma_buttons.setExclusive(false);
+                for (QAbstractButton* b : gamma_buttons.buttons())
+                    b->setChecked(false);
+                gamma_buttons.setExclusive(true);
+            }
+            ui->gamma_value_doubleSpinBox->setEnabled(type == kGammaValue);
+            if (monitor->get_value(wizard_feature::gamma_value, code) != 0) {
+                failed = true;
+                ui->gamma_value_doubleSpinBox->setEnabled(false);
+            } else {
+                ui->gamma_value_doubleSpinBox->setValue(gamma_from_code(code));
+                update_gamma_graphs(static_cast<uint>(type),
+                                    ui->gamma_value_doubleSpinBox->value());
+                if (monitor->get_value(wizard_feature::preset, preset) != 0) failed = true;
+            }
+        }
+        // The tables can be chosen only in a programmable mode that has them.
+        const bool fixed_preset = preset >= kFirstFixedPreset && preset <= kLastFixedPreset;
+        if (failed || fixed_preset || !red.valid)
+            ui->gamma_programmable_radioButton->setEnabled(false);
+    }
+    if (failed) show_communication_error(this);
+}
+
+void color_wizard_custom_gamma::gamma_mode_changed(int id) {
+    // An exponent still waiting belongs to the type it was chosen for.
+    flush_pending_writes();
+    CDDCMonitor* monitor = current_monitor();
+    int error = 0;
+    {
+        const CWaitCursor wait;
+        int type = id;
+        error = monitor ? monitor->set_value(wizard_feature::gamma_type, type)
+                        : CDDCMonitor::kNotConnected;
+        if (error == 0) {
+            ui->gamma_value_doubleSpinBox->setEnabled(id == kGammaValue);
+            if (id == kGammaValue) {
+                int code = 0;
+                error = monitor->get_value(wizard_feature::gamma_value, code);
+                if (error == 0) {
+                    const QSignalBlocker blocker(ui->gamma_value_doubleSpinBox);
+                    ui->gamma_value_doubleSpinBox->setValue(gamma_from_code(code));
+                } else {
+                    ui->gamma_value_doubleSpinBox->setEnabled(false);
+                }
+            }
+            update_gamma_graphs(static_cast<uint>(id), ui->gamma_value_doubleSpinBox->value());
+        }
+    }
+    if (error != 0) show_communication_error(this);
+}
+
+void color_wizard_custom_gamma::gamma_value_changed(double value) {
+    update_gamma_graphs(kGammaValue, value);
+    value_dirty = true;
+    timer.start(kWriteDelay);
+}
+
+void color_wizard_custom_gamma::timer_timeout() {
+    timer.stop();
+    if (!value_dirty) return;
+    value_dirty = false;
+    CDDCMonitor* monitor = current_monitor();
+    int error = 0;
+    {
+        const CWaitCursor wait;
+        int code = gamma_code(ui->gamma_value_doubleSpinBox->value());
+        error = monitor ? monitor->set_value(wizard_feature::gamma_value, code)
+                        : CDDCMonitor::kNotConnected;
+        if (error == 0) update_gamma_graphs(kGammaValue, ui->gamma_value_doubleSpinBox->value());
+        if (monitor) monitor->wait(kSettleWait);
+    }
+    if (error != 0) show_communication_error(this);
+}
+
+void color_wizard_custom_gamma::update_gamma_graphs(uint current_gamma_mode, double gamma_value) {
+    curves.clear();
+    CSpline curve;
+    switch (current_gamma_mode) {
+        case kGammaValue:
+            make_gamma_curve(curve, gamma_value);
+            curves.append(curve);
+            break;
+        case kSrgb:
+            make_srgb_curve(curve);
+            curves.append(curve);
+            break;
+        case kLstar:
+            make_lstar_curve(curve);
+            curves.append(curve);
+            break;
+        case kDicom: {
+            CDDCMonitor* monitor = current_monitor();
+            int white = 0, black = 0, floor = 0;
+            if (monitor && monitor->get_value(wizard_feature::brightness, white) == 0 &&
+                monitor->get_value(wizard_feature::black_level, black) == 0 &&
+                monitor->get_value(wizard_feature::black_floor, floor) == 0) {
+                make_dicom_curve(curve, dicom_black_luminance(black, floor),
+                                 static_cast<float>(white));
+                curves.append(curve);
+            }
+            break;
+        }
+        case kProgrammable:
+            curves = {red, green, blue};
+            break;
+        default:
+            break;
+    }
+    show_curves();
+}
+
+void color_wizard_custom_gamma::show_curves() {
+    QList<QPen> pens;
+    if (curves.size() == 3) {
+        pens = {QPen(QColor(255, 0, 0), 2), QPen(QColor(0, 255, 0), 2), QPen(QColor(0, 0, 255), 2)};
+    } else {
+        pens = {QPen(QColor(0, 0, 0), 2)};
+    }
+    ui->widget_Color_Custom_Curve_Graph->setCurves(curves, pens);
+}
+
+void color_wizard_custom_gamma::flush_pending_writes() {
+    if (timer.isActive()) timer_timeout();
+}
+
+void color_wizard_custom_gamma::hideEvent(QHideEvent* event) {
+    // Next or Cancel within the debounce pause must not lose the last edit.
+    flush_pending_writes();
+    QWidget::hideEvent(event);
+}
