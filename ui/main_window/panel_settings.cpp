@@ -6,6 +6,7 @@
 
 #include "comm/ddc_monitor.h"
 #include "core/master_control.h"
+#include "core/picture_mode_rules.h"
 #include "core/string_table.h"
 #include "ui/main_window/panel_common.h"
 #include "ui/patterns/test_pattern_drawing.h"
@@ -44,7 +45,7 @@ panel_settings::panel_settings(QWidget* parent)
 panel_settings::~panel_settings() = default;
 
 QString panel_settings::blank_warning() {
-    return QStringLiteral(" <img src=\":/images/Resources/blank_12x11.png\">&nbsp;");
+    return picture_mode::blank_indicator();
 }
 
 test_pattern_dialog_class* panel_settings::pattern_dialog() {

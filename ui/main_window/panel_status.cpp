@@ -6,6 +6,7 @@
 #include "comm/ddc_monitor.h"
 #include "comm/pvx_factory_ddc_control.h"
 #include "core/master_control.h"
+#include "core/picture_mode_rules.h"
 #include "core/string_table.h"
 #include "profiles/color_management.h"
 #include "ui/main_window/panel_common.h"
@@ -58,7 +59,9 @@ void panel_status::update_ui() {
                 ? QString::number(hours, 'g', QLocale::FloatingPointShortest)
                 : none);
         QString profile;
-        associatedProfile(master_control_instance->current_display().info().text5, profile);
+        associatedProfile(
+            picture_mode::display_device_name(master_control_instance->current_display().info()),
+            profile);
         ui->status_display_profile_label->setText(or_none(profile));
     }
     show_link_quality();
