@@ -28,8 +28,9 @@ int main(int argc, char** argv) {
     }
 
     auto translators = install_translators(app);
-    MasterControl::set_window_factories([] { return new main_dialog(); },
-                                        [](QWidget* parent) { return new test_pattern_dialog_class(parent); });
+    MasterControl::set_window_factories(
+        [] { return new main_dialog(); },
+        [](QWidget* parent) { return new test_pattern_dialog_class(parent); });
     int exit_code = 0;
     {
         MasterControl master;

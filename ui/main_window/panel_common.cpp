@@ -10,8 +10,7 @@
 namespace panel_common {
 
 CDDCMonitor* current_monitor() {
-    return master_control_instance ? master_control_instance->current_display().monitor()
-                                   : nullptr;
+    return master_control_instance ? master_control_instance->current_display().monitor() : nullptr;
 }
 
 BusyCursor::BusyCursor() {

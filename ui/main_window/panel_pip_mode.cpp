@@ -36,8 +36,7 @@ panel_pip_mode::panel_pip_mode(QWidget* parent)
             &panel_pip_mode::onPIPInputSelectionChanged);
     connect(ui->pip_picture_mode_number_comboBox, &QComboBox::activated, this,
             &panel_pip_mode::onPIPPicturePresetSelectionChanged);
-    connect(ui->pip_size_comboBox, &QComboBox::activated, this,
-            &panel_pip_mode::onPIPSizeChanged);
+    connect(ui->pip_size_comboBox, &QComboBox::activated, this, &panel_pip_mode::onPIPSizeChanged);
     save_timer_.setSingleShot(true);
     save_timer_.setInterval(kSaveDelay);
     connect(&save_timer_, &QTimer::timeout, this, &panel_pip_mode::save_timer_timeout);

@@ -60,7 +60,8 @@ void panel_settings::showEvent(QShowEvent* event) {
         const QSignalBlocker icc(ui->manage_icc_profiles_checkBox);
         ui->manage_icc_profiles_checkBox->setChecked(preferences.auto_manage_icc_profiles());
         const QSignalBlocker storage(storage_group_);
-        if (QAbstractButton* button = storage_group_->button(preferences.profile_storage_location()))
+        if (QAbstractButton* button =
+                storage_group_->button(preferences.profile_storage_location()))
             button->setChecked(true);
     }
     test_pattern_dialog_class* dialog = pattern_dialog();

@@ -73,8 +73,7 @@ void panel_status::show_link_quality() {
     const bool known = control && control->link;
     ui->link_quality_groupBox->setEnabled(known);
     const CLinkCounters figures =
-        known ? low_level_ddc::interface_counters(control->link->interface_index)
-              : CLinkCounters();
+        known ? low_level_ddc::interface_counters(control->link->interface_index) : CLinkCounters();
     const auto show = [known](QLabel* label, int value) {
         label->setText(known ? QString::number(value) : QStringLiteral("-"));
     };

@@ -74,8 +74,8 @@ void bar_group(QPainter& p, const QRect& area) {
 QRect cell(QSize size, int i, int r) {
     const int cx = size.width() / 2;
     const int cy = size.height() / 2;
-    return QRect(cx + tg18::kGridSpacing * i + 1, cy + tg18::kGridSpacing * r + 1,
-                 tg18::kPatchSize, tg18::kPatchSize);
+    return QRect(cx + tg18::kGridSpacing * i + 1, cy + tg18::kGridSpacing * r + 1, tg18::kPatchSize,
+                 tg18::kPatchSize);
 }
 
 // The sixteen patches run clockwise round a 6 x 6 block of cells, leaving its corners to the
@@ -127,12 +127,10 @@ QString caption_template(int index) {
         QT_TRANSLATE_NOOP(
             "TW_test_pattern_widget",
             "<html><b><font COLOR=red>%1 Double 25% Grayscale wedges</font></b></html>"),
-        QT_TRANSLATE_NOOP(
-            "TW_test_pattern_widget",
-            "<html><b><font COLOR=white>%1 Black Quality Control</font></b></html>"),
-        QT_TRANSLATE_NOOP(
-            "TW_test_pattern_widget",
-            "<html><b><font COLOR=black>%1 White Quality Control</font></b></html>"),
+        QT_TRANSLATE_NOOP("TW_test_pattern_widget",
+                          "<html><b><font COLOR=white>%1 Black Quality Control</font></b></html>"),
+        QT_TRANSLATE_NOOP("TW_test_pattern_widget",
+                          "<html><b><font COLOR=black>%1 White Quality Control</font></b></html>"),
     };
     if (index < 0 || index >= kPatternCount) {
         return QCoreApplication::translate("TW_test_pattern_widget",
@@ -260,7 +258,7 @@ void draw_tg18_qc(QPainter& painter, QSize size) {
                          darker);
     }
 
-    const auto reference = [&](const QRect& square, int level, const int (&inserts)[2]) {
+    const auto reference = [&](const QRect& square, int level, const int(&inserts)[2]) {
         painter.fillRect(square, grey(level));
         const int side = 30;
         const int y = square.top() + (square.height() - side) / 2;

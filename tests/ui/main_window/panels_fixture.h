@@ -23,18 +23,18 @@
 namespace panels_testing {
 
 // A KX271W (everything, picture-in-picture included) on DP-1 at 0,0 and a KX241W (no
-// picture-in-picture, no uniformity correction) on DVI-D-1 beside it.
+// picture-in-picture, no uniformity correction) on DVI-D-1 beside it, both reached over USB.
 inline const char* kTwoMonitors = R"({
   "monitors": [
-    {"id": "main", "model": "KX271W", "serial": "71000123", "usb": {"present": false},
+    {"id": "main", "model": "KX271W", "serial": "71000123", "usb": true,
      "input": "DisplayPort", "operating_hours": 1234.5},
-    {"id": "side", "model": "KX241W", "serial": "41000456", "input": "DVI"}
+    {"id": "side", "model": "KX241W", "serial": "41000456", "usb": true, "input": "DVI"}
   ],
   "displays": [
     {"connector": "DP-1", "monitor": "main", "x": 0, "y": 0, "width": 2560, "height": 1440,
-     "primary": true},
+     "primary": true, "edid": true},
     {"connector": "DVI-D-1", "monitor": "side", "x": 2560, "y": 0, "width": 1920,
-     "height": 1200}
+     "height": 1200, "edid": true}
   ]
 })";
 

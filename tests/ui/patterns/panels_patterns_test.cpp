@@ -43,9 +43,7 @@ std::pair<int, int> lit_span(const QImage& image, int y) {
 }
 
 struct Patterns : ::testing::Test {
-    void TearDown() override {
-        EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
-    }
+    void TearDown() override { EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()); }
 };
 
 TEST_F(Patterns, OnA1920PixelWidgetTheRampBandIs1792PixelsAndCentred) {
@@ -70,7 +68,8 @@ TEST_F(Patterns, OnA1920PixelWidgetTheRampBandIs1792PixelsAndCentred) {
 
 TEST_F(Patterns, DoubleWedgesMeetInBlackAtTheCentre) {
     // 2600 pixels: 10 per level, and 20 pixels of black either side of the band.
-    for (const auto& [pattern, level] : {std::pair{kDouble100Pattern, 255}, {kDouble25Pattern, 64}}) {
+    for (const auto& [pattern, level] :
+         {std::pair{kDouble100Pattern, 255}, {kDouble25Pattern, 64}}) {
         const QImage image = render({2600, 1440}, pattern);
         const RampBand band = ramp_band(2600);
         ASSERT_EQ(band.step, 10);
@@ -161,7 +160,8 @@ TEST_F(Patterns, QualityControlTilesTheChartsOuterThirds) {
     EXPECT_EQ(light.width(), chart.width() / 3 - 2);
     const QSize size(1000, 700);
     for (const bool white : {false, true}) {
-        const QImage image = render(size, white ? kWhiteQualityPattern : kBlackQualityPattern, chart);
+        const QImage image =
+            render(size, white ? kWhiteQualityPattern : kBlackQualityPattern, chart);
         const QRect region = white ? light : dark;
         SCOPED_TRACE(white);
         for (const QPoint p : {QPoint(0, 0), QPoint(30, 20), QPoint(region.width() + 30, 20),
@@ -173,10 +173,10 @@ TEST_F(Patterns, QualityControlTilesTheChartsOuterThirds) {
 }
 
 TEST_F(Patterns, SolidPatternsFillTheWholeWidget) {
-    const std::pair<int, QRgb> cases[] = {{1, qRgb(0, 0, 0)},     {2, qRgb(64, 64, 64)},
-                                         {3, qRgb(128, 128, 128)}, {4, qRgb(191, 191, 191)},
-                                         {5, qRgb(255, 255, 255)}, {6, qRgb(255, 0, 0)},
-                                         {9, qRgb(255, 255, 0)},   {11, qRgb(255, 0, 255)}};
+    const std::pair<int, QRgb> cases[] = {{1, qRgb(0, 0, 0)},       {2, qRgb(64, 64, 64)},
+                                          {3, qRgb(128, 128, 128)}, {4, qRgb(191, 191, 191)},
+                                          {5, qRgb(255, 255, 255)}, {6, qRgb(255, 0, 0)},
+                                          {9, qRgb(255, 255, 0)},   {11, qRgb(255, 0, 255)}};
     for (const auto& [pattern, colour] : cases) {
         const QImage image = render({300, 200}, pattern);
         EXPECT_EQ(image.pixel(0, 0), colour) << pattern;
@@ -187,11 +187,13 @@ TEST_F(Patterns, SolidPatternsFillTheWholeWidget) {
 TEST_F(Patterns, NavigationWrapsAroundAndTheCaptionFollows) {
     TW_test_pattern_widget widget;
     EXPECT_EQ(widget.pattern(), 0);
-    EXPECT_EQ(widget.getPatternName(),
-              QStringLiteral("<html><b><font COLOR=white>Pattern #1: TG18-QC Pattern</font></b></html>"));
+    EXPECT_EQ(
+        widget.getPatternName(),
+        QStringLiteral("<html><b><font COLOR=white>Pattern #1: TG18-QC Pattern</font></b></html>"));
     widget.previous_test_pattern();
     EXPECT_EQ(widget.pattern(), 17);
-    EXPECT_TRUE(widget.getPatternName().contains(QStringLiteral("Pattern #18: White Quality Control")));
+    EXPECT_TRUE(
+        widget.getPatternName().contains(QStringLiteral("Pattern #18: White Quality Control")));
     widget.next_test_pattern();
     EXPECT_EQ(widget.pattern(), 0);
     widget.SetTestPattern(17);
@@ -263,7 +265,8 @@ TEST_F(PatternDialog, ButtonsAndShortcutsStepAndUpdateTheCaption) {
     EXPECT_TRUE(caption()->isVisible());
     button("test_pattern_previous_toolButton")->click();
     EXPECT_EQ(dialog.pattern_widget()->pattern(), 17);
-    EXPECT_EQ(button("test_pattern_next_toolButton")->shortcut(), QKeySequence(QStringLiteral("]")));
+    EXPECT_EQ(button("test_pattern_next_toolButton")->shortcut(),
+              QKeySequence(QStringLiteral("]")));
     EXPECT_EQ(button("test_pattern_previous_toolButton")->shortcut(),
               QKeySequence(QStringLiteral("[")));
     EXPECT_FALSE(button("test_pattern_close_toolButton")->accessibleName().isEmpty());
