@@ -10,6 +10,7 @@
 #include "core/string_table.h"
 #include "profiles/color_management.h"
 #include "ui/main_window/panel_common.h"
+#include "ui/progress/TW_restore_monitor_settings_dialog.h"
 #include "ui_panel_status.h"
 
 using namespace panel_common;
@@ -88,8 +89,24 @@ void panel_status::on_synchronize_pushButton_clicked() {
     CDDCMonitor* monitor = current_monitor();
     if (!monitor) return;
     Q_EMIT block_unblock_usb_update(true);
-    // The record is read through the long-operation dialog (merged from the main window's
-    // work); until then this reloads the page.
+    CMonitorEntry entry;
+    entry.modelName = monitor->model_name();
+    entry.serialNumber = monitor->serial_number();
+    CMonitorTracker& tracker = master_control_instance->monitor_tracker();
+    tracker.lookup(entry);
+    int result = 0;
+    {
+        TW_restore_monitor_settings_dialog dialog(
+            monitor, CheckRestoreMonitorSettingsThread::ReadColorSettings, QString(), this);
+        dialog.set_holder(&master_control_instance->current_display());
+        dialog.set_adjust_record(&entry.adjust);
+        result = dialog.exec();
+    }
+    if (result == 0) {
+        tracker.store(entry);
+    } else {
+        show_communication_error(this);
+    }
     update_ui();
     Q_EMIT block_unblock_usb_update(false);
 }

@@ -77,15 +77,52 @@ TEST_F(StatusPage, LinkFiguresCoverTheWholeRunNotOneMonitorObject) {
     EXPECT_EQ(figure(page.form()->link_checksum_errors_label), checksums);
 }
 
-TEST_F(StatusPage, ResynchronisationBlocksDeviceUpdatesAroundIt) {
+TEST_F(StatusPage, ResynchronisationStoresTheMonitorsRecordWithUpdatesBlockedAroundIt) {
     start();
     panel_status page;
     page.show();
+    CMonitorTracker& tracker = master->monitor_tracker();
+    ASSERT_EQ(tracker.find(QStringLiteral("KX271W"), QStringLiteral("71000123")), -1);
+    set_feature(0x1050, 2);
     QSignalSpy blocks(&page, &panel_status::block_unblock_usb_update);
+    // Stored between the block and the release, not before or after.
+    std::vector<bool> stored_at;
+    QObject::connect(&page, &panel_status::block_unblock_usb_update, [&] {
+        stored_at.push_back(tracker.find(QStringLiteral("KX271W"), QStringLiteral("71000123")) >=
+                            0);
+    });
     page.form()->synchronize_pushButton->click();
     ASSERT_EQ(blocks.count(), 2);
     EXPECT_TRUE(blocks.at(0).at(0).toBool());
     EXPECT_FALSE(blocks.at(1).at(0).toBool());
+    EXPECT_EQ(stored_at, (std::vector<bool>{false, true}));
+    const int index = tracker.find(QStringLiteral("KX271W"), QStringLiteral("71000123"));
+    ASSERT_GE(index, 0) << "the record read from the monitor is stored";
+    const CAdjustValue& record = tracker.entry(index).adjust;
+    const CModeSettings* second = record.findModeSettings(2);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->preset(), sim_monitor().state().memories[1].values.at(0x1051));
+}
+
+TEST_F(StatusPage, AFailedResynchronisationStoresNothingAndSaysSo) {
+    start();
+    panel_status page;
+    page.show();
+    sim_monitor().faults().add({sim::CSimFault::write_failure, -1, -1, 1, 100000});
+    expect_message_box();
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ++message_boxes;
+            box->accept();
+        }
+    });
+    closer.start(20);
+    page.form()->synchronize_pushButton->click();
+    closer.stop();
+    EXPECT_GE(message_boxes, 1);
+    EXPECT_EQ(master->monitor_tracker().find(QStringLiteral("KX271W"), QStringLiteral("71000123")),
+              -1);
 }
 
 }  // namespace
