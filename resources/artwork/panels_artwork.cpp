@@ -15,7 +15,7 @@ QImage canvas(int width, int height) {
     return image;
 }
 
-// A screen outline with its picture area, 48 x 36 at twice the resolution shown.
+// A screen outline with its picture area, drawn at twice the 48 x 38 it is shown at.
 void screen(QPainter& p, const QRectF& picture) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(60, 66, 76), 3));
@@ -43,7 +43,6 @@ void sub_picture(QPainter& p, const QRectF& area) {
 
 QImage pip_icon(int kind) {
     QImage image = canvas(96, 76);
-    image.setDevicePixelRatio(2.0);
     QPainter p(&image);
     const QRectF full(8, 8, 80, 52);
     switch (kind) {
