@@ -8,6 +8,7 @@
 #include "platform/single_instance.h"
 #include "platform/termination.h"
 #include "ui/main_window/main_dialog.h"
+#include "ui/patterns/tw_test_pattern_dialog.h"
 
 Q_LOGGING_CATEGORY(startup_log, "orvale.startup", QtWarningMsg)
 
@@ -27,8 +28,9 @@ int main(int argc, char** argv) {
     }
 
     auto translators = install_translators(app);
-    MasterControl::set_window_factories([] { return new main_dialog(); },
-                                        [](QWidget*) { return nullptr; });
+    MasterControl::set_window_factories(
+        [] { return new main_dialog(); },
+        [](QWidget* parent) { return new test_pattern_dialog_class(parent); });
     int exit_code = 0;
     {
         MasterControl master;

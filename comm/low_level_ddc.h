@@ -1,6 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+// How well the link to one interface has gone: what a user with a flaky cable needs to see.
+struct CLinkCounters {
+    int exchanges = 0;          // requests framed and written
+    int retries = 0;            // requests written again after the previous one went wrong
+    int null_replies = 0;       // reads that brought a null message
+    int checksum_errors = 0;    // replies whose checksum was wrong
+    int failed_operations = 0;  // transactions that ended in a link error
+};
 
 // The DDC/CI link to one monitor: raw I2C transfers through the access object, the DDC/CI
 // frame (source byte, length byte, checksum) and the check of a reply. It keeps no connection
@@ -40,8 +50,28 @@ class low_level_ddc {
     virtual int send(const std::uint8_t* payload, int length);
     virtual int wait(int milliseconds);
 
+    // This link's figures, and those of every link to `interface_index` since the program
+    // started (monitor objects come and go with the selected display; the figures must not).
+    CLinkCounters counters() const;
+    static CLinkCounters interface_counters(int interface_index);
+
     int mode;
     int interface_index;
     int link_parameter;
     int reserved;
+
+  private:
+    enum class Outcome { none, good, null_reply, error };
+    void note_send(const std::uint8_t* payload, int length, int result);
+    void note_receive(int result);
+    void count(int CLinkCounters::*field);
+
+    CLinkCounters counters_;
+    // The transaction under way: what its last step brought, and its steps so far.
+    Outcome outcome_ = Outcome::none;
+    int sends_ = 0;
+    int reads_since_send_ = 0;
+    // The previous transaction's request and whether it went wrong, to tell a repeat.
+    std::vector<std::uint8_t> last_request_;
+    bool last_went_wrong_ = false;
 };

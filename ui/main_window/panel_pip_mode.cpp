@@ -1,7 +1,257 @@
 #include "ui/main_window/panel_pip_mode.h"
 
-panel_pip_mode::panel_pip_mode(QWidget* parent) : QWidget(parent) {
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QSignalBlocker>
+
+#include "comm/ddc_monitor.h"
+#include "ui/main_window/panel_common.h"
+#include "ui/main_window/picture_mode_labels.h"
+#include "ui_panel_pip_mode.h"
+
+using namespace panel_common;
+
+panel_pip_mode::panel_pip_mode(QWidget* parent)
+    : QWidget(parent),
+      ui(std::make_unique<Ui::panel_pip_modeClass>()),
+      mode_group_(new QButtonGroup(this)),
+      color_vision_group_(new QButtonGroup(this)) {
+    ui->setupUi(this);
     setObjectName(QStringLiteral("panel_pip_mode"));
+    mode_group_->addButton(ui->pip_off_radioButton, 1);
+    mode_group_->addButton(ui->pip_pip_radioButton, 2);
+    mode_group_->addButton(ui->pip_pbp_aspect_radioButton, 3);
+    mode_group_->addButton(ui->pip_pbp_full_radioButton, 4);
+    color_vision_group_->addButton(ui->pip_color_vision_emulation_off_radioButton, 1);
+    color_vision_group_->addButton(ui->pip_color_vision_emulation_P_radioButton, 2);
+    color_vision_group_->addButton(ui->pip_color_vision_emulation_D_radioButton, 3);
+    color_vision_group_->addButton(ui->pip_color_vision_emulation_T_radioButton, 4);
+    color_vision_group_->addButton(ui->pip_color_vision_emulation_grayscale_radioButton, 5);
+    connect(mode_group_, &QButtonGroup::idClicked, this,
+            &panel_pip_mode::onPIPModeSelectionChanged);
+    connect(color_vision_group_, &QButtonGroup::idClicked, this,
+            &panel_pip_mode::pip_color_vision_emulation_buttonClicked);
+    // Only the user's choices write the monitor, not the page filling its lists.
+    connect(ui->pip_input_comboBox, &QComboBox::activated, this,
+            &panel_pip_mode::onPIPInputSelectionChanged);
+    connect(ui->pip_picture_mode_number_comboBox, &QComboBox::activated, this,
+            &panel_pip_mode::onPIPPicturePresetSelectionChanged);
+    connect(ui->pip_size_comboBox, &QComboBox::activated, this, &panel_pip_mode::onPIPSizeChanged);
+    save_timer_.setSingleShot(true);
+    save_timer_.setInterval(kSaveDelay);
+    connect(&save_timer_, &QTimer::timeout, this, &panel_pip_mode::save_timer_timeout);
 }
 
-void panel_pip_mode::update_ui() {}
+panel_pip_mode::~panel_pip_mode() = default;
+
+void panel_pip_mode::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    update_ui();
+}
+
+bool panel_pip_mode::write(int code, int value, bool process_events, bool settle_after) {
+    CDDCMonitor* monitor = current_monitor();
+    if (!monitor) return false;
+    int result = 0;
+    {
+        BusyCursor busy;
+        if (process_events) process_pending_events();
+        result = monitor->set_value(code, value);
+        if (result >= 0 && settle_after) settle(kSettleWait);
+    }
+    if (result < 0) {
+        show_communication_error(this);
+        return false;
+    }
+    return true;
+}
+
+void panel_pip_mode::onPIPInputSelectionChanged(int value) {
+    const QVariant data = ui->pip_input_comboBox->itemData(value);
+    if (!data.isValid()) return;
+    if (!write(kSubInput, data.toInt(), true, true)) return;
+    save_timer_.start(kSaveDelay);
+    update_ui();
+}
+
+void panel_pip_mode::onPIPPicturePresetSelectionChanged(int index) {
+    const QVariant data = ui->pip_picture_mode_number_comboBox->itemData(index);
+    if (!data.isValid()) return;
+    if (!write(kSubMemory, data.toInt(), true, true)) return;
+    save_timer_.start(kSaveDelay);
+    update_ui();
+}
+
+void panel_pip_mode::onPIPModeSelectionChanged(int id) {
+    if (!write(kPipMode, id, true, true)) return;
+    save_timer_.start(kSaveDelay);
+    update_ui();
+}
+
+void panel_pip_mode::onPIPSizeChanged(int index) {
+    const QVariant data = ui->pip_size_comboBox->itemData(index);
+    if (!data.isValid()) return;
+    if (!write(kSubSize, data.toInt(), true, false)) return;
+    save_timer_.start(kSaveDelay);
+}
+
+void panel_pip_mode::pip_color_vision_emulation_buttonClicked(int id) {
+    if (!write(kSubColorVision, id, true, true)) return;
+    save_timer_.start(kSaveDelay);
+}
+
+void panel_pip_mode::on_pip_h_pos_horizontalSlider_valueChanged(int in_value) {
+    // No event processing: a dragged slider would deliver its next value in the middle.
+    if (!write(kSubHorizontal, in_value, false, false)) return;
+    save_timer_.start(kSaveDelay);
+}
+
+void panel_pip_mode::on_pip_v_pos_horizontalSlider_valueChanged(int in_value) {
+    if (!write(kSubVertical, in_value, false, false)) return;
+    save_timer_.start(kSaveDelay);
+}
+
+void panel_pip_mode::save_timer_timeout() {
+    CDDCMonitor* monitor = current_monitor();
+    if (!monitor) return;
+    int result = 0;
+    {
+        BusyCursor busy;
+        result = monitor->save_settings();
+    }
+    if (result < 0) show_communication_error(this);
+}
+
+void panel_pip_mode::check_button(QButtonGroup* group, int id) {
+    const QSignalBlocker blocker(group);
+    if (QAbstractButton* button = group->button(id)) {
+        button->setChecked(true);
+    } else {
+        // A value the page has no button for: show none checked rather than a wrong one.
+        group->setExclusive(false);
+        for (QAbstractButton* b : group->buttons())
+            b->setChecked(false);
+        group->setExclusive(true);
+    }
+}
+
+void panel_pip_mode::fill_input() {
+    QComboBox* combo = ui->pip_input_comboBox;
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    CDDCMonitor* monitor = current_monitor();
+    int main_input = 0;
+    int maximum = 0;
+    const bool main_known = monitor->get_value_max(kMainInput, main_input, maximum) >= 0;
+    combo->addItem(tr("DisplayPort"), 1);
+    combo->addItem(tr("DVI-I"), 2);
+    if (main_known && main_input == 15) combo->setItemIcon(0, main_picture_icon());
+    if (main_known && main_input == 3) combo->setItemIcon(1, main_picture_icon());
+    int sub_input = 0;
+    maximum = 0;
+    if (monitor->get_value_max(kSubInput, sub_input, maximum) >= 0 && maximum != 0) {
+        combo->setCurrentIndex(combo->findData(sub_input));
+        combo->setEnabled(true);
+    } else {
+        combo->setEnabled(false);
+    }
+}
+
+void panel_pip_mode::fill_size() {
+    QComboBox* combo = ui->pip_size_comboBox;
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    combo->addItem(tr("Small"), 1);
+    combo->addItem(tr("Medium"), 2);
+    combo->addItem(tr("Large"), 3);
+    int size = 0;
+    int maximum = 0;
+    if (current_monitor()->get_value_max(kSubSize, size, maximum) >= 0) {
+        combo->setCurrentIndex(combo->findData(size));
+        combo->setEnabled(true);
+    } else {
+        combo->setEnabled(false);
+    }
+}
+
+void panel_pip_mode::fill_picture_modes() {
+    QComboBox* combo = ui->pip_picture_mode_number_comboBox;
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    CDDCMonitor* monitor = current_monitor();
+    int memory = 0;
+    int count = 0;
+    if (monitor->get_value_max(kSubMemory, memory, count) < 0) {
+        combo->setEnabled(false);
+        return;
+    }
+    int main_memory = 0;
+    int main_count = 0;
+    if (monitor->get_value_max(kMainMemory, main_memory, main_count) < 0) main_memory = 0;
+    for (int m = 1; m <= count; ++m) {
+        QString label = picture_mode_labels::memory_label(m);
+        if (label.isEmpty()) label = tr("Picture Mode %1").arg(m);
+        combo->addItem(label, m);
+        if (m == main_memory) combo->setItemIcon(combo->count() - 1, main_picture_icon());
+    }
+    combo->setCurrentIndex(combo->findData(memory));
+    combo->setEnabled(true);
+}
+
+void panel_pip_mode::read_slider(int code, QSlider* slider) {
+    const QSignalBlocker blocker(slider);
+    int value = 0;
+    int maximum = 0;
+    const int result = current_monitor()->get_value_max(code, value, maximum);
+    if (result >= 0) {
+        slider->setRange(0, maximum);
+        slider->setValue(value);
+        slider->setEnabled(true);
+    } else {
+        slider->setEnabled(false);
+    }
+    if (code == kSubVertical && is_failure(result)) show_communication_error(this);
+}
+
+void panel_pip_mode::update_ui() {
+    CDDCMonitor* monitor = current_monitor();
+    setEnabled(monitor != nullptr);
+    if (!monitor) return;
+    BusyCursor busy;
+    fill_input();
+    fill_size();
+    fill_picture_modes();
+
+    int value = 0;
+    int maximum = 0;
+    const bool pbp_blocked = monitor->get_value_max(kPbpBlocked, value, maximum) >= 0 && value == 2;
+    ui->pip_pbp_aspect_radioButton->setEnabled(!pbp_blocked);
+    ui->pip_pbp_full_radioButton->setEnabled(!pbp_blocked);
+
+    int mode = 0;
+    if (monitor->get_value_max(kPipMode, mode, maximum) >= 0) {
+        check_button(mode_group_, mode);
+        ui->pip_mode_groupBox->setEnabled(true);
+    } else {
+        mode = 0;
+        ui->pip_mode_groupBox->setEnabled(false);
+    }
+    if (monitor->get_value_max(kSubColorVision, value, maximum) >= 0) {
+        check_button(color_vision_group_, value);
+        ui->pip_color_vision_groupBox->setEnabled(true);
+    } else {
+        ui->pip_color_vision_groupBox->setEnabled(false);
+    }
+    read_slider(kSubHorizontal, ui->pip_h_pos_horizontalSlider);
+    read_slider(kSubVertical, ui->pip_v_pos_horizontalSlider);
+
+    if (mode == 1) {
+        ui->pip_color_vision_groupBox->setEnabled(false);
+        ui->pip_picture_mode_number_comboBox->setEnabled(false);
+    }
+    if (mode == 1 || mode == 3 || mode == 4) {
+        ui->pip_h_pos_horizontalSlider->setEnabled(false);
+        ui->pip_v_pos_horizontalSlider->setEnabled(false);
+        ui->pip_size_comboBox->setEnabled(false);
+    }
+}

@@ -1,7 +1,68 @@
 #include "ui/main_window/panel_vision_emulation.h"
 
-panel_vision_emulation::panel_vision_emulation(QWidget* parent) : QWidget(parent) {
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QSignalBlocker>
+
+#include "comm/ddc_monitor.h"
+#include "ui/main_window/panel_common.h"
+#include "ui_panel_vision_emulation.h"
+
+using namespace panel_common;
+
+panel_vision_emulation::panel_vision_emulation(QWidget* parent)
+    : QWidget(parent),
+      ui(std::make_unique<Ui::panel_vision_emulationClass>()),
+      group_(new QButtonGroup(this)) {
+    ui->setupUi(this);
     setObjectName(QStringLiteral("panel_vision_emulation"));
+    group_->addButton(ui->color_vision_emulation_off_radioButton, 1);
+    group_->addButton(ui->color_vision_emulation_P_radioButton, 2);
+    group_->addButton(ui->color_vision_emulation_D_radioButton, 3);
+    group_->addButton(ui->color_vision_emulation_T_radioButton, 4);
+    group_->addButton(ui->color_vision_emulation_grayscale_radioButton, 5);
+    connect(group_, &QButtonGroup::idClicked, this,
+            &panel_vision_emulation::color_vision_emulation_buttonClicked);
 }
 
-void panel_vision_emulation::update_ui() {}
+panel_vision_emulation::~panel_vision_emulation() = default;
+
+void panel_vision_emulation::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    update_ui();
+}
+
+void panel_vision_emulation::color_vision_emulation_buttonClicked(int value) {
+    CDDCMonitor* monitor = current_monitor();
+    if (!monitor) return;
+    int result = 0;
+    {
+        BusyCursor busy;
+        process_pending_events();
+        result = monitor->set_value(kColorVision, value);
+        if (result >= 0) {
+            settle(kSettleWait);
+            result = monitor->save_settings();
+        }
+    }
+    if (result < 0) show_communication_error(this);
+}
+
+void panel_vision_emulation::update_ui() {
+    CDDCMonitor* monitor = current_monitor();
+    setEnabled(monitor != nullptr);
+    if (!monitor) return;
+    int value = 0;
+    int maximum = 0;
+    int result = 0;
+    {
+        BusyCursor busy;
+        result = monitor->get_value_max(kColorVision, value, maximum);
+    }
+    const QSignalBlocker blocker(group_);
+    if (result >= 0 && group_->button(value)) {
+        group_->button(value)->setChecked(true);
+    }
+    ui->color_vision_emulation_groupBox->setEnabled(result >= 0);
+    if (is_failure(result)) show_communication_error(this);
+}

@@ -1,17 +1,38 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
-// A page of the main window. It reloads its values from the monitor when it is shown.
+class QButtonGroup;
+namespace Ui {
+class panel_vision_emulationClass;
+}
+
+// The colour vision emulation page: the monitor shows its picture as a viewer with one of the
+// common colour vision deficiencies, or in grey, would see it.
 class panel_vision_emulation : public QWidget {
     Q_OBJECT
 
   public:
+    static constexpr int kColorVision = 0x105B;
+
     explicit panel_vision_emulation(QWidget* parent = nullptr);
+    ~panel_vision_emulation() override;
+
+    Ui::panel_vision_emulationClass* form() const { return ui.get(); }
+    QButtonGroup* button_group() const { return group_; }
 
   Q_SIGNALS:
     void block_unblock_usb_update(bool block);
 
   public Q_SLOTS:
     void update_ui();
+    void color_vision_emulation_buttonClicked(int value);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    std::unique_ptr<Ui::panel_vision_emulationClass> ui;
+    QButtonGroup* group_;
 };

@@ -1,0 +1,182 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QSlider>
+#include <QTest>
+
+#include "core/string_table.h"
+#include "panels_fixture.h"
+#include "sim/sim_faults.h"
+#include "ui/main_window/panel_settings.h"
+#include "ui/patterns/test_pattern_drawing.h"
+#include "ui/patterns/tw_test_pattern_dialog.h"
+#include "ui/patterns/tw_test_pattern_widget.h"
+#include "ui_panel_settings.h"
+
+namespace {
+
+constexpr int kPowerLed = 0x2BE;
+constexpr int kUniformity = 0x2EE;
+
+struct SettingsPage : panels_testing::PanelTest {
+    // The dialog MasterControl creates at start-up, with a stand-in main window as parent.
+    void make_pattern_dialog() {
+        main_window = std::make_unique<QWidget>();
+        dialog = new test_pattern_dialog_class(main_window.get());
+        ::tw_test_pattern_dialog = dialog;
+    }
+    void TearDown() override {
+        ::tw_test_pattern_dialog = nullptr;
+        main_window.reset();
+        PanelTest::TearDown();
+    }
+    std::unique_ptr<QWidget> main_window;
+    test_pattern_dialog_class* dialog = nullptr;
+};
+
+TEST_F(SettingsPage, TheLedSliderWritesOnlyValuesOtherThanTheLastWritten) {
+    start();
+    panel_settings page;
+    page.show();
+    QSlider* led = page.form()->monitor_settings_LED_brightness_horizontalSlider;
+    ASSERT_TRUE(page.led_available());
+    EXPECT_EQ(led->minimum(), 1);
+    EXPECT_EQ(led->maximum(), 4);
+    EXPECT_EQ(led->value(), feature(kPowerLed));
+
+    led->setValue(4);
+    EXPECT_EQ(feature(kPowerLed), 4);
+    EXPECT_TRUE(page.save_timer().isActive());
+
+    // A write that fails leaves the slider where the user put it, and the last written
+    // value where it was: moving back to it has nothing to write.
+    sim_monitor().faults().add({sim::CSimFault::write_failure, -1, -1, 1, 5});
+    expect_message_box();
+    led->setValue(2);
+    EXPECT_EQ(message_boxes, 1) << "the communication error";
+    EXPECT_EQ(feature(kPowerLed), 4);
+    sim_monitor().faults().clear();
+    const int before = exchanges();
+    led->setValue(4);
+    EXPECT_EQ(exchanges(), before) << "4 is what the monitor was last given";
+    page.on_monitor_settings_LED_brightness_horizontalSlider_valueChanged(4);
+    EXPECT_EQ(exchanges(), before);
+    led->setValue(1);
+    EXPECT_EQ(feature(kPowerLed), 1);
+}
+
+TEST_F(SettingsPage, TheSaveFollowsTheLastMoveByOneSecond) {
+    start();
+    panel_settings page;
+    page.show();
+    const int saves_before = saves();
+    page.form()->monitor_settings_colorcomp_level_horizontalSlider->setValue(1);
+    page.form()->monitor_settings_colorcomp_level_horizontalSlider->setValue(2);
+    EXPECT_EQ(feature(kUniformity), 2);
+    EXPECT_EQ(page.save_timer().interval(), 1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saves() > saves_before; }, 2000));
+    EXPECT_EQ(saves(), saves_before + 1);
+}
+
+TEST_F(SettingsPage, TheUniformityWarningNeedsANonZeroLimitBelowTheBrightness) {
+    start();
+    panel_settings page;
+    page.show();
+    QLabel* warning = page.form()->brightness_warning_label;
+    const int brightness_max = sim_monitor().read_feature(panel_settings::kBrightness).maximum;
+
+    // Correction off: the monitor reports no limit, whatever the brightness.
+    set_feature(kUniformity, 0);
+    set_feature(panel_settings::kBrightness, brightness_max);
+    ASSERT_EQ(feature(panel_settings::kUniformityLimit), 0);
+    page.update_ui();
+    EXPECT_EQ(warning->text(), panel_settings::blank_warning());
+    EXPECT_TRUE(warning->toolTip().isEmpty());
+
+    set_feature(kUniformity, 3);
+    const int limit = feature(panel_settings::kUniformityLimit);
+    ASSERT_GT(limit, 0);
+    ASSERT_GT(brightness_max, limit);
+    page.update_ui();
+    EXPECT_EQ(warning->text(), string(815));
+    EXPECT_TRUE(warning->toolTip().contains(QString::number(limit)));
+    EXPECT_TRUE(warning->toolTip().contains(QStringLiteral("cd/m") + QChar(0x00B2)));
+
+    set_feature(panel_settings::kBrightness, limit);
+    page.update_ui();
+    EXPECT_EQ(warning->text(), panel_settings::blank_warning()) << "at the limit is not above it";
+}
+
+TEST_F(SettingsPage, AMonitorWithoutTheFeaturesDisablesBothGroupsQuietly) {
+    start(panels_testing::kTwoMonitors, 1);
+    panel_settings page;
+    expect_message_box();
+    page.show();
+    QApplication::processEvents();
+    EXPECT_EQ(message_boxes, 0) << "no uniformity correction is not a failure";
+    EXPECT_FALSE(page.uniformity_available());
+    EXPECT_FALSE(page.form()->monitor_settings_colorcomp_level_horizontalSlider->isEnabled());
+    EXPECT_TRUE(page.led_available()) << "this model has a power LED";
+}
+
+TEST_F(SettingsPage, TheWhiteScreenCoversTheSelectedDisplayAndLeavesWithTheBox) {
+    start(panels_testing::kTwoMonitors, 1);
+    make_pattern_dialog();
+    panel_settings page;
+    page.show();
+    QCheckBox* white = page.form()->white_screen_background_checkBox;
+    white->setChecked(true);
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->pos(), QPoint(2560, 0));
+    EXPECT_EQ(dialog->size(), QSize(1920, 1200));
+    EXPECT_EQ(dialog->pattern_widget()->pattern(), test_patterns::kWhitePattern);
+    EXPECT_TRUE(dialog->close_control_enabled()) << "the user must have a way back";
+
+    // Escape hides it, and the box follows.
+    QTest::keyClick(dialog->pattern_widget(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(white->isChecked());
+
+    white->setChecked(true);
+    ASSERT_TRUE(dialog->isVisible());
+    dialog->on_test_pattern_close_toolButton_clicked();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(white->isChecked());
+
+    // Shown again, the page finds the box as the dialog is.
+    white->setChecked(true);
+    page.hide();
+    page.show();
+    EXPECT_TRUE(white->isChecked());
+    white->setChecked(false);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(SettingsPage, ADisplayOffTheDesktopGetsNoWhiteScreen) {
+    start();
+    make_pattern_dialog();
+    DisplayInfo off = master->current_display().info();
+    off.desktop_right = off.desktop_left - 1;
+    master->current_display().connect(off);
+    panel_settings page;
+    page.show();
+    page.form()->white_screen_background_checkBox->setChecked(true);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(page.form()->white_screen_background_checkBox->isChecked());
+}
+
+TEST_F(SettingsPage, ThePreferencesFollowTheirControls) {
+    start();
+    master->preferences().set_auto_manage_icc_profiles(false);
+    panel_settings page;
+    page.show();
+    EXPECT_FALSE(page.form()->manage_icc_profiles_checkBox->isChecked());
+    page.form()->manage_icc_profiles_checkBox->setChecked(true);
+    EXPECT_TRUE(master->preferences().auto_manage_icc_profiles());
+    EXPECT_FALSE(page.form()->preferences_ProfileStorageLocation_AllUsers_radioButton->isVisible());
+    EXPECT_TRUE(page.form()->preferences_ProfileStorageLocation_AllUsers_radioButton->isChecked())
+        << "the stored location (shared, by default) is kept";
+    page.storageLocationButtonGroup_buttonClicked(0);
+    EXPECT_EQ(master->preferences().profile_storage_location(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+#include "ui/main_window/panel_common.h"
+
+#include <QApplication>
+
+#include "comm/ddc_monitor.h"
+#include "core/error_box.h"
+#include "core/master_control.h"
+#include "platform/sleeper.h"
+
+namespace panel_common {
+
+CDDCMonitor* current_monitor() {
+    return master_control_instance ? master_control_instance->current_display().monitor() : nullptr;
+}
+
+BusyCursor::BusyCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+void process_pending_events() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, kEventProcessing);
+}
+
+void settle(int milliseconds) {
+    platform::sleep_ms(milliseconds);
+}
+
+void show_communication_error(QWidget* parent) {
+    show_error(parent, kCommunicationError, true);
+}
+
+bool is_failure(int result) {
+    return result < 0 && result != CDDCMonitor::kUnsupported;
+}
+
+QIcon main_picture_icon() {
+    return QIcon(QStringLiteral(":/images/Resources/small arrow left.png"));
+}
+
+}  // namespace panel_common

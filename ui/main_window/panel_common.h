@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+class CDDCMonitor;
+class QWidget;
+
+// What the auxiliary pages share when they talk to the monitor.
+namespace panel_common {
+
+// Pending events are processed for at most this long before a write, so that the click that
+// caused it is drawn before the blocking exchange starts.
+constexpr int kEventProcessing = 1000;
+// Most writes are followed by this settle wait before the monitor is asked for more.
+constexpr int kSettleWait = 2000;
+// The user-interface code of every failed monitor read or write.
+constexpr int kCommunicationError = -1023;
+
+// The current display's monitor, or null.
+CDDCMonitor* current_monitor();
+
+// Shows the busy cursor for its lifetime.
+class BusyCursor {
+  public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+void process_pending_events();
+// Waits through the process-wide sleeper (a protocol settle wait).
+void settle(int milliseconds);
+// The communication error box, closing itself after 60 seconds.
+void show_communication_error(QWidget* parent);
+
+// A read failure the user is told about; a feature the monitor does not have is not one.
+bool is_failure(int result);
+
+// The arrow that marks the main picture's input and picture mode in the lists.
+QIcon main_picture_icon();
+
+}  // namespace panel_common
