@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -45,6 +46,8 @@ class CDDCMonitor : public QObject {
     static constexpr int kNotConnected = -6;
     static constexpr int kUnsupported = -1027;  // the monitor answered with a result code
     static constexpr int kMissing = -1;
+    // A read stopped by its caller (the program is ending); never shown to the user.
+    static constexpr int kInterrupted = -33;
 
     // Progress messages of Broadcast_MessageOut.
     static constexpr unsigned kProgressStep = 1;   // value 0
@@ -245,6 +248,12 @@ class CDDCMonitor : public QObject {
     int number() const { return monitor_number; }
     int current_mode() const { return mode; }
 
+    // A flag the owner of a long read sets to stop it early. Reads that move the monitor to
+    // other memories check it between memories and put the active one back before returning
+    // kInterrupted. Null = never interrupted. Not a virtual operation: the slot order is fixed.
+    void set_interrupt_flag(const std::atomic<bool>* flag) { interrupt_flag = flag; }
+    bool interrupted() const { return interrupt_flag && interrupt_flag->load(); }
+
   Q_SIGNALS:
     void Broadcast_MessageOut(uint message, uint value);
 
@@ -269,6 +278,7 @@ class CDDCMonitor : public QObject {
     std::int32_t mode_0268_wait = kMode0268Wait;
     std::int32_t restore_wait = kRestoreWait;
     std::int32_t memory_select_wait = kMemorySelectWait;
+    const std::atomic<bool>* interrupt_flag = nullptr;
 
   private:
     void step() { report_progress(kProgressStep, 0); }

@@ -71,6 +71,13 @@ int CDDCMonitor::read_picture_memories(CAdjustValue& target) {
     };
 
     for (int memory = 1; memory <= count; ++memory) {
+        if (memory > 1 && interrupted()) {
+            // Never leave the monitor showing another memory than the user's.
+            int back = active;
+            if (const int result = set_value(mf::memory_select, back); result != 0) return result;
+            wait(memory_select_wait);
+            return kInterrupted;
+        }
         int value = memory;
         if (const int result = set_value(mf::memory_select, value); result != 0) return result;
         wait(memory_select_wait);

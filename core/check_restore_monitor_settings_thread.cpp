@@ -30,6 +30,7 @@ CheckRestoreMonitorSettingsThread::~CheckRestoreMonitorSettingsThread() {
     {
         QMutexLocker lock(&mutex_);
         abort_requested_ = true;
+        interrupt_ = true;
         condition_.wakeOne();
     }
     wait();
@@ -66,6 +67,7 @@ void CheckRestoreMonitorSettingsThread::start_operation() {
     if (!isRunning()) {
         restart_requested_ = false;
         abort_requested_ = false;
+        interrupt_ = false;
         start(LowPriority);
     } else {
         restart_requested_ = true;
@@ -113,8 +115,14 @@ int CheckRestoreMonitorSettingsThread::perform(int operation) {
 
 int CheckRestoreMonitorSettingsThread::read_color_settings() {
     if (!monitor_ || !adjust_record_) return kMissing;
-    if (const int result = monitor_->read_picture_memories(*adjust_record_); result != 0)
-        return result;
+    // Only this read may be cut short when the dialog goes away (the program ends): it takes
+    // half a minute, and the monitor model leaves the monitor as it found it. Writes always
+    // run to their end.
+    monitor_->set_interrupt_flag(&interrupt_);
+    const int result = monitor_->read_picture_memories(*adjust_record_);
+    monitor_->set_interrupt_flag(nullptr);
+    if (result != 0) return result;
+    if (interrupt_) return CDDCMonitor::kInterrupted;
     const int parsed = monitor_->read_capabilities();
     if (parsed < 0 && parsed != kNoFeatureList) return parsed;
     // The monitor copies as far as the buffer goes; a string that fills it arrives without

@@ -78,6 +78,8 @@ class CheckRestoreMonitorSettingsThread : public QThread {
     QWaitCondition condition_;
     bool restart_requested_ = false;
     bool abort_requested_ = false;
+    // Set with abort_requested_; the monitor model reads it while a long read runs.
+    std::atomic<bool> interrupt_{false};
     int operation_ = ReadColorSettings;
 
     CTargetDisplay* holder_ = nullptr;

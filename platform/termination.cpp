@@ -10,6 +10,7 @@ namespace platform {
 
 namespace {
 int signal_pipe[2] = {-1, -1};
+bool terminating = false;
 
 void on_signal(int) {
     const char byte = 1;
@@ -18,14 +19,22 @@ void on_signal(int) {
 }
 }  // namespace
 
+bool termination_requested() {
+    return terminating;
+}
+
 void quit_on_termination_signals(QCoreApplication& app) {
     if (signal_pipe[0] >= 0) return;
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) != 0) return;
     auto* notifier = new QSocketNotifier(signal_pipe[1], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t got = ::read(signal_pipe[1], &byte, 1);
-        app.quit();
+        terminating = true;
+        // Not quit(): that asks every window to close first, and a progress dialog that may
+        // not be closed would make the request be dropped for good. exit() ends every event
+        // loop, the nested ones of modal dialogs included.
+        QCoreApplication::exit(0);
     });
     struct sigaction action {};
     action.sa_handler = on_signal;

@@ -1,4 +1,5 @@
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -170,6 +171,33 @@ TEST_F(MonitorMemoryTest, ProgressEndsFullForEveryNumberOfMemories) {
     CAdjustValue target;
     EXPECT_NE(monitor.read_picture_memories(target), 0);
     EXPECT_EQ(progress.steps(), 17 * 5 + 1);
+}
+
+// The owner of a long read may stop it (the program is ending): the read stops before the next
+// memory and puts the user's memory back, so the monitor never stays on another one.
+TEST_F(MonitorMemoryTest, AnInterruptedReadStopsBetweenMemoriesAndSelectsTheActiveOneAgain) {
+    open(kKx241);
+    sim::CSimMonitor& m = sim_monitor(kSimKx241);
+    m.write_feature(0x1050, 4);
+    std::atomic<bool> stop{false};
+    monitor.set_interrupt_flag(&stop);
+    // The first step is reported once memory 1 is selected: the request comes during its read.
+    QObject::connect(&monitor, &CDDCMonitor::Broadcast_MessageOut, [&](uint message, uint) {
+        if (message == CDDCMonitor::kProgressStep) stop = true;
+    });
+    CAdjustValue target;
+    EXPECT_EQ(monitor.read_picture_memories(target), CDDCMonitor::kInterrupted);
+    EXPECT_EQ(m.state().active_memory, 4);
+    EXPECT_EQ(target.modeSettings.size(), 1) << "only memory 1 was read";
+    EXPECT_EQ(settle_waits(), (std::vector<int>{3500, 3500})) << "memory 1, then memory 4 again";
+
+    // Without the request the same monitor reads to the end.
+    stop = false;
+    monitor.set_interrupt_flag(nullptr);
+    CAdjustValue complete;
+    EXPECT_EQ(monitor.read_picture_memories(complete), 0);
+    EXPECT_EQ(complete.modeSettings.size(), 5);
+    EXPECT_EQ(m.state().active_memory, 4);
 }
 
 // Records the codes asked for, and says one of them is unsupported.
