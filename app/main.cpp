@@ -5,12 +5,23 @@
 #include "core/master_control.h"
 #include "core/translations.h"
 #include "platform/access_library.h"
+#include "platform/instance_channel.h"
 #include "platform/single_instance.h"
 #include "platform/termination.h"
 #include "ui/main_window/main_dialog.h"
 #include "ui/patterns/tw_test_pattern_dialog.h"
 
 Q_LOGGING_CATEGORY(startup_log, "orvale.startup", QtWarningMsg)
+
+namespace {
+// Until detection ends the window is hidden and the splash shows the progress.
+void bring_forward(QWidget* window) {
+    if (!window || !window->isVisible()) return;
+    if (window->isMinimized()) window->showNormal();
+    window->raise();
+    window->activateWindow();
+}
+}  // namespace
 
 int main(int argc, char** argv) {
     QElapsedTimer clock;
@@ -20,12 +31,21 @@ int main(int argc, char** argv) {
 
     // Checked before anything reaches a monitor or a settings file: a second instance must not
     // talk to a monitor the first one is using, nor overwrite its files.
-    platform::CSingleInstanceGuard guard(QStringLiteral("7D5119B5-4E7F-4c32-92A3-6676BFF24960"));
+    const QString instance_name = QStringLiteral("7D5119B5-4E7F-4c32-92A3-6676BFF24960");
+    platform::CSingleInstanceGuard guard(instance_name);
     if (!guard.acquire()) {
-        qCInfo(startup_log) << "another instance is running";
+        // A beep alone is silent on most desktops: the running window comes forward as well.
+        const bool asked = platform::CInstanceChannel::ask_running_instance(instance_name);
+        qCInfo(startup_log) << "another instance is running;"
+                            << (asked ? "its window was asked to come forward"
+                                      : "it did not answer");
         QApplication::beep();
         return 0;
     }
+    platform::CInstanceChannel channel(instance_name);
+    if (!channel.listen())
+        qCWarning(startup_log) << "a second start cannot reach this instance:"
+                               << channel.socket_path();
 
     auto translators = install_translators(app);
     MasterControl::set_window_factories(
@@ -39,6 +59,11 @@ int main(int argc, char** argv) {
         QObject::connect(&master, &MasterControl::startup_complete, &app, [&clock] {
             qCInfo(startup_log) << "main window shown after" << clock.elapsed() << "ms";
         });
+        QObject::connect(&channel, &platform::CInstanceChannel::activation_requested, &master,
+                         [&master] {
+                             qCInfo(startup_log) << "activation requested by a second start";
+                             bring_forward(master.main_window());
+                         });
         QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, &QCoreApplication::quit);
         platform::quit_on_termination_signals(app);
         exit_code = QApplication::exec();

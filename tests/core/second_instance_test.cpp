@@ -18,7 +18,7 @@ QProcessEnvironment program_environment() {
     return env;
 }
 
-TEST(SecondInstance, ExitsAtOnceWithoutWindowOrFileWrites) {
+TEST(SecondInstance, ExitsAtOnceWithoutWindowOrFileWritesAndBringsTheFirstForward) {
     const QString folder =
         testing_support::sandbox_folder() + QStringLiteral("/data/Kestrel/Orvale");
     // Settings files the running instance owns; the second one must leave them as they are.
@@ -58,6 +58,17 @@ TEST(SecondInstance, ExitsAtOnceWithoutWindowOrFileWrites) {
     EXPECT_EQ(read_file(folder + QStringLiteral("/preferences.dat")), prefs);
     EXPECT_EQ(read_file(folder + QStringLiteral("/config.dat")), config);
     EXPECT_EQ(first.state(), QProcess::Running) << "the first instance is not disturbed";
+    // The user sees the running window come forward instead of nothing at all.
+    EXPECT_TRUE(second_output.contains("its window was asked to come forward"))
+        << second_output.constData();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            first.waitForReadyRead(50);
+            first_output += first.readAll();
+            return first_output.contains("activation requested by a second start");
+        },
+        10000))
+        << first_output.constData();
 
     first.kill();
     first.waitForFinished(10000);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace platform {
+
+// Lets a second start of the program ask the running one to bring its window forward, so the
+// user sees that the program is already there instead of thinking the start failed. The
+// socket lives in the user's runtime folder beside the single-instance lock and is reachable
+// by the same user only.
+class CInstanceChannel : public QObject {
+    Q_OBJECT
+
+  public:
+    static constexpr int kRequestTimeout = 1000;
+
+    // `name` is the single-instance guard's name.
+    explicit CInstanceChannel(const QString& name, QObject* parent = nullptr);
+    ~CInstanceChannel() override;
+
+    // For the instance that holds the guard: starts listening (a socket left by a crashed
+    // instance is replaced). False when the socket cannot be made; the program runs anyway.
+    bool listen();
+    QString socket_path() const { return path_; }
+
+    // For a second instance: asks the running one to activate its window. True when the
+    // request was delivered within `timeout_ms`.
+    static bool ask_running_instance(const QString& name, int timeout_ms = kRequestTimeout);
+
+  Q_SIGNALS:
+    void activation_requested();
+
+  private:
+    void accept_connections();
+
+    QString path_;
+    QLocalServer* server_ = nullptr;
+};
+
+}  // namespace platform
