@@ -53,6 +53,9 @@ class MasterControl : public QObject {
     QSplashScreen* splash() const { return splash_; }
     MonitorDetectThread* detect_thread() const { return detect_thread_; }
     QString splash_message() const;
+    // One log line per display (category orvale.detection): its interface and whether its
+    // monitor is controlled over USB, over the video cable, or not at all.
+    void log_detected_displays() const;
 
   Q_SIGNALS:
     void startup_complete();
@@ -64,8 +67,6 @@ class MasterControl : public QObject {
 
   private:
     void show_splash_message();
-    // One line per display (category orvale.detection): the monitor and how it is reached.
-    void log_detected_displays() const;
 
     bool detection_complete_ = false;
     QWidget* main_window_ = nullptr;

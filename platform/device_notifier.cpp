@@ -53,8 +53,15 @@ bool parse_vid_pid(const QString& path, std::uint16_t& vendor, std::uint16_t& pr
 std::unique_ptr<CDeviceNotifier> CDeviceNotifier::create(QObject* parent) {
     if (!qEnvironmentVariableIsEmpty(sim::CSimConfig::kConfigVariable)) {
         sim::CSimConfig config;
-        if (sim::CSimConfig::from_environment(config, nullptr))
-            return std::make_unique<CSimDeviceNotifier>(config.state_file, parent);
+        if (sim::CSimConfig::from_environment(config, nullptr)) {
+            QHash<QString, CSimDeviceNotifier::Flags> initial;
+            for (const sim::CSimMonitorConfig& m : config.monitors) {
+                initial.insert(m.model + QLatin1Char('/') + QString::fromLatin1(m.setup.serial),
+                               {m.setup.usb_present && m.setup.usb_plugged, m.setup.video_ddcci});
+            }
+            return std::make_unique<CSimDeviceNotifier>(config.state_file, std::move(initial),
+                                                        parent);
+        }
     }
     return std::make_unique<CUdevDeviceNotifier>(parent);
 }
@@ -99,29 +106,38 @@ void CUdevDeviceNotifier::receive() {
     udev_device_unref(device);
 }
 
-CSimDeviceNotifier::CSimDeviceNotifier(QString state_file, QObject* parent)
+CSimDeviceNotifier::CSimDeviceNotifier(QString state_file, QHash<QString, Flags> initial,
+                                       QObject* parent)
     : CDeviceNotifier(parent),
       state_file_(std::move(state_file)),
-      watcher_(new QFileSystemWatcher(this)) {
+      watcher_(new QFileSystemWatcher(this)),
+      initial_(std::move(initial)) {
     const QString folder = QFileInfo(state_file_).absolutePath();
     QDir().mkpath(folder);
     watcher_->addPath(folder);
     if (QFile::exists(state_file_)) watcher_->addPath(state_file_);
-    plugged_ = read_plugged();
+    flags_ = read_flags();
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &CSimDeviceNotifier::check);
     connect(watcher_, &QFileSystemWatcher::fileChanged, this, &CSimDeviceNotifier::check);
 }
 
-QHash<QString, bool> CSimDeviceNotifier::read_plugged() const {
-    QHash<QString, bool> out;
+QHash<QString, CSimDeviceNotifier::Flags> CSimDeviceNotifier::read_flags() const {
+    // Until a monitor's entry is first saved the file knows nothing of it (or is missing), yet
+    // its cable is as the configuration set it up: a first save that pulls it is a change.
+    QHash<QString, Flags> out = initial_;
     QFile file(state_file_);
     if (!file.open(QIODevice::ReadOnly)) return out;
     const QJsonObject monitors = QJsonDocument::fromJson(file.readAll())
                                      .object()
                                      .value(QStringLiteral("monitors"))
                                      .toObject();
-    for (auto it = monitors.begin(); it != monitors.end(); ++it)
-        out.insert(it.key(), it.value().toObject().value(QStringLiteral("usb_plugged")).toBool());
+    for (auto it = monitors.begin(); it != monitors.end(); ++it) {
+        const QJsonObject entry = it.value().toObject();
+        Flags flags = out.value(it.key());
+        flags.usb_plugged = entry.value(QStringLiteral("usb_plugged")).toBool(flags.usb_plugged);
+        flags.video_ddcci = entry.value(QStringLiteral("video_ddcci")).toBool(flags.video_ddcci);
+        out.insert(it.key(), flags);
+    }
     return out;
 }
 
@@ -129,15 +145,21 @@ void CSimDeviceNotifier::check() {
     // The file is replaced on every save, so the watch on it is renewed each time.
     if (QFile::exists(state_file_) && !watcher_->files().contains(state_file_))
         watcher_->addPath(state_file_);
-    const QHash<QString, bool> now = read_plugged();
+    const QHash<QString, Flags> now = read_flags();
+    bool display_change = false;
     for (auto it = now.begin(); it != now.end(); ++it) {
-        const bool before = plugged_.value(it.key(), false);
-        if (it.value() != before) Q_EMIT usb_device_changed(it.value());
+        const Flags before = flags_.value(it.key(), Flags{false, it.value().video_ddcci});
+        if (it.value().usb_plugged != before.usb_plugged)
+            Q_EMIT usb_device_changed(it.value().usb_plugged);
+        // DDC/CI switched on or off in a monitor's menu stands in for a display that comes or
+        // goes on its video cable alone, which a real machine reports as a DRM change.
+        if (it.value().video_ddcci != before.video_ddcci) display_change = true;
     }
-    for (auto it = plugged_.begin(); it != plugged_.end(); ++it) {
-        if (it.value() && !now.contains(it.key())) Q_EMIT usb_device_changed(false);
+    for (auto it = flags_.begin(); it != flags_.end(); ++it) {
+        if (it.value().usb_plugged && !now.contains(it.key())) Q_EMIT usb_device_changed(false);
     }
-    plugged_ = now;
+    flags_ = now;
+    if (display_change) Q_EMIT display_changed();
 }
 
 }  // namespace platform

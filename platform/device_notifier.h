@@ -62,16 +62,25 @@ class CSimDeviceNotifier : public CDeviceNotifier {
     Q_OBJECT
 
   public:
-    explicit CSimDeviceNotifier(QString state_file, QObject* parent = nullptr);
+    // A monitor's flags before the state file mentions it: as the configuration sets it up.
+    struct Flags {
+        bool usb_plugged = false;
+        bool video_ddcci = true;
+    };
+    // `initial` is keyed like the state file (model/serial).
+    CSimDeviceNotifier(QString state_file, QHash<QString, Flags> initial,
+                       QObject* parent = nullptr);
     const QString& state_file() const { return state_file_; }
 
   private:
     void check();
-    QHash<QString, bool> read_plugged() const;
+    // Every monitor's flags: the state file's, else the configured ones.
+    QHash<QString, Flags> read_flags() const;
 
     QString state_file_;
     QFileSystemWatcher* watcher_;
-    QHash<QString, bool> plugged_;
+    QHash<QString, Flags> initial_;
+    QHash<QString, Flags> flags_;
 };
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <QProcessEnvironment>
 #include <QTest>
 
+#include "core/master_control.h"
 #include "support/test_environment.h"
 
 namespace {
@@ -17,8 +18,10 @@ struct SimulatedMachine : ::testing::Test {
         env.insert(QStringLiteral("ORVALE_SIM_CONFIG"), QStringLiteral("default"));
         env.insert(QStringLiteral("ORVALE_SIM_STATE"),
                    testing_support::sandbox_folder() + QStringLiteral("/sim-state.json"));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"),
-                   QStringLiteral("orvale.startup.info=true;orvale.detection.info=true"));
+        env.insert(
+            QStringLiteral("QT_LOGGING_RULES"),
+            QStringLiteral(
+                "orvale.startup.info=true;orvale.detection.info=true;orvale.monitor.info=true"));
         QFile::remove(config_path());
         QFile::remove(env.value(QStringLiteral("ORVALE_SIM_STATE")));
     }
@@ -122,6 +125,75 @@ TEST_F(SimulatedMachine, AMonitorOnTheVideoCableAloneIsControlledWhenItsDdcCiAns
         << second.toStdString();
     EXPECT_TRUE(second.contains(
         QStringLiteral("display 4: KX302W, interface 4, controlled over the video cable")));
+}
+
+// A running program follows the simulated USB link as the tool pulls and plugs it from another
+// terminal, and ends quickly on SIGTERM even in the middle of reading a monitor.
+TEST_F(SimulatedMachine, PluggingFromAnotherTerminalRefillsTheRunningProgramsSelector) {
+    // One KX271W, one memory (a short synchronisation), DDC/CI off on its video cable: without
+    // its USB link it cannot be controlled at all.
+    const QString config = testing_support::sandbox_folder() + QStringLiteral("/hotplug.json");
+    ASSERT_TRUE(testing_support::write_file(config, R"({"monitors": [
+        {"id": "m", "model": "KX271W", "serial": "71000555", "memories": 1, "ddcci": false,
+         "usb": {"present": true, "plugged": true}}]})"));
+    env.insert(QStringLiteral("ORVALE_SIM_CONFIG"), config);
+    {
+        // A record of this monitor is kept already, so no first-time message box holds the
+        // window.
+        MasterControl master;
+        CMonitorEntry entry;
+        entry.modelName = QStringLiteral("KX271W");
+        entry.serialNumber = QStringLiteral("71000555");
+        master.monitor_tracker().store(entry);
+    }
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral(ORVALE_BINARY), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    QByteArray output;
+    auto wait_for = [&](const char* text, int timeout) {
+        const qsizetype from = output.size();
+        return QTest::qWaitFor(
+            [&] {
+                program.waitForReadyRead(50);
+                output += program.readAll();
+                return output.indexOf(text, from) >= 0;
+            },
+            timeout);
+    };
+    ASSERT_TRUE(wait_for("display 1: KX271W, interface 1, controlled over USB", 30000))
+        << output.constData();
+    // The link is pulled once the monitor's record has been read and the page shows it (a
+    // pull in the middle fails the reads, and the error box holds every rescan until it
+    // closes).
+    ASSERT_TRUE(wait_for("record of KX271W 71000555 read from the monitor", 60000))
+        << output.constData();
+    ASSERT_TRUE(wait_for("display 1 ready: KX271W", 60000)) << output.constData();
+
+    // The progress dialog has closed and nothing gave the window back its focus (there is no
+    // window manager here): the rescan waits until the window is active again ...
+    sim({QStringLiteral("unplug"), QStringLiteral("m")});
+    ASSERT_TRUE(wait_for("a monitor left - rescan held until the window is active", 10000))
+        << output.constData();
+    // ... which a second start of the program brings about.
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(ORVALE_BINARY), {});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_TRUE(wait_for("display 1: KX271W, interface 0, no communications", 30000))
+        << output.constData();
+    sim({QStringLiteral("plug"), QStringLiteral("m")});
+    EXPECT_TRUE(wait_for("display 1: KX271W, interface 1, controlled over USB", 30000))
+        << output.constData();
+
+    // The selection reads the monitor again now; a logout must not wait for it.
+    QTest::qWait(500);
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
 }
 
 }  // namespace

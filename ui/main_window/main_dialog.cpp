@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QLoggingCategory>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include "core/operation_running.h"
 #include "core/string_table.h"
 #include "platform/device_notifier.h"
+#include "platform/termination.h"
 #include "ui/display_config/display_configuration_dialog.h"
 #include "ui/main_window/panel_picture_mode.h"
 #include "ui/main_window/panel_pip_mode.h"
@@ -26,6 +28,9 @@
 #include "ui/main_window/panel_status.h"
 #include "ui/main_window/panel_vision_emulation.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
+
+// Device changes and synchronisations, for a user watching a rescan happen.
+Q_LOGGING_CATEGORY(monitor_log, "orvale.monitor", QtWarningMsg)
 
 namespace {
 constexpr int kCommunicationError = -1023;
@@ -216,7 +221,7 @@ void main_dialog::startup_complete() {
 
 void main_dialog::start_check_display_settings() {
     onDisplaySelectionChanged(display_combo_->currentIndex());
-    if (!master_control_instance) return;
+    if (!master_control_instance || platform::termination_requested()) return;
     const BusyScope busy;
     CMultiMonitor& monitors = master_control_instance->monitor_list();
     for (int attempt = 0;; ++attempt) {
@@ -257,7 +262,9 @@ void main_dialog::onDisplaySelectionChanged(int index) {
     const DisplayInfo info = master_control_instance->monitor_list().display(index);
     target.connect(info);
     if (info.supported_model && info.ddcCapable && target.monitor()) CheckForMonitorTrackerRecord();
+    if (platform::termination_requested()) return;
     update_ui();
+    qCInfo(monitor_log).noquote() << "display" << index + 1 << "ready:" << info.text1;
 }
 
 void main_dialog::update_ui() {
@@ -280,6 +287,10 @@ void main_dialog::CheckForMonitorTrackerRecord() {
         if (!known || monitor->has_memory_table())
             show_message(this, string(707), QMessageBox::Information, true);
         int error = 0;
+        if (platform::termination_requested()) {
+            usb_updates_blocked_ = false;
+            return;
+        }
         {
             TW_restore_monitor_settings_dialog dialog(
                 monitor, CheckRestoreMonitorSettingsThread::ReadColorSettings, QString(), this);
@@ -287,9 +298,16 @@ void main_dialog::CheckForMonitorTrackerRecord() {
             dialog.set_adjust_record(&entry.adjust);
             error = dialog.exec();
         }
+        // The program is ending: the read was cut short, and nothing of it is kept or shown.
+        if (platform::termination_requested()) {
+            usb_updates_blocked_ = false;
+            return;
+        }
         if (error == 0) {
             tracker.store(entry);
             monitor->clear_memory_table_flag();
+            qCInfo(monitor_log).noquote()
+                << "record of" << entry.modelName << entry.serialNumber << "read from the monitor";
         } else {
             show_error(this, kCommunicationError, true);
         }
@@ -322,6 +340,7 @@ void main_dialog::update_on_device_changed() {
             monitors.match_scanned();
             monitors.initialise_displays();
             fill_selector();
+            master_control_instance->log_detected_displays();
         }
         onDisplaySelectionChanged(display_combo_->currentIndex());
     }
@@ -346,10 +365,16 @@ void main_dialog::start_device_timer() {
     usb_update_pending_ = false;
 }
 
-void main_dialog::usb_device_changed(bool /*added: arrival and removal both rescan*/) {
+void main_dialog::usb_device_changed(bool added) {
+    // Arrival and removal both rescan.
     if (!usb_updates_blocked_ && application_active()) {
+        qCInfo(monitor_log) << (added ? "a monitor arrived" : "a monitor left") << "- rescan in"
+                            << kDeviceChangeDelay << "ms";
         start_device_timer();
     } else {
+        qCInfo(monitor_log) << (added ? "a monitor arrived" : "a monitor left") << "- rescan held"
+                            << (usb_updates_blocked_ ? "while the monitor is busy"
+                                                     : "until the window is active");
         usb_update_pending_ = true;
     }
 }
