@@ -42,7 +42,11 @@ std::uint32_t header_class(const QString& path) {
 QString color_directory() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty()) return QString();
-    return data + QStringLiteral("/icc");
+    // The system's colour directory always exists; a fresh account has no icc folder yet,
+    // and profiles written straight into it would fail.
+    const QString folder = data + QStringLiteral("/icc");
+    QDir().mkpath(folder);
+    return folder;
 }
 
 bool install_color_profile(const QString& path) {

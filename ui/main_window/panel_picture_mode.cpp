@@ -6,6 +6,7 @@
 #include <QHideEvent>
 #include <QMessageBox>
 #include <QPointer>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QToolTip>
 
@@ -16,6 +17,7 @@
 #include "core/string_table.h"
 #include "profiles/color_management.h"
 #include "profiles/display_profile.h"
+#include "ui/progress/TW_restore_monitor_settings_dialog.h"
 #include "ui_panel_picture_mode.h"
 
 using namespace picture_mode;
@@ -31,8 +33,20 @@ panel_picture_mode::WizardFactory& wizard_factory() {
     return factory;
 }
 
+// Operation 4 in the progress dialog: the monitor's three 1D LUTs into `curves`.
+int read_curves_in_progress_dialog(QWidget* parent, CCurveSet& curves) {
+    CDDCMonitor* monitor =
+        master_control_instance ? master_control_instance->current_display().monitor() : nullptr;
+    if (!monitor) return CDDCMonitor::kNotConnected;
+    TW_restore_monitor_settings_dialog dialog(
+        monitor, CheckRestoreMonitorSettingsThread::Read1dLuts, QString(), parent);
+    dialog.set_holder(&master_control_instance->current_display());
+    dialog.set_curves(&curves.red, &curves.green, &curves.blue);
+    return dialog.exec();
+}
+
 panel_picture_mode::CurveReader& curve_reader() {
-    static panel_picture_mode::CurveReader reader;
+    static panel_picture_mode::CurveReader reader = read_curves_in_progress_dialog;
     return reader;
 }
 
@@ -648,6 +662,12 @@ void panel_picture_mode::generate_new_icc_profile() {
     entry.adjust.referenceSettings = item;
     tracker.store(entry);
     show_status(tr("Display profile has been updated"));
+}
+
+void panel_picture_mode::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The main window hides and shows the page to have it read the monitor again.
+    update_ui();
 }
 
 void panel_picture_mode::hideEvent(QHideEvent* event) {

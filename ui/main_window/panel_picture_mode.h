@@ -26,8 +26,8 @@ class panel_picture_mode : public QWidget {
     // tells whether it changed the monitor through its boolean property "monitor_changed".
     using WizardFactory = std::function<QDialog*(QWidget* parent)>;
     static void set_wizard_factory(WizardFactory factory);
-    // Reads the three 1D LUTs of the monitor into `curves` in the progress dialog; 0 or an
-    // error. Set by whoever provides the long-operation dialog.
+    // Reads the three 1D LUTs of the monitor into `curves`; 0 or an error. By default
+    // operation 4 in the progress dialog; tests may replace it.
     using CurveReader = std::function<int(QWidget* parent, CCurveSet& curves)>;
     static void set_curve_reader(CurveReader reader);
 
@@ -60,6 +60,7 @@ class panel_picture_mode : public QWidget {
     void brightness_spinBox_valuechanged(double value);
 
   protected:
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:

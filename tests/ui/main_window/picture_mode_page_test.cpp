@@ -1,0 +1,526 @@
+#include <QAbstractButton>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <functional>
+#include <set>
+
+#include "color/curve_builders.h"
+#include "comm/ddc_monitor.h"
+#include "core/picture_mode_rules.h"
+#include "core/string_table.h"
+#include "panels_fixture.h"
+#include "profiles/color_management.h"
+#include "profiles/display_profile.h"
+#include "sim/sim_faults.h"
+#include "ui/main_window/panel_picture_mode.h"
+
+namespace {
+
+using namespace picture_mode;
+
+double lstar_at(double x) {
+    CSpline curve;
+    make_lstar_curve(curve);
+    return curve.evaluate(x);
+}
+
+constexpr const char* kSpecialModel = R"({"monitors": [
+    {"id": "dicom", "model": "KX272W", "serial": "72000042", "usb": true}]})";
+
+// Stands in for the colour wizard: does what the test says the user did, then reports
+// whether it changed the monitor, as the real one does.
+class FakeWizard : public QDialog {
+  public:
+    FakeWizard(QWidget* parent, std::function<void()> action, bool changed, int result)
+        : QDialog(parent), action_(std::move(action)), result_(result) {
+        setProperty("monitor_changed", changed);
+    }
+    int exec() override {
+        if (action_) action_();
+        return result_;
+    }
+
+  private:
+    std::function<void()> action_;
+    int result_;
+};
+
+class PicturePage : public panels_testing::PanelTest {
+  protected:
+    // Any message box closes itself, so a box a test did not expect shows up in box_texts
+    // instead of holding the test.
+    void SetUp() override {
+        PanelTest::SetUp();
+        answer_boxes(QMessageBox::Ok);
+    }
+    void TearDown() override {
+        panel_picture_mode::set_wizard_factory(nullptr);
+        QDir(colorDirectory()).removeRecursively();
+        PanelTest::TearDown();
+    }
+    template <typename T>
+    static T* child(QWidget& page, const char* name) {
+        T* found = page.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    CDDCMonitor& monitor() { return *master->current_display().monitor(); }
+    // The record the main window keeps after synchronising, read from the monitor as it is.
+    CMonitorEntry store_record() {
+        CMonitorEntry entry;
+        entry.modelName = monitor().model_name();
+        entry.serialNumber = monitor().serial_number();
+        EXPECT_EQ(monitor().read_picture_memories(entry.adjust), 0);
+        master->monitor_tracker().store(entry);
+        return entry;
+    }
+    CMonitorEntry record() {
+        CMonitorEntry entry;
+        entry.modelName = monitor().model_name();
+        entry.serialNumber = monitor().serial_number();
+        EXPECT_GE(master->monitor_tracker().lookup(entry), 0);
+        return entry;
+    }
+    QString profile_path() {
+        return mode_profile_path(colorDirectory(), monitor().model_name(),
+                                 monitor().serial_number());
+    }
+    QString associated() {
+        QString name;
+        associatedProfile(display_device_name(master->current_display().info()), name);
+        return name;
+    }
+    // Answers every message box that comes up with `button`, keeping its text and buttons.
+    void answer_boxes(QMessageBox::StandardButton button,
+                      std::function<void()> before_answer = {}) {
+        answerer_.disconnect();
+        answerer_.setInterval(10);
+        QObject::connect(&answerer_, &QTimer::timeout, [=, this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            box_texts << box->text();
+            box_buttons.push_back(box->standardButtons());
+            if (before_answer) before_answer();
+            if (QAbstractButton* b = box->button(button)) {
+                b->click();
+            } else {
+                box->done(QMessageBox::Ok);
+            }
+        });
+        answerer_.start();
+    }
+    std::vector<int> waits_of(int milliseconds) {
+        std::vector<int> out;
+        for (int w : sleeper.waits())
+            if (w == milliseconds) out.push_back(w);
+        return out;
+    }
+
+    QStringList box_texts;
+    std::vector<QMessageBox::StandardButtons> box_buttons;
+
+  private:
+    QTimer answerer_;
+};
+
+TEST_F(PicturePage, ShowingThePageReadsTheMonitorAndEnablesWhatItAllows) {
+    start();
+    set_feature(0x1050, 3);
+    set_feature(0x2BD, 2);
+    panel_picture_mode page;
+    page.show();
+    EXPECT_TRUE(child<QAbstractButton>(page, "picture_mode3_pushButton")->isChecked());
+    EXPECT_TRUE(child<QAbstractButton>(page, "picture_mode1_pushButton")->isEnabled());
+    EXPECT_TRUE(child<QAbstractButton>(page, "response_improve_checkBox")->isChecked());
+    EXPECT_FALSE(child<QAbstractButton>(page, "metamerism_checkBox")->isChecked());
+    auto* slider = child<QSlider>(page, "brightness_verticalSlider");
+    EXPECT_TRUE(slider->isEnabled());
+    EXPECT_EQ(slider->value(), feature(0x2B3));
+    EXPECT_EQ(slider->minimum(), feature(0x106F));
+    auto* spin = child<QDoubleSpinBox>(page, "black_level_spinBox");
+    EXPECT_DOUBLE_EQ(spin->value(), feature(0x1054) / 10.0);
+    EXPECT_EQ(spin->suffix(), QStringLiteral(" cd/m\u00B2"));
+    // Without a stored record the buttons are numbered.
+    EXPECT_EQ(child<QAbstractButton>(page, "picture_mode4_pushButton")->text(),
+              QStringLiteral("Mode 4"));
+
+    // The main window hides and shows the page to have it read the monitor again.
+    set_feature(0x1050, 2);
+    page.hide();
+    page.show();
+    EXPECT_TRUE(child<QAbstractButton>(page, "picture_mode2_pushButton")->isChecked());
+    EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
+}
+
+// Slider moves within a second are gathered into one write, 1000 ms after the last move, and
+// the monitor saves 2000 ms after that write.
+TEST_F(PicturePage, SliderMovesWithinASecondWriteOnceAndSaveTwoSecondsLater) {
+    start();
+    panel_picture_mode page;
+    page.show();
+    auto* slider = child<QSlider>(page, "brightness_verticalSlider");
+    const int original = feature(0x2B3);
+    const int low = slider->minimum();
+    ASSERT_GT(original, low + 30);
+    const int saves_before = saves();
+    sleeper.clear();
+
+    QElapsedTimer clock;
+    clock.start();
+    for (int step : {10, 20, 30}) {
+        slider->setValue(original - step);
+        if (step != 30) QTest::qWait(300);
+    }
+    const qint64 last_move = clock.elapsed();
+    std::set<int> seen;
+    qint64 written_at = -1;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            seen.insert(feature(0x2B3));
+            if (feature(0x2B3) == original - 30) written_at = clock.elapsed();
+            return written_at >= 0;
+        },
+        3000));
+    EXPECT_EQ(seen, (std::set<int>{original, original - 30})) << "one write, of the last value";
+    EXPECT_GE(written_at - last_move, 900);
+    EXPECT_LE(written_at - last_move, 1800);
+    EXPECT_EQ(saves(), saves_before) << "no save with the write";
+    // The first adjustment prepares the monitor: 0x254 to 0 and 0x233 to 1, each with 2000 ms.
+    EXPECT_EQ(feature(0x254), 0);
+    EXPECT_EQ(feature(0x233), 1);
+    EXPECT_EQ(feature(0x105D), 31);
+    EXPECT_EQ(waits_of(2000).size(), 2u);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saves() > saves_before; }, 4000));
+    const qint64 saved_after = clock.elapsed() - written_at;
+    EXPECT_GE(saved_after, 1900);
+    EXPECT_LE(saved_after, 2800);
+    QTest::qWait(100);
+    EXPECT_EQ(saves(), saves_before + 1);
+    EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
+}
+
+TEST_F(PicturePage, TooHighNeedsAGainAtItsMaximumAndTwoPercentOverTheLuminance) {
+    start();
+    set_feature(0x2B3, 100);
+    ASSERT_EQ(sim_monitor().read_feature(0x27E).current, sim_monitor().read_feature(0x27E).maximum)
+        << "the red gain starts at its maximum";
+    sim_monitor().state().values[0x2B4] = 101;
+    panel_picture_mode page;
+    page.show();
+    page.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    auto* indicator = child<QLabel>(page, "brightness_value_label");
+
+    page.check_brightness_limit_timer_timeout();
+    EXPECT_EQ(indicator->text(), string(807)) << "100 x 1.02 = 102 > 101";
+    EXPECT_EQ(indicator->toolTip(), string(810));
+
+    sim_monitor().state().values[0x2B4] = 102;
+    page.check_brightness_limit_timer_timeout();
+    EXPECT_NE(indicator->text(), string(807));
+    EXPECT_EQ(indicator->text(), brightness_indicator(100, -1, feature(0x106D)).text);
+
+    // Below its maximum a gain can still lift the white: no warning.
+    sim_monitor().state().values[0x2B4] = 101;
+    set_feature(0x27E, 200);
+    page.check_brightness_limit_timer_timeout();
+    EXPECT_NE(indicator->text(), string(807));
+}
+
+TEST_F(PicturePage, PercentModeShowsPercentAndSkipsTheLimitCheck) {
+    start(kSpecialModel);
+    set_feature(0x2B3, 100);
+    sim_monitor().state().values[0x2B4] = 50;  // would be far too high in absolute mode
+    panel_picture_mode page;
+    page.show();
+    page.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    ASSERT_TRUE(page.percent_mode());
+    EXPECT_EQ(child<QDoubleSpinBox>(page, "brightness_spinBox")->suffix(), QStringLiteral(" %"));
+    const int exchanges_before = exchanges();
+    page.check_brightness_limit_timer_timeout();
+    EXPECT_EQ(exchanges(), exchanges_before) << "not even the gains are read";
+    EXPECT_NE(child<QLabel>(page, "brightness_value_label")->text(), string(807));
+}
+
+TEST_F(PicturePage, EachMemoryShowsItsPresetLabel) {
+    start(kSpecialModel);
+    sim_monitor().state().slot_names[1] = QByteArray("Studio       ");
+    const int presets[5] = {1, 7, 9, 13, 5};
+    for (int memory = 1; memory <= 5; ++memory) {
+        set_feature(0x1050, memory);
+        set_feature(0x1051, presets[memory - 1]);
+    }
+    set_feature(0x1050, 1);
+    store_record();
+    panel_picture_mode page;
+    page.show();
+    const QStringList expected = {QStringLiteral("sRGB"), QStringLiteral("DICOM Sim"),
+                                  QStringLiteral("Studio"), QStringLiteral("eciRGB v2"),
+                                  QStringLiteral("Native")};
+    for (int memory = 1; memory <= 5; ++memory) {
+        const QByteArray name = "picture_mode" + QByteArray::number(memory) + "_pushButton";
+        EXPECT_EQ(child<QAbstractButton>(page, name.constData())->text(), expected[memory - 1]);
+    }
+    EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
+}
+
+// The wizard's cancel puts the remembered memory back only when the wizard changed the monitor;
+// Finish clears the monitor's change entry of the memory and preset the wizard started from.
+TEST_F(PicturePage, TheWizardsOutcomeDecidesWhatIsPutBack) {
+    start();
+    set_feature(0x1050, 1);
+    panel_picture_mode page;
+    page.show();
+    QSignalSpy blocks(&page, &panel_picture_mode::block_unblock_usb_update);
+    auto run_wizard = [&](std::function<void()> action, bool changed, int result) {
+        panel_picture_mode::set_wizard_factory(
+            [=](QWidget* parent) { return new FakeWizard(parent, action, changed, result); });
+        sleeper.clear();
+        child<QPushButton>(page, "edit_picture_mode_pushButton")->click();
+    };
+
+    run_wizard([this] { set_feature(0x1050, 3); }, true, QDialog::Rejected);
+    EXPECT_EQ(feature(0x1050), 1) << "the wizard switched memories: the user's comes back";
+    EXPECT_EQ(waits_of(2000).size(), 1u);
+    ASSERT_EQ(blocks.count(), 2);
+    EXPECT_TRUE(blocks.at(0).at(0).toBool());
+    EXPECT_FALSE(blocks.at(1).at(0).toBool());
+
+    // A memory changed by other means while the wizard ran (the monitor's own buttons) is
+    // not the wizard's doing.
+    run_wizard([this] { set_feature(0x1050, 3); }, false, QDialog::Rejected);
+    EXPECT_EQ(feature(0x1050), 3);
+
+    set_feature(0x1050, 1);
+    page.update_ui();
+    const int preset = feature(0x1051);
+    sim_monitor().osd_change({0, 0, -1, -1, 0});
+    std::uint32_t stamp = 0;
+    ASSERT_EQ(monitor().find_memory_entry(1, preset, stamp), 1);
+    run_wizard({}, true, QDialog::Accepted);
+    EXPECT_NE(monitor().find_memory_entry(1, preset, stamp), 1) << "the entry is cleared";
+    EXPECT_EQ(feature(0x1050), 1);
+    EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
+}
+
+TEST_F(PicturePage, AProfileIsMadeOnlyForAChangedModeAndItsCurveFollowsTheType) {
+    start();
+    set_feature(0x1050, 1);
+    set_feature(0x1051, 6);   // Full: the panel's own primaries
+    set_feature(0x268, 9);    // a gamma curve
+    set_feature(0x2E8, 170);  // of 2.2
+    CMonitorEntry entry = store_record();
+    ASSERT_NE(entry.adjust.findModeSettings(1), nullptr);
+    const CModeSettings item = *entry.adjust.findModeSettings(1);
+    ASSERT_EQ(item.values[12], 9);
+    entry.adjust.referenceSettings = item;
+    master->monitor_tracker().store(entry);
+
+    panel_picture_mode page;
+    page.show();
+    page.generate_new_icc_profile();
+    EXPECT_FALSE(QFileInfo::exists(profile_path())) << "the profile of this mode is current";
+
+    entry = record();
+    entry.adjust.referenceSettings = CModeSettings{};
+    master->monitor_tracker().store(entry);
+    page.generate_new_icc_profile();
+    ASSERT_TRUE(QFileInfo::exists(profile_path()))
+        << qPrintable(box_texts.join(QLatin1Char('|'))) << qPrintable(page.status_text());
+    ProfileSpec written;
+    ASSERT_EQ(readDisplayProfile(profile_path(), written), 0);
+    EXPECT_NEAR(written.gamma, 2.2, 0.01);
+    EXPECT_NEAR(written.whiteX, item.values[4] / 1000.0, 0.002);
+    EXPECT_NEAR(written.redX, item.values[6] / 1000.0, 0.002);
+    EXPECT_EQ(written.description,
+              mode_profile_description(QStringLiteral("KX271W"), QStringLiteral("71000123"), 1));
+    EXPECT_EQ(associated(), QFileInfo(profile_path()).fileName());
+    EXPECT_EQ(page.status_text(), QStringLiteral("Display profile has been updated"));
+    EXPECT_FALSE(mode_item_differs(item, record().adjust.referenceSettings))
+        << "the record knows which mode the profile describes";
+
+    // An L* mode gets the L* curve.
+    set_feature(0x268, 12);
+    entry = store_record();
+    entry.adjust.referenceSettings = record().adjust.referenceSettings;
+    master->monitor_tracker().store(entry);
+    page.generate_new_icc_profile();
+    ASSERT_EQ(readDisplayProfile(profile_path(), written), 0);
+    ASSERT_TRUE(written.useCurves);
+    EXPECT_NEAR(written.redCurve.evaluate(0.5), lstar_at(0.5), 0.01);
+    EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
+}
+
+TEST_F(PicturePage, AProfileThatCannotBeReplacedOffersRetryAndIgnore) {
+    start();
+    CMonitorEntry entry = store_record();
+    panel_picture_mode page;
+    page.show();
+    // A folder in the profile's place cannot be removed.
+    ASSERT_TRUE(QDir().mkpath(profile_path() + QStringLiteral("/inside")));
+
+    answer_boxes(QMessageBox::Ignore);
+    page.generate_new_icc_profile();
+    ASSERT_EQ(box_texts.size(), 1);
+    EXPECT_EQ(box_texts.front(), string(132).arg(QDir::toNativeSeparators(profile_path())));
+    EXPECT_EQ(box_buttons.front(), QMessageBox::Retry | QMessageBox::Ignore);
+    EXPECT_TRUE(QFileInfo(profile_path()).isDir()) << "Ignore leaves everything as it was";
+    EXPECT_NE(page.status_text(), QStringLiteral("Display profile has been updated"));
+}
+
+TEST_F(PicturePage, RetryWritesTheProfileOnceThePlaceIsFree) {
+    start();
+    store_record();
+    panel_picture_mode page;
+    page.show();
+    ASSERT_TRUE(QDir().mkpath(profile_path() + QStringLiteral("/inside")));
+    answer_boxes(QMessageBox::Retry, [this] { QDir(profile_path()).removeRecursively(); });
+    page.generate_new_icc_profile();
+    EXPECT_EQ(box_texts.size(), 1);
+    ProfileSpec written;
+    EXPECT_EQ(readDisplayProfile(profile_path(), written), 0);
+    EXPECT_EQ(page.status_text(), QStringLiteral("Display profile has been updated"));
+}
+
+TEST_F(PicturePage, ACalibrationStampSelectsTheProfileCreatedAtThatTime) {
+    start();
+    store_record();
+    panel_picture_mode page;
+    page.show();
+    const std::uint32_t stamp = 1700000000;
+    ASSERT_TRUE(QDir().mkpath(colorDirectory()));
+    auto write_at = [](const QString& name, std::uint32_t seconds) {
+        ProfileSpec spec;
+        spec.path = colorDirectory() + QLatin1Char('/') + name;
+        spec.description = name;
+        spec.created = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+        spec.gamma = 2.2;
+        spec.whiteX = 0.3127, spec.whiteY = 0.329;
+        spec.redX = 0.64, spec.redY = 0.33, spec.greenX = 0.3, spec.greenY = 0.6;
+        spec.blueX = 0.15, spec.blueY = 0.06;
+        ASSERT_EQ(writeDisplayProfile(spec, QStringLiteral("test")), 0);
+    };
+    write_at(QStringLiteral("before.icc"), stamp - 1);
+    write_at(QStringLiteral("calibrated.icc"), stamp);
+    write_at(QStringLiteral("after.icc"), stamp + 3600);
+    sim_monitor().osd_change({0, 0, -1, -1, stamp});
+
+    page.generate_new_icc_profile();
+    EXPECT_EQ(associated(), QStringLiteral("calibrated.icc"));
+    EXPECT_EQ(page.status_text(), QStringLiteral("CCS profile has been selected"));
+    EXPECT_FALSE(QFileInfo::exists(profile_path())) << "no profile of our own";
+
+    sim_monitor().osd_change({0, 0, -1, -1, stamp + 1});
+    page.generate_new_icc_profile();
+    EXPECT_EQ(page.status_text(),
+              QStringLiteral("Unable to find ICC profile for this Picture Mode"));
+
+    // A change made with the monitor's own buttons carries no stamp: the mode gets a profile.
+    sim_monitor().osd_change({0, 0, -1, -1, 0});
+    page.generate_new_icc_profile();
+    EXPECT_TRUE(QFileInfo::exists(profile_path()));
+    EXPECT_EQ(page.status_text(), QStringLiteral("Display profile has been updated"));
+    EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
+}
+
+TEST_F(PicturePage, SelectingAMemoryWaitsSavesAndProfilesThatMode) {
+    start();
+    set_feature(0x1050, 1);
+    store_record();
+    panel_picture_mode page;
+    page.show();
+    const int saves_before = saves();
+    sleeper.clear();
+    child<QAbstractButton>(page, "picture_mode2_pushButton")->click();
+    EXPECT_EQ(feature(0x1050), 2);
+    EXPECT_EQ(waits_of(2000).size(), 2u) << "the settle after the switch, and the save's own";
+    EXPECT_EQ(saves(), saves_before + 1);
+    EXPECT_TRUE(QFileInfo::exists(profile_path()));
+    ProfileSpec written;
+    ASSERT_EQ(readDisplayProfile(profile_path(), written), 0);
+    EXPECT_EQ(written.description,
+              mode_profile_description(QStringLiteral("KX271W"), QStringLiteral("71000123"), 2));
+    EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
+}
+
+// A monitor that did not take the memory must not get the settle wait, a save or a profile of
+// a mode that was never selected.
+TEST_F(PicturePage, AFailedMemorySelectionIsReportedAndNothingFollows) {
+    start();
+    set_feature(0x1050, 1);
+    store_record();
+    panel_picture_mode page;
+    page.show();
+    const int saves_before = saves();
+    sleeper.clear();
+    sim_monitor().faults().add({sim::CSimFault::write_failure, -1, 0xC8, 1, 100});
+    answer_boxes(QMessageBox::Ok);
+    child<QAbstractButton>(page, "picture_mode2_pushButton")->click();
+    sim_monitor().faults().clear();
+    EXPECT_GE(box_texts.size(), 1);
+    EXPECT_EQ(feature(0x1050), 1);
+    EXPECT_TRUE(waits_of(2000).empty());
+    EXPECT_EQ(saves(), saves_before);
+    EXPECT_FALSE(QFileInfo::exists(profile_path()));
+    EXPECT_TRUE(child<QAbstractButton>(page, "picture_mode1_pushButton")->isChecked())
+        << "the page shows what the monitor holds";
+}
+
+TEST_F(PicturePage, AModeWithoutChromaticitiesGetsNoProfile) {
+    start();
+    CMonitorEntry entry = store_record();
+    CModeSettings blank;
+    blank.values[0] = 1;
+    blank.values[1] = static_cast<std::int16_t>(feature(0x1051));
+    entry.adjust.setModeSettings(blank);
+    master->monitor_tracker().store(entry);
+    panel_picture_mode page;
+    page.show();
+    page.generate_new_icc_profile();
+    EXPECT_FALSE(QFileInfo::exists(profile_path()));
+    EXPECT_TRUE(associated().isEmpty());
+    EXPECT_TRUE(page.status_text().isEmpty());
+    EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
+}
+
+TEST_F(PicturePage, ResetReloadsThePresetAfterTheQuestion) {
+    start();
+    set_feature(0x1050, 1);
+    const int preset_luminance = feature(0x2B3);
+    set_feature(0x2B3, preset_luminance - 20);
+    panel_picture_mode page;
+    page.show();
+
+    answer_boxes(QMessageBox::No);
+    child<QPushButton>(page, "reset_picture_mode_pushButton")->click();
+    EXPECT_EQ(feature(0x2B3), preset_luminance - 20) << "No keeps the mode";
+    ASSERT_EQ(box_texts.size(), 1);
+    EXPECT_EQ(box_texts.front(), string(176));
+}
+
+TEST_F(PicturePage, ResetAnsweredYesRestoresThePreset) {
+    start();
+    set_feature(0x1050, 1);
+    const int preset_luminance = feature(0x2B3);
+    set_feature(0x2B3, preset_luminance - 20);
+    panel_picture_mode page;
+    page.show();
+    answer_boxes(QMessageBox::Yes);
+    child<QPushButton>(page, "reset_picture_mode_pushButton")->click();
+    EXPECT_EQ(feature(0x2B3), preset_luminance);
+    EXPECT_EQ(child<QSlider>(page, "brightness_verticalSlider")->value(), preset_luminance);
+    EXPECT_EQ(feature(0x254), 0);
+    EXPECT_EQ(feature(0x233), 1);
+}
+
+}  // namespace
