@@ -6,6 +6,7 @@
 #include <QLoggingCategory>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <optional>
 
 #include "platform/color_system_store.h"
 #include "platform/colord_client.h"
@@ -23,31 +24,31 @@ constexpr int kMostProfilesPerFile = 8;
 
 enum class Route { colord, store, refused };
 
-// Who keeps the associations: colord when it answers, else our own store. Which of the two
-// is said once per process; a colord that is there but does not answer is no reason to fall
-// back, since the desktop would never see what the store records.
+// Who keeps the associations: colord when it answers, else our own store. One line says which
+// whenever that changes (so once for most runs); a colord that is there but does not answer is
+// no reason to fall back, since the desktop would never see what the store records.
 Route route(CColordClient& client) {
-    static bool told = false;
-    switch (client.presence()) {
-        case CColordClient::Presence::present:
-            if (!told)
-                qCInfo(colord_log).noquote()
-                    << "Display profiles are associated through colord" << client.daemon_version();
-            told = true;
-            return Route::colord;
-        case CColordClient::Presence::absent:
-            if (!told)
-                qCInfo(colord_log).noquote() << "colord does not answer on the system bus (" +
-                                                    client.error() +
-                                                    "); display profiles are associated in" +
-                                                    CColorAssociationStore::file_path() + "instead";
-            told = true;
-            return Route::store;
-        case CColordClient::Presence::refusing:
-            break;
+    static std::optional<Route> last;
+    const CColordClient::Presence presence = client.presence();
+    const Route now = presence == CColordClient::Presence::present  ? Route::colord
+                      : presence == CColordClient::Presence::absent ? Route::store
+                                                                    : Route::refused;
+    if (now == Route::refused) {
+        qCWarning(colord_log).noquote() << "colord does not answer:" << client.error();
+        return now;
     }
-    qCWarning(colord_log).noquote() << "colord does not answer:" << client.error();
-    return Route::refused;
+    if (last != now) {
+        if (now == Route::colord)
+            qCInfo(colord_log).noquote()
+                << "Display profiles are associated through colord" << client.daemon_version();
+        else
+            qCInfo(colord_log).noquote()
+                << "colord does not answer on the system bus (" + client.error() +
+                       "); display profiles are associated in"
+                << CColorAssociationStore::file_path();
+    }
+    last = now;
+    return now;
 }
 
 // The desktop's device for the display, created when the session has none.

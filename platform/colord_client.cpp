@@ -23,6 +23,8 @@ const QString kProfile = QStringLiteral("org.freedesktop.ColorManager.Profile");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString kNotFound = QStringLiteral("org.freedesktop.ColorManager.NotFound");
 const QString kAlreadyExists = QStringLiteral("org.freedesktop.ColorManager.AlreadyExists");
+const QString kProfileAlreadyAdded =
+    QStringLiteral("org.freedesktop.ColorManager.Device.ProfileAlreadyAdded");
 
 using StringMap = QMap<QString, QString>;
 
@@ -212,7 +214,10 @@ bool CColordClient::add_profile(const QString& device, const QString& profile) {
     const QDBusMessage reply =
         call(device, kDevice, QStringLiteral("AddProfile"),
              {QStringLiteral("hard"), QVariant::fromValue(QDBusObjectPath(profile))});
-    if (!failed(reply) || reply.errorName() == kAlreadyExists) return true;
+    // A profile whose metadata names the device is on it already, added by colord itself.
+    if (!failed(reply) || reply.errorName() == kAlreadyExists ||
+        reply.errorName() == kProfileAlreadyAdded)
+        return true;
     error_ = reason(reply);
     return false;
 }
