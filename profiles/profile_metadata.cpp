@@ -2,7 +2,6 @@
 
 #include <lcms2_plugin.h>
 
-#include <algorithm>
 #include <string>
 
 #include "profiles/icc_header.h"
@@ -51,9 +50,7 @@ bool write_metadata_tag(cmsHPROFILE profile, const CProfileMetadata& metadata) {
     cmsHANDLE dictionary = cmsDictAlloc(nullptr);
     if (!dictionary) return false;
     bool written = true;
-    // Little CMS keeps a dictionary last entry first, and writes it so.
-    for (auto it = metadata.crbegin(); it != metadata.crend(); ++it) {
-        const auto& [name, value] = *it;
+    for (const auto& [name, value] : metadata) {
         const std::wstring wide_name = name.toStdWString();
         const std::wstring wide_value = value.toStdWString();
         written = written && cmsDictAddEntry(dictionary, wide_name.c_str(), wide_value.c_str(),
@@ -73,8 +70,6 @@ CProfileMetadata read_metadata_tag(cmsHPROFILE profile) {
         metadata.append({QString::fromWCharArray(e->Name),
                          e->Value ? QString::fromWCharArray(e->Value) : QString()});
     }
-    // Little CMS lists a dictionary last entry first.
-    std::reverse(metadata.begin(), metadata.end());
     return metadata;
 }
 
