@@ -2,6 +2,7 @@
 
 #include <lcms2_plugin.h>
 
+#include <algorithm>
 #include <string>
 
 #include "profiles/icc_header.h"
@@ -70,6 +71,8 @@ CProfileMetadata read_metadata_tag(cmsHPROFILE profile) {
         metadata.append({QString::fromWCharArray(e->Name),
                          e->Value ? QString::fromWCharArray(e->Value) : QString()});
     }
+    // Little CMS lists what it read last entry first.
+    std::reverse(metadata.begin(), metadata.end());
     return metadata;
 }
 
