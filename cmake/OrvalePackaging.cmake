@@ -5,8 +5,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Kestrel)
 set(CPACK_PACKAGE_CONTACT "Kestrel Orvale Team <orvale@kestrel.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control and colour-calibrate professional monitors")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "control and colour-calibrate professional monitors
-Orvale controls professional LCD monitors over DDC/CI on the video cable:
+# CPack puts the summary first; this is the extended description under it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Orvale controls professional LCD monitors over DDC/CI on the video cable:
 picture modes, brightness and black level, custom modes made with a colour
 wizard, picture-in-picture, colour-vision emulation, uniformity correction
 and test patterns. Its ICC display profiles are made the display's default
