@@ -35,7 +35,7 @@ stop() {
             kill -CONT "$pid" 2>/dev/null || true
             kill "$pid" 2>/dev/null || true
             for _ in $(seq 20); do running "$pid" || break; sleep 0.1; done
-            kill -KILL "$pid" 2>/dev/null || true
+            if running "$pid"; then kill -KILL "$pid" 2>/dev/null || true; fi
         fi
     done
 }
