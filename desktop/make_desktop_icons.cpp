@@ -1,5 +1,6 @@
 // Draws the desktop icons into the icon theme layout:
-//   orvale_desktop_icons <folder> <name>  ->  <folder>/hicolor/NxN/apps/<name>.png, .../scalable/...
+//   orvale_desktop_icons <folder> <name>  ->  <folder>/hicolor/NxN/apps/<name>.png,
+//   .../scalable/...
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -19,8 +20,8 @@ int main(int argc, char** argv) {
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
         const QString folder = root + QStringLiteral("%1x%1/apps").arg(size);
         if (!QDir().mkpath(folder) ||
-            !artwork::desktop_icon(size).save(folder + QLatin1Char('/') + name + QStringLiteral(".png"),
-                                              "PNG"))
+            !artwork::desktop_icon(size).save(
+                folder + QLatin1Char('/') + name + QStringLiteral(".png"), "PNG"))
             ++failures;
     }
     const QString scalable = root + QStringLiteral("scalable/apps");
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     if (!QDir().mkpath(scalable) || !svg.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         svg.write(artwork::desktop_icon_svg()) < 0)
         ++failures;
-    if (failures) std::fprintf(stderr, "could not write %d icons under %s\n", failures, qPrintable(root));
+    if (failures)
+        std::fprintf(stderr, "could not write %d icons under %s\n", failures, qPrintable(root));
     return failures == 0 ? 0 : 1;
 }

@@ -31,7 +31,8 @@ QRectF rect(const Box& b) {
 }
 
 QString svg_rect(const Box& b, const QString& fill) {
-    return QStringLiteral("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" rx=\"%5\" fill=\"%6\"/>\n")
+    return QStringLiteral(
+               "  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" rx=\"%5\" fill=\"%6\"/>\n")
         .arg(b.x)
         .arg(b.y)
         .arg(b.w)
