@@ -1,6 +1,5 @@
-// Draws the desktop icons into the icon theme layout:
-//   orvale_desktop_icons <folder> <name>  ->  <folder>/hicolor/NxN/apps/<name>.png,
-//   .../scalable/...
+// Draws the desktop icons into the icon theme layout: orvale_desktop_icons FOLDER NAME writes
+// FOLDER/hicolor/NxN/apps/NAME.png for each size and FOLDER/hicolor/scalable/apps/NAME.svg.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
