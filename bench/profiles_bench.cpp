@@ -13,6 +13,7 @@
 #include "color/spline.h"
 #include "profiles/display_profile.h"
 #include "profiles/emulation_lut.h"
+#include "profiles/profile_list.h"
 
 namespace {
 
@@ -129,6 +130,17 @@ void fit_gamma_65535_entries(benchmark::State& state) {
         benchmark::DoNotOptimize(curve.fitGamma());
 }
 BENCHMARK(fit_gamma_65535_entries)->Unit(benchmark::kMillisecond);
+
+// The wizard's printer and display tables: every profile of the machine's folders (Debian's
+// icc-profiles-free, colord-data and Ghostscript profiles), read once each.
+void list_installed_profiles(benchmark::State& state) {
+    std::size_t listed = 0;
+    for (auto _ : state)
+        listed = static_cast<std::size_t>(
+            listProfiles(kPrinterProfiles | kDisplayProfiles | kColorSpaceProfiles).size());
+    state.counters["profiles"] = static_cast<double>(listed);
+}
+BENCHMARK(list_installed_profiles)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -14,7 +14,9 @@ constexpr int kProfileUnreadable = -3;
 
 // Builds the version 2.1 display profile `spec` describes and saves it at spec.path. The new
 // profile is written whole beside the old one first, so a failure leaves the old one in place.
-// An empty spec.copyright takes `defaultCopyright` (the program's copyright notice).
+// An empty spec.copyright takes `defaultCopyright` (the program's copyright notice). The header
+// carries the profile ID (colord names profiles after it); a profile for a display
+// (spec.displayDevice) carries colord's metadata in a 'meta' tag after the others.
 // 0, kProfileMissingPathOrDescription, kProfileCannotReplace or kProfileCannotWrite.
 int writeDisplayProfile(const ProfileSpec& spec, const QString& defaultCopyright);
 

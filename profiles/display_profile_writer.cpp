@@ -14,6 +14,7 @@
 #include "profiles/icc_tag_vcgt.h"
 #include "profiles/icc_text_tags.h"
 #include "profiles/lcms_support.h"
+#include "profiles/profile_metadata.h"
 
 namespace {
 
@@ -125,6 +126,10 @@ bool add_tags(cmsHPROFILE profile, const ProfileSpec& spec, const QString& copyr
                                mmod))
             return false;
     }
+    if (!spec.displayDevice.isEmpty() &&
+        !write_metadata_tag(profile, display_profile_metadata(
+                                         platform::colord_display_for_device(spec.displayDevice))))
+        return false;
     return true;
 }
 
@@ -145,7 +150,9 @@ QByteArray build_profile(const ProfileSpec& spec, const QString& copyright,
     QByteArray bytes(static_cast<qsizetype>(size), '\0');
     if (!cmsSaveProfileToMem(profile.get(), bytes.data(), &size)) return QByteArray();
     bytes.resize(size);
-    if (!write_icc_header(bytes, display_profile_header(spec.adobeCmm, created)))
+    // colord names a profile after its ID, so every profile carries one.
+    if (!write_icc_header(bytes, display_profile_header(spec.adobeCmm, created)) ||
+        !embed_profile_id(bytes))
         return QByteArray();
     return bytes;
 }

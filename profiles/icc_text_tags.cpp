@@ -80,3 +80,32 @@ bool decode_first_localized_string(const QByteArray& tag, QString& out) {
     out = utf16be_to_string(tag, offset, length / 2);
     return true;
 }
+
+bool decode_localized_string(const QByteArray& tag, const char* language, QString& out) {
+    std::uint32_t records = 0, recordSize = 0;
+    if (tag_type_of(tag) != icc_signature("mluc") || !read_be32(tag, 8, records) ||
+        !read_be32(tag, 12, recordSize) || records == 0 || recordSize < 12)
+        return false;
+    const std::uint16_t wanted =
+        static_cast<std::uint16_t>(std::uint8_t(language[0]) << 8 | std::uint8_t(language[1]));
+    // The language with the United States first (as Little CMS picks English), then the
+    // language in any country, then the first record.
+    qsizetype best = -1;
+    int bestRank = 0;
+    for (std::uint32_t i = 0; i < records; ++i) {
+        const qsizetype at = 16 + qsizetype(i) * recordSize;
+        std::uint16_t code = 0, country = 0;
+        if (!read_be16(tag, at, code) || !read_be16(tag, at + 2, country)) return false;
+        const int rank = code != wanted ? 1 : country == 0x5553 /* US */ ? 3 : 2;
+        if (rank > bestRank) {
+            best = at;
+            bestRank = rank;
+        }
+    }
+    std::uint32_t length = 0, offset = 0;
+    if (best < 0 || !read_be32(tag, best + 4, length) || !read_be32(tag, best + 8, offset))
+        return false;
+    if (std::uint64_t(offset) + length > std::uint64_t(tag.size())) return false;
+    out = utf16be_to_string(tag, offset, length / 2);
+    return true;
+}

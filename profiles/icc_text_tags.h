@@ -27,4 +27,9 @@ bool decode_text(const QByteArray& tag, QByteArray& out);
 // The first string of a multiLocalizedUnicodeType tag; false for another type or a damaged one.
 bool decode_first_localized_string(const QByteArray& tag, QString& out);
 
+// The string of a multiLocalizedUnicodeType tag for a language (two lower-case letters):
+// its United States record, else any of its records, else the first record; false for another
+// type or a damaged tag.
+bool decode_localized_string(const QByteArray& tag, const char* language, QString& out);
+
 std::uint32_t tag_type_of(const QByteArray& tag);

@@ -1,14 +1,22 @@
 #include "profiles/profile_list.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
 
-#include "profiles/color_management.h"
+#include "platform/color_system.h"
 #include "profiles/icc_file_io_qt.h"
 #include "profiles/icc_numbers.h"
 #include "profiles/icc_text_tags.h"
 #include "profiles/lcms_support.h"
 
 namespace {
+
+// Deep enough for every layout packages install (color/icc/<package>/<variant>), shallow
+// enough that a link back up the tree cannot keep the listing busy.
+constexpr int kFolderDepth = 4;
 
 int filter_bit(std::uint32_t profileClass) {
     if (profileClass == icc_signature("prtr")) return kPrinterProfiles;
@@ -18,41 +26,96 @@ int filter_bit(std::uint32_t profileClass) {
 }
 
 QString listed_description(cmsHPROFILE profile) {
+    const QByteArray tag = read_raw_tag(profile, cmsSigProfileDescriptionTag);
     CTextDescription description;
-    if (!decode_text_description(read_raw_tag(profile, cmsSigProfileDescriptionTag), description))
-        return QString();
-    if (description.unicodeCount > 1) {
-        QString text = description.unicode;
-        if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-        return text;
+    if (decode_text_description(tag, description)) {
+        if (description.unicodeCount > 1) {
+            QString text = description.unicode;
+            if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+            return text;
+        }
+        return QString::fromLocal8Bit(description.ascii);
     }
-    return QString::fromLocal8Bit(description.ascii);
+    // Version 4 profiles describe themselves in several languages.
+    QString text;
+    if (decode_localized_string(tag, "en", text)) return text;
+    return QString();
+}
+
+bool has_profile_ending(const QString& name) {
+    return name.endsWith(QLatin1String(".icc"), Qt::CaseInsensitive) ||
+           name.endsWith(QLatin1String(".icm"), Qt::CaseInsensitive);
+}
+
+// The profile files under `folder` and its subfolders, each folder's files in directory order
+// before its subfolders. A folder that cannot be read, or was seen before, gives nothing.
+void collect(const QString& folder, int depth, QSet<QString>& seenFolders, QStringList& files) {
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty() || seenFolders.contains(canonical)) return;
+    seenFolders.insert(canonical);
+    const QDir directory(folder);
+    if (!directory.isReadable()) return;
+    const QFileInfoList entries = directory.entryInfoList(
+        QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::NoSort);
+    QStringList subfolders;
+    for (const QFileInfo& entry : entries) {
+        if (entry.isDir()) {
+            subfolders.append(entry.filePath());
+        } else if (has_profile_ending(entry.fileName())) {
+            files.append(entry.filePath());
+        }
+    }
+    if (depth >= kFolderDepth) return;
+    for (const QString& subfolder : subfolders)
+        collect(subfolder, depth + 1, seenFolders, files);
+}
+
+// What makes two files the same profile to colord: the header's profile ID, or the file's
+// bytes when the header has none.
+QByteArray identity(const QString& path, const cmsUInt8Number (&id)[16]) {
+    const QByteArray header(reinterpret_cast<const char*>(id), 16);
+    if (header != QByteArray(16, '\0')) return header;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+    QCryptographicHash md5(QCryptographicHash::Md5);
+    md5.addData(&file);
+    return QByteArrayLiteral("md5:") + md5.result();
 }
 
 }  // namespace
 
 QList<ProfileEntry> listProfiles(int filter) {
     QList<ProfileEntry> entries;
-    const QString folder = colorDirectory();
-    if (folder.isEmpty()) return entries;
-    const QDir directory(folder, QString(), QDir::NoSort, QDir::Files | QDir::Readable);
-    const QStringList names =
-        directory.entryList({QStringLiteral("*.icm"), QStringLiteral("*.icc")});
-    for (const QString& name : names) {
-        const QString path = directory.filePath(name);
+    if (!(filter & (kPrinterProfiles | kDisplayProfiles | kColorSpaceProfiles))) return entries;
+    QSet<QString> seenFolders;
+    QStringList files;
+    for (const QString& folder : platform::profile_search_folders())
+        collect(folder, 0, seenFolders, files);
+
+    QSet<QString> seenFiles;
+    QSet<QByteArray> seenProfiles;
+    for (const QString& path : files) {
+        const QString canonical = QFileInfo(path).canonicalFilePath();
+        if (seenFiles.contains(canonical)) continue;
+        seenFiles.insert(canonical);
         CIccFileIOQt io;
         if (!io.Open(path, "r+")) continue;
         const LcmsProfile profile = open_lcms_profile(io);
         if (!profile) continue;
         const std::uint32_t profileClass = cmsGetDeviceClass(profile.get());
         if (!(filter_bit(profileClass) & filter)) continue;
+        cmsUInt8Number id[16];
+        cmsGetHeaderProfileID(profile.get(), id);
+        // The same profile installed twice (a copy in the user's folder, a package shipping
+        // another's file) is shown once, where it is found first.
+        const QByteArray same = identity(path, id);
+        if (same.isEmpty() || seenProfiles.contains(same)) continue;
+        seenProfiles.insert(same);
 
         ProfileEntry entry;
         entry.path = path;
         entry.description = listed_description(profile.get());
         entry.profileClass = profileClass;
-        cmsUInt8Number id[16];
-        cmsGetHeaderProfileID(profile.get(), id);
         for (int word = 0; word < 4; ++word)
             entry.profileId[word] = (std::uint32_t(id[4 * word]) << 24) |
                                     (std::uint32_t(id[4 * word + 1]) << 16) |

@@ -30,4 +30,8 @@ struct ProfileSpec {
     bool useCurves = false;  // TRCs sampled from the curves instead of a single gamma
     double luminance = 0.0;  // white in cd/m², 0 = unknown
     bool adobeCmm = false;   // the header names the Adobe CMM as the preferred one
+    // The display the profile is made for, by its device name ("MONITOR\KST6C11\card0-DP-1");
+    // it gives the profile the metadata by which the desktop recognises that display. Empty for
+    // profiles of no particular display.
+    QString displayDevice;
 };

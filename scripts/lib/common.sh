@@ -8,6 +8,7 @@ ORVALE_PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth libgl1-mesa-dri imagemagick x11-utils
     argyll icc-profiles-free colord-data libgs-common
+    dbus colord desktop-file-utils appstream lintian dpkg-dev
 )
 
 ensure_packages() {

@@ -65,7 +65,10 @@ TEST(DisplayProfileWriter, HeaderCarriesTheDisplayProfileFields) {
         EXPECT_EQ(be32(p, 72), 65536u);
         EXPECT_EQ(be32(p, 76), std::uint32_t(std::lround(0.8249 * 65536)));
         EXPECT_EQ(be32(p, 80), signature("Vntr"));
-        EXPECT_EQ(p.mid(84, 44), QByteArray(44, '\0'));  // profile ID and reserved bytes
+        // colord names a profile after its ID: the MD5 of the file, which tells the two
+        // headers apart; the reserved bytes stay zero.
+        EXPECT_EQ(p.mid(84, 16), expected_profile_id(p));
+        EXPECT_EQ(p.mid(100, 28), QByteArray(28, '\0'));
     }
 }
 

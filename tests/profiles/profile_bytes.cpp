@@ -1,10 +1,20 @@
 #include "profile_bytes.h"
 
+#include <QCryptographicHash>
+
 #include <QDir>
 
 #include "support/test_environment.h"
 
 namespace profile_bytes {
+
+QByteArray expected_profile_id(const QByteArray& profile) {
+    QByteArray hashed = profile;
+    for (int at : {44, 45, 46, 47, 64, 65, 66, 67})
+        hashed[at] = '\0';
+    hashed.replace(84, 16, QByteArray(16, '\0'));
+    return QCryptographicHash::hash(hashed, QCryptographicHash::Md5);
+}
 
 std::uint32_t be32(const QByteArray& bytes, qsizetype at) {
     if (at < 0 || at + 4 > bytes.size()) return 0;

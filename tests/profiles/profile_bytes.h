@@ -25,6 +25,10 @@ QList<std::uint32_t> tag_signatures(const QByteArray& profile);
 // The tag's bytes, empty when the profile has no such tag.
 QByteArray tag(const QByteArray& profile, const char (&name)[5]);
 
+// The ICC profile ID the file should carry: the MD5 of its bytes with the header's flags,
+// rendering intent and profile ID taken as zero.
+QByteArray expected_profile_id(const QByteArray& profile);
+
 // A display of ours: a wide-gamut panel with a D65 white.
 ProfileSpec sample_spec(const QString& path);
 

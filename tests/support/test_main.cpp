@@ -25,6 +25,12 @@ int main(int argc, char** argv) {
     setenv("XDG_RUNTIME_DIR", qPrintable(root + QStringLiteral("/runtime")), 1);
     setenv("XDG_CACHE_HOME", qPrintable(root + QStringLiteral("/cache")), 1);
     if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The machine's colour daemon is never asked: a test that wants colord starts its own on a
+    // private bus and names it in ORVALE_TEST_SYSTEM_BUS; every other test gets a bus that is
+    // not there, so associations go to the fallback store.
+    const char* test_bus = getenv("ORVALE_TEST_SYSTEM_BUS");
+    const QByteArray no_bus = "unix:path=" + QFile::encodeName(root) + "/no-system-bus";
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", test_bus && *test_bus ? test_bus : no_bus.constData(), 1);
     testing_support::set_sandbox_folder(root);
 
     platform::install_sleeper(&testing_support::process_sleeper());

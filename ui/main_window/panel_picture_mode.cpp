@@ -641,6 +641,8 @@ void panel_picture_mode::generate_new_icc_profile() {
         return;
     }
 
+    // The desktop recognises the display the profile belongs to by this.
+    spec.displayDevice = device;
     disassociateAll(device);
     int saved = 0;
     for (;;) {
