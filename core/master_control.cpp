@@ -187,3 +187,7 @@ int MasterControl::save_config() {
     config_file_.saved(path, result, file.errorString());
     return result;
 }
+
+// Compiled here rather than with the folder's other meta-object code, so that a program
+// linking the core without windows (orvale-ctl) does not pull this class in.
+#include "moc_master_control.cpp"
