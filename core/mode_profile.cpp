@@ -92,6 +92,9 @@ ProfileResult make_active_mode_profile(CDDCMonitor& monitor, const ProfileReques
 
     disassociateAll(request.device);
     result.path = spec.path;
+    // The colour directory of a fresh account does not exist until a profile is installed,
+    // and the profile is written there before it is installed.
+    QDir().mkpath(input.folder);
     int saved = 0;
     for (;;) {
         saved = writeDisplayProfile(spec, profile_texts().copyright);
