@@ -93,9 +93,11 @@ void CSimBackend::rescan(int /*mode*/) {
     sim::CSimStateStore::Lock shared(store_);
     take_external_changes();
     interfaces_.clear();
+    bool pulled = false;
     for (std::size_t i = 0; i < monitors_.size(); ++i) {
         sim::CSimMonitor& m = *monitors_[i];
         if (m.link_lost()) {
+            pulled = true;
             // A link lost in the middle of a transfer was the USB cable; the video cable
             // answers again.
             m.set_usb_plugged(false);
@@ -106,7 +108,7 @@ void CSimBackend::rescan(int /*mode*/) {
         if (m.usb_plugged()) interfaces_.push_back({i, true});
     }
     // A cable pulled in the middle of a transfer is a change of the monitor's state too.
-    save_locked();
+    if (pulled) save_locked();
 }
 
 int CSimBackend::interface_count() const {
