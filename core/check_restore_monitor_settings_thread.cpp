@@ -153,13 +153,18 @@ int CheckRestoreMonitorSettingsThread::write_1d_luts() {
 int CheckRestoreMonitorSettingsThread::read_1d_luts() {
     if (!monitor_) return kMissing;
     if (!red_ || !green_ || !blue_) return 0;
+    return read_curves(*monitor_, *red_, *green_, *blue_);
+}
+
+int CheckRestoreMonitorSettingsThread::read_curves(CDDCMonitor& monitor, CSpline& red,
+                                                   CSpline& green, CSpline& blue) {
     int value = mf::lut_mode_reading;
-    if (const int result = monitor_->set_value(mf::lut_mode, value); result != 0) return result;
-    const int read = monitor_->read_gamma_tables(*red_, *green_, *blue_);
+    if (const int result = monitor.set_value(mf::lut_mode, value); result != 0) return result;
+    const int read = monitor.read_gamma_tables(red, green, blue);
     // The normal mode goes back even after a failed read, or the monitor stays in read mode.
     value = mf::lut_mode_normal;
-    const int restored = monitor_->set_value(mf::lut_mode, value);
-    monitor_->wait(kLutReadWait);
+    const int restored = monitor.set_value(mf::lut_mode, value);
+    monitor.wait(kLutReadWait);
     return read != 0 ? read : restored;
 }
 

@@ -57,6 +57,10 @@ class CheckRestoreMonitorSettingsThread : public QThread {
     // Runs `operation` on the calling thread. 0 = success.
     int perform(int operation);
 
+    // Operation 4's steps on the calling thread: the LUT read mode, the three 1D LUTs, the
+    // normal mode again and its wait.
+    static int read_curves(CDDCMonitor& monitor, CSpline& red, CSpline& green, CSpline& blue);
+
     // True while any worker is inside an operation: the monitor belongs to it, so nothing else
     // may talk to monitors (a rescan that arrives meanwhile has to wait).
     static bool monitor_in_use() { return busy_workers_.load() > 0; }

@@ -39,3 +39,7 @@ void MyCustomMessageBox::place_on_parent_screen() {
     move(geometry.left() + geometry.width() / 4 - width() / 2,
          geometry.top() + geometry.bottom() / 2);
 }
+
+// Compiled here rather than with the folder's other meta-object code, so that a program
+// linking the core without windows (orvale-ctl) does not pull this class in.
+#include "moc_custom_message_box.cpp"

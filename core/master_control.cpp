@@ -9,6 +9,7 @@
 #include <QSplashScreen>
 #include <QWidget>
 
+#include "core/config_file.h"
 #include "core/file_errors.h"
 #include "core/monitor_detect_thread.h"
 #include "core/settings_paths.h"
@@ -160,21 +161,8 @@ void MasterControl::log_detected_displays() const {
 
 int MasterControl::load_config() {
     const QString path = config_file_path();
-    QFile file(path);
-    int result = kFileOpenFailed;
-    QString detail = QStringLiteral("monitor configuration");
-    if (file.open(QIODevice::ReadOnly)) {
-        QDataStream in(&file);
-        in.setVersion(QDataStream::Qt_4_7);
-        result = monitors_.read_config(in);
-        if (result == 0) {
-            detail = QStringLiteral("stored monitor records (%1 read)");
-            result = monitor_tracker_.read(in);
-            detail = detail.arg(monitor_tracker_.count());
-        }
-    } else {
-        detail = file.errorString();
-    }
+    QString detail;
+    const int result = read_config_file(path, monitors_, monitor_tracker_, detail);
     config_file_.loaded(path, result, detail);
     return result;
 }
@@ -199,3 +187,7 @@ int MasterControl::save_config() {
     config_file_.saved(path, result, file.errorString());
     return result;
 }
+
+// Compiled here rather than with the folder's other meta-object code, so that a program
+// linking the core without windows (orvale-ctl) does not pull this class in.
+#include "moc_master_control.cpp"

@@ -7,13 +7,13 @@
 #include "core/file_errors.h"
 #include "core/settings_paths.h"
 
-Preferences::Preferences() {
+Preferences::Preferences(Access access) : access_(access) {
     set_defaults();
     load();
 }
 
 Preferences::~Preferences() {
-    save();
+    if (access_ == Access::read_write) save();
 }
 
 void Preferences::set_defaults() {

@@ -14,7 +14,9 @@ class Preferences {
     static constexpr std::int32_t kVersion = 123;
     static constexpr int kNoPosition = 99999;
 
-    Preferences();
+    // A read-only copy (the command-line tool's) never writes the file.
+    enum class Access { read_write, read_only };
+    explicit Preferences(Access access = Access::read_write);
     ~Preferences();
     Preferences(const Preferences&) = delete;
     Preferences& operator=(const Preferences&) = delete;
@@ -42,6 +44,7 @@ class Preferences {
 
   private:
     CSettingsFile file_;
+    Access access_ = Access::read_write;
     std::int32_t version_ = kVersion;
     bool auto_manage_icc_profiles_ = true;
     std::int8_t profile_storage_location_ = 1;

@@ -46,6 +46,9 @@ QString monitor_description(const CDrmConnector& connector) {
 CLinuxDisplayServices::CLinuxDisplayServices(QString sys_root, bool follow_toolkit)
     : sys_root_(std::move(sys_root)), context_(std::make_unique<QObject>()) {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    // A program without a desktop session (orvale-ctl) has no screens to ask: an output the
+    // kernel has enabled counts as showing part of the desktop.
+    kernel_activity_ = follow_toolkit && !app;
     if (!follow_toolkit || !app) return;
     QObject::connect(app, &QGuiApplication::screenAdded, context_.get(), [this](QScreen* s) {
         follow_screen(s);
@@ -145,7 +148,7 @@ std::vector<CDisplayAdapterDevice> CLinuxDisplayServices::adapters() const {
             m.attached = true;
             m.ddc_bus = connector.ddc_bus;
             const int s = match_screen(connector, screens);
-            m.active = connector.enabled && s >= 0;
+            m.active = connector.enabled && (s >= 0 || kernel_activity_);
             if (s >= 0) {
                 const CScreenGeometry& g = screens[static_cast<std::size_t>(s)];
                 m.mode.valid = true;

@@ -58,6 +58,7 @@ class CLinuxDisplayServices : public CDisplayServices {
     std::unique_ptr<QObject> context_;  // receiver of the toolkit's change signals
     mutable std::mutex mutex_;
     std::vector<CScreenGeometry> screens_;
+    bool kernel_activity_ = false;
 };
 
 }  // namespace platform

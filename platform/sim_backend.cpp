@@ -56,7 +56,10 @@ void CSimBackend::report(const QString& text) {
 
 CSimBackend::~CSimBackend() {
     std::lock_guard lock(mutex_);
-    save_locked();
+    // Every change went to the file as it happened; only changes made directly to a monitor
+    // (tests, the simulated platform services) are left to write.
+    QString error;
+    if (!store_.save_if_changed(monitor_list_, &error)) report(error);
 }
 
 sim::CSimMonitor* CSimBackend::monitor(std::size_t i) const {
@@ -65,12 +68,15 @@ sim::CSimMonitor* CSimBackend::monitor(std::size_t i) const {
 
 bool CSimBackend::persist() {
     std::lock_guard lock(mutex_);
-    return save_locked();
+    QString error;
+    if (store_.save(monitor_list_, &error)) return true;
+    report(error);
+    return false;
 }
 
 bool CSimBackend::save_locked() {
     QString error;
-    if (store_.save(monitor_list_, &error)) return true;
+    if (store_.save_if_changed(monitor_list_, &error)) return true;
     report(error);
     return false;
 }
@@ -84,11 +90,14 @@ void CSimBackend::take_external_changes() {
 
 void CSimBackend::rescan(int /*mode*/) {
     std::lock_guard lock(mutex_);
+    sim::CSimStateStore::Lock shared(store_);
     take_external_changes();
     interfaces_.clear();
+    bool pulled = false;
     for (std::size_t i = 0; i < monitors_.size(); ++i) {
         sim::CSimMonitor& m = *monitors_[i];
         if (m.link_lost()) {
+            pulled = true;
             // A link lost in the middle of a transfer was the USB cable; the video cable
             // answers again.
             m.set_usb_plugged(false);
@@ -98,6 +107,8 @@ void CSimBackend::rescan(int /*mode*/) {
             interfaces_.push_back({i, false});
         if (m.usb_plugged()) interfaces_.push_back({i, true});
     }
+    // A cable pulled in the middle of a transfer is a change of the monitor's state too.
+    if (pulled) save_locked();
 }
 
 int CSimBackend::interface_count() const {
@@ -160,11 +171,17 @@ bool CSimBackend::ddcci_switched_off(int local_index, int address) const {
 
 int CSimBackend::i2c_write(int local_index, int address, const std::uint8_t* data, int length) {
     std::lock_guard lock(mutex_);
+    // One request is one step of the shared monitor: another process's changes are taken
+    // before it, and what it changed is in the file before anyone else looks.
+    sim::CSimStateStore::Lock shared(store_);
     sim::CSimMonitor* m = nullptr;
     if (const int r = reachable(local_index, m)) return r;
     // With DDC/CI off in its menu, nothing acknowledges at 0x6E on the video cable.
     if (ddcci_switched_off(local_index, address)) return access_result(sim::kSimNoAcknowledge);
-    return access_result(m->i2c_write(address, data, length));
+    const sim::CSimMonitorState before = m->state();
+    const int result = access_result(m->i2c_write(address, data, length));
+    if (!(m->state() == before)) save_locked();
+    return result;
 }
 
 int CSimBackend::i2c_read(int local_index, int address, std::uint8_t* buffer, int length) {

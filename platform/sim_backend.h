@@ -15,9 +15,12 @@ namespace platform {
 // video interface (unless its configuration has none) followed by its USB interface while
 // that link is plugged. Both interfaces reach the same simulated monitor.
 //
-// State: loaded from the simulator's state file at construction; changes another process
-// (the orvale-sim tool) makes to the file are taken before the next transfer or rescan;
-// written back when a monitor receives the save command and when the backend is destroyed.
+// State: loaded from the simulator's state file at construction. Several processes may
+// simulate the same monitors (the program, orvale-ctl, the orvale-sim tool), so the file is
+// the monitors' one state: each request is handled under the file's lock, with the changes
+// other processes made taken before it, and whatever it changed written to the file before
+// the lock is let go. No process keeps changes of its own the others cannot see, so none is
+// lost.
 class CSimBackend : public CAccessBackend {
   public:
     explicit CSimBackend(sim::CSimConfig config);

@@ -1,12 +1,17 @@
 #include "sim/sim_store.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "sim/sim_monitor.h"
 
@@ -23,6 +28,31 @@ QString entry_field(const QString& key, const QString& field) {
 }  // namespace
 
 CSimStateStore::CSimStateStore(QString path) : path_(std::move(path)) {}
+
+CSimStateStore::~CSimStateStore() {
+    if (lock_fd_ >= 0) ::close(lock_fd_);
+}
+
+void CSimStateStore::lock() {
+    if (lock_depth_++ > 0) return;
+    if (lock_fd_ < 0) {
+        // The folder is locked rather than a file of its own, so that nothing is left beside
+        // the state file (and the lock survives the file being replaced).
+        const QString folder = QFileInfo(path_).absolutePath();
+        QDir().mkpath(folder);
+        lock_fd_ =
+            ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    // Without the folder the store works as before, unguarded (and every save fails anyway).
+    if (lock_fd_ < 0) return;
+    while (::flock(lock_fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+void CSimStateStore::unlock() {
+    if (lock_depth_ == 0 || --lock_depth_ > 0) return;
+    if (lock_fd_ >= 0) ::flock(lock_fd_, LOCK_UN);
+}
 
 CSimStateStore::Stamp CSimStateStore::stamp() const {
     namespace fs = std::filesystem;
@@ -140,7 +170,20 @@ int CSimStateStore::reload_if_changed(const std::vector<CSimMonitor*>& monitors,
     return std::max(0, taken);
 }
 
+bool CSimStateStore::save_if_changed(const std::vector<CSimMonitor*>& monitors, QString* error) {
+    Lock hold(*this);
+    if (!stamp().exists) return save(monitors, error);
+    reload_if_changed(monitors);
+    for (const CSimMonitor* m : monitors) {
+        const auto it = known_.find(m->key());
+        if (it == known_.end() || it->second != m->to_json()) return save(monitors, error);
+    }
+    return true;
+}
+
 bool CSimStateStore::save(const std::vector<CSimMonitor*>& monitors, QString* error) {
+    Lock hold(*this);
+    const Stamp before = stamp();
     // A file that cannot be read as a state file is somebody's data: it is not replaced.
     QJsonObject entries;
     if (!read(entries, error)) return false;
@@ -155,15 +198,40 @@ bool CSimStateStore::save(const std::vector<CSimMonitor*>& monitors, QString* er
     root.insert(kMonitors, entries);
 
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Written beside the file and renamed over it, so that a reader sees one version or the
+    // other. Not synced to the disk: the backend writes after every change, and a simulator's
+    // settings are not worth a disk flush each.
+    const QString temporary =
+        path_ + QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
+    QFile file(temporary);
+    const QByteArray text = QJsonDocument(root).toJson(QJsonDocument::Indented);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
+        !file.flush()) {
         if (error) *error = QStringLiteral("cannot write %1: %2").arg(path_, file.errorString());
+        file.remove();
         return false;
     }
-    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
-    if (!file.commit()) {
-        if (error) *error = QStringLiteral("cannot write %1: %2").arg(path_, file.errorString());
-        return false;
+    file.close();
+    {
+        std::error_code renamed;
+        std::filesystem::rename(temporary.toStdString(), path_.toStdString(), renamed);
+        if (renamed) {
+            if (error)
+                *error = QStringLiteral("cannot write %1: %2")
+                             .arg(path_, QString::fromStdString(renamed.message()));
+            QFile::remove(temporary);
+            return false;
+        }
+    }
+    // The clock's granularity can give two quick versions the same time (and they may have the
+    // same size): each version gets a later time than the one it replaced.
+    namespace fs = std::filesystem;
+    const fs::path p(path_.toStdString());
+    std::error_code ec;
+    const auto written = fs::last_write_time(p, ec);
+    if (!ec && before.exists && written.time_since_epoch().count() <= before.modified) {
+        const fs::file_time_type later{fs::file_time_type::duration(before.modified + 1)};
+        fs::last_write_time(p, later, ec);
     }
     seen_ = stamp();
     return true;

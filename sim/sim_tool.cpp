@@ -245,6 +245,9 @@ int run_sim_tool(const QStringList& arguments, QTextStream& out, QTextStream& er
     for (auto& m : owned)
         monitors.push_back(m.get());
     CSimStateStore store(config.state_file);
+    // Read, change and write as one step, so that a program using the monitors meanwhile
+    // neither loses this change nor has its own undone.
+    CSimStateStore::Lock hold(store);
     QStringList warnings;
     const bool loaded = store.load(monitors, &error, &warnings);
     for (const QString& text : warnings)

@@ -13,6 +13,7 @@
 #include "comm/ddc_monitor.h"
 #include "core/error_box.h"
 #include "core/master_control.h"
+#include "core/mode_profile.h"
 #include "core/operation_running.h"
 #include "core/string_table.h"
 #include "profiles/color_management.h"
@@ -25,7 +26,6 @@ using namespace picture_mode;
 namespace {
 
 constexpr int kCommunicationError = -1023;
-constexpr int kAssociationError = -1017;
 constexpr int kModeCount = 5;
 
 panel_picture_mode::WizardFactory& wizard_factory() {
@@ -467,20 +467,17 @@ void panel_picture_mode::picture_mode_buttonClicked(int value) {
         m->save_settings();
         settings_unsaved = false;
     }
-    int memory = value;
-    if (m->set_value(feature::kMemory, memory) != 0) {
+    const MemorySelection done =
+        select_memory(*m, value, process_pending_events, [this] { update_ui(); });
+    if (done.select != 0) {
         // The monitor did not take the memory: nothing may be saved or profiled for it.
         show_communication_error();
         update_ui();
         return;
     }
-    process_pending_events();
-    m->wait(kMemorySettleWait);
-    update_ui();
-    const int saved = m->save_settings();
     generate_new_icc_profile();
     adjust_prepared = false;
-    if (saved != 0) show_communication_error();
+    if (done.save != 0) show_communication_error();
 }
 
 bool panel_picture_mode::refresh_record_item() {
@@ -585,85 +582,63 @@ void panel_picture_mode::generate_new_icc_profile() {
         return;
     const CModeSettings* found = entry.adjust.findModeSettings(memory);
     if (!found || found->preset() != preset) return;
-    const CModeSettings item = *found;
-    const QString device = display_device_name(master_control_instance->current_display().info());
+
+    ProfileRequest request;
+    request.device = display_device_name(master_control_instance->current_display().info());
+    request.model = entry.modelName;
+    request.serial = entry.serialNumber;
+    request.memory = memory;
+    request.preset = preset;
+    request.item = *found;
+    request.brightness = ui->brightness_verticalSlider->value();
+    request.black_level = ui->black_level_verticalSlider->value();
+    request.black_limit = black_limit;
+    request.reference = entry.adjust.referenceSettings;
+    CCurveSet stored;
+    if (entry.adjust.getCurveSet(preset, stored)) request.curves = stored;
+    if (curve_reader()) {
+        request.read_curves = [this](CCurveSet& set) { return curve_reader()(this, set); };
+    }
+    request.retry_locked = [this](const QString& native_path) {
+        return QMessageBox::question(this, string(1), string(132).arg(native_path),
+                                     QMessageBox::Retry | QMessageBox::Ignore,
+                                     QMessageBox::Retry) == QMessageBox::Retry;
+    };
+
+    const ProfileResult made = make_active_mode_profile(*m, request);
     CMonitorTracker& tracker = master_control_instance->monitor_tracker();
-
-    std::uint32_t stamp_value = 0;
-    const int entry_found = m->find_memory_entry(memory, preset, stamp_value);
-    if (const auto stamp = calibration_stamp(entry_found == 1, stamp_value)) {
-        const QList<ProfileEntry> profiles = listProfiles(kDisplayProfiles);
-        const int index = profile_for_stamp(profiles, *stamp);
-        if (index < 0) {
-            show_status(tr("Unable to find ICC profile for this Picture Mode"));
-            return;
-        }
-        if (installAndAssociate(device, profiles[index].path) != 0) {
-            show_error(this, kAssociationError);
-            return;
-        }
-        show_status(tr("CCS profile has been selected"));
-        // The display no longer shows our profile, so coming back to that mode must make one.
-        entry.adjust.referenceSettings = CModeSettings{};
+    if (made.curves_read) {
+        entry.adjust.setCurveSet(*made.curves_read);
         tracker.store(entry);
-        return;
     }
-
-    if (!mode_item_differs(item, entry.adjust.referenceSettings)) return;
-
-    ModeProfileInput input;
-    input.folder = colorDirectory();
-    input.model = entry.modelName;
-    input.serial = entry.serialNumber;
-    input.memory = memory;
-    input.item = item;
-    input.brightness = ui->brightness_verticalSlider->value();
-    input.black_level = ui->black_level_verticalSlider->value();
-    input.black_limit = black_limit;
-    input.created = QDateTime::currentDateTimeUtc();
-    if (tone_curve_of(item) == ToneCurve::programmable) {
-        CCurveSet set;
-        if (entry.adjust.getCurveSet(preset, set)) {
-            input.curves = set;
-        } else if (curve_reader()) {
-            set.key = static_cast<std::int8_t>(preset);
-            if (curve_reader()(this, set) == 0) {
-                entry.adjust.setCurveSet(set);
-                tracker.store(entry);
-                input.curves = set;
-            }
-        }
+    switch (made.outcome) {
+        case ProfileOutcome::calibrated_missing:
+            show_status(outcome_text(made.outcome));
+            break;
+        case ProfileOutcome::calibrated_selected:
+            show_status(outcome_text(made.outcome));
+            // The display no longer shows our profile, so coming back to that mode must make
+            // one.
+            entry.adjust.referenceSettings = CModeSettings{};
+            tracker.store(entry);
+            break;
+        case ProfileOutcome::not_possible:
+            // Whatever the label said belongs to another mode.
+            ui->status_label->clear();
+            break;
+        case ProfileOutcome::write_failed:
+        case ProfileOutcome::associate_failed:
+            show_error(this, outcome_error(made));
+            break;
+        case ProfileOutcome::updated:
+            entry.adjust.referenceSettings = request.item;
+            tracker.store(entry);
+            show_status(outcome_text(made.outcome));
+            break;
+        case ProfileOutcome::unchanged:
+        case ProfileOutcome::ignored:
+            break;
     }
-    ProfileSpec spec;
-    if (mode_profile_spec(input, spec) != SpecResult::ready) {
-        // Whatever the label said belongs to another mode.
-        ui->status_label->clear();
-        return;
-    }
-
-    // The desktop recognises the display the profile belongs to by this.
-    spec.displayDevice = device;
-    disassociateAll(device);
-    int saved = 0;
-    for (;;) {
-        saved = writeDisplayProfile(spec, profile_texts().copyright);
-        if (saved != kProfileCannotReplace) break;
-        const auto answer = QMessageBox::question(
-            this, string(1), string(132).arg(QDir::toNativeSeparators(spec.path)),
-            QMessageBox::Retry | QMessageBox::Ignore, QMessageBox::Retry);
-        if (answer != QMessageBox::Retry) return;
-    }
-    if (saved != 0) {
-        show_error(this, saved);
-        return;
-    }
-    if (installAndAssociate(device, spec.path) != 0) {
-        show_error(this, kAssociationError);
-        return;
-    }
-    entry.adjust.referenceSettings = item;
-    tracker.store(entry);
-    show_status(tr("Display profile has been updated"));
 }
 
 void panel_picture_mode::showEvent(QShowEvent* event) {

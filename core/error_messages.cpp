@@ -1,0 +1,41 @@
+#include "core/error_messages.h"
+
+#include "core/string_table.h"
+
+namespace {
+
+struct Entry {
+    int code;
+    int string_id;
+    bool warning;
+};
+
+constexpr bool C = false;
+constexpr bool W = true;
+constexpr Entry kTable[] = {
+    {-1505, 104, C}, {-1502, 102, C}, {-1501, 103, C}, {-1500, 101, C}, {-1033, 149, C},
+    {-1032, 147, C}, {-1031, 146, C}, {-1030, 148, C}, {-1026, 151, C}, {-1025, 144, C},
+    {-1017, 131, W}, {-1015, 127, W}, {-1014, 125, C}, {-1013, 123, W}, {-1012, 121, C},
+    {-1011, 119, C}, {-1008, 117, C}, {-1005, 115, W}, {-1004, 113, C}, {-1003, 111, C},
+    {-1001, 107, C}, {-1000, 105, C},
+};
+
+}  // namespace
+
+bool is_communication_error(int code) {
+    return code == -1023 || code == -32 || (code >= -27 && code <= -23) || code == -20 ||
+           (code >= -12 && code <= -10);
+}
+
+ErrorMessage error_message(int code, bool monitor_is_usb) {
+    if (is_communication_error(code)) {
+        const int id = monitor_is_usb ? 143 : 179;
+        // The USB hint has no place for the code; filling it anyway only draws a warning.
+        const QString text = string(id);
+        return {id, text.contains(QLatin1String("%1")) ? text.arg(code) : text, false};
+    }
+    for (const Entry& entry : kTable) {
+        if (entry.code == code) return {entry.string_id, string(entry.string_id), entry.warning};
+    }
+    return {100, string(100).arg(code), false};
+}
