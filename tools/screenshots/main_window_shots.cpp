@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "comm/ddc_monitor.h"
 #include "core/master_control.h"
 #include "platform/access_library.h"
 #include "platform/display_services.h"
@@ -64,13 +65,21 @@ std::unique_ptr<ConfiguredController>& configured() {
     return c;
 }
 
-// Detection as the start-up pass does it, with the first display selected.
+// Detection as the start-up pass does it, with the first display selected and its record
+// synchronised, so the mode buttons carry their presets' names.
 void detect(MasterControl& master) {
     CMultiMonitor& monitors = master.monitor_list();
     monitors.scan_interfaces();
     monitors.match_scanned();
     monitors.initialise_displays();
     master.current_display().connect(monitors.display(0));
+    if (CDDCMonitor* monitor = master.current_display().monitor()) {
+        CMonitorEntry entry;
+        entry.modelName = monitor->model_name();
+        entry.serialNumber = monitor->serial_number();
+        if (monitor->read_picture_memories(entry.adjust) == 0)
+            master.monitor_tracker().store(entry);
+    }
 }
 
 QWidget* page_frame(MasterControl& master) {
