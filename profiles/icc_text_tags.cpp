@@ -1,5 +1,7 @@
 #include "profiles/icc_text_tags.h"
 
+#include <QList>
+
 #include "profiles/icc_numbers.h"
 
 namespace {
@@ -26,7 +28,11 @@ std::uint32_t tag_type_of(const QByteArray& tag) {
 }
 
 QByteArray encode_text_description(const QString& text) {
-    const QByteArray ascii = text.toLocal8Bit();
+    // Readers show the first part as 7-bit ASCII: a character it cannot hold becomes one '?'
+    // (UTF-8 bytes there would show as several wrong characters); the Unicode part has it all.
+    QByteArray ascii;
+    for (const char32_t c : text.toUcs4())
+        ascii.append(c < 0x80 && c != 0 ? static_cast<char>(c) : '?');
     QByteArray tag;
     append_be32(tag, icc_signature("desc"));
     append_be32(tag, 0);
@@ -70,11 +76,25 @@ bool decode_text(const QByteArray& tag, QByteArray& out) {
     return true;
 }
 
-bool decode_first_localized_string(const QByteArray& tag, QString& out) {
-    std::uint32_t records = 0, recordSize = 0, length = 0, offset = 0;
+bool decode_localized_string(const QByteArray& tag, QString& out) {
+    std::uint32_t records = 0, recordSize = 0;
     if (tag_type_of(tag) != icc_signature("mluc") || !read_be32(tag, 8, records) ||
-        !read_be32(tag, 12, recordSize) || records == 0 || recordSize < 12 ||
-        !read_be32(tag, 20, length) || !read_be32(tag, 24, offset))
+        !read_be32(tag, 12, recordSize) || records == 0 || recordSize < 12)
+        return false;
+    // The English record, else the first; a record table that overruns the tag ends the search.
+    std::uint64_t chosen = 16;
+    for (std::uint64_t i = 0; i < records; ++i) {
+        const std::uint64_t at = 16 + i * recordSize;
+        std::uint16_t language = 0;
+        if (at + 12 > std::uint64_t(tag.size()) || !read_be16(tag, qsizetype(at), language)) break;
+        if (language == (std::uint16_t('e') << 8 | std::uint16_t('n'))) {
+            chosen = at;
+            break;
+        }
+    }
+    std::uint32_t length = 0, offset = 0;
+    if (!read_be32(tag, qsizetype(chosen) + 4, length) ||
+        !read_be32(tag, qsizetype(chosen) + 8, offset))
         return false;
     if (std::uint64_t(offset) + length > std::uint64_t(tag.size())) return false;
     out = utf16be_to_string(tag, offset, length / 2);

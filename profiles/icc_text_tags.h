@@ -4,12 +4,13 @@
 #include <QString>
 #include <cstdint>
 
-// The text tag types of version 2 profiles (and the first string of the version 4 one), built
+// The text tag types of version 2 profiles (and the localized strings of the version 4 one), built
 // and parsed here byte for byte, since Little CMS keeps only one text per tag and derives the
 // other part from it.
 
-// A textDescriptionType tag: the ASCII part in the local 8-bit encoding and the Unicode part in
-// UTF-16, each with its terminating NUL counted; no ScriptCode part.
+// A textDescriptionType tag: the ASCII part (each character beyond ASCII written as '?') and
+// the whole text in the Unicode part in UTF-16, each with its terminating NUL counted; no
+// ScriptCode part.
 QByteArray encode_text_description(const QString& text);
 
 struct CTextDescription {
@@ -24,8 +25,9 @@ bool decode_text_description(const QByteArray& tag, CTextDescription& out);
 // A textType tag's text up to the first NUL; false for another type.
 bool decode_text(const QByteArray& tag, QByteArray& out);
 
-// The first string of a multiLocalizedUnicodeType tag; false for another type or a damaged one.
-bool decode_first_localized_string(const QByteArray& tag, QString& out);
+// The English string of a multiLocalizedUnicodeType tag, or its first; false for another type
+// or a damaged one.
+bool decode_localized_string(const QByteArray& tag, QString& out);
 
 // The string of a multiLocalizedUnicodeType tag for a language (two lower-case letters):
 // its United States record, else any of its records, else the first record; false for another

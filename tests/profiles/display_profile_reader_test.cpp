@@ -236,6 +236,56 @@ TEST(DisplayProfileReader, InstalledReferenceSpacesReadAsPublished) {
     if (found == 0) GTEST_SKIP() << "no reference profiles installed";
 }
 
+TEST(DisplayProfileReader, ADescriptionBeyondAsciiComesBackWholeFromTheUnicodePart) {
+    ProfileSpec spec = sample_spec(fresh_folder(QStringLiteral("unicode")) + "/unicode.icm");
+    spec.description = QString::fromUtf8(
+        "\xC3\x89"
+        "cran KX272W \xE2\x80\x93 Mode 2 \xF0\x9F\x96\xA5");
+    ASSERT_EQ(writeDisplayProfile(spec, kCopyright), 0);
+    ProfileSpec read;
+    ASSERT_EQ(readDisplayProfile(spec.path, read), 0);
+    EXPECT_EQ(read.description, spec.description);
+    // Little CMS shows the ASCII part of such a tag: plain text, one '?' for each character it
+    // cannot hold (also one beyond the 16-bit range), no UTF-8 bytes shown as Latin-1.
+    cmsHPROFILE profile = cmsOpenProfileFromFile(QFile::encodeName(spec.path).constData(), "r");
+    ASSERT_NE(profile, nullptr);
+    const auto* mlu = static_cast<const cmsMLU*>(cmsReadTag(profile, cmsSigProfileDescriptionTag));
+    ASSERT_NE(mlu, nullptr);
+    char ascii[128] = {};
+    cmsMLUgetASCII(mlu, cmsNoLanguage, cmsNoCountry, ascii, sizeof ascii);
+    EXPECT_STREQ(ascii, "?cran KX272W ? Mode 2 ?");
+    cmsCloseProfile(profile);
+}
+
+// A version 4 copyright ('mluc') written by Little CMS with a German record before the English
+// one: the English text is the one read, as Little CMS itself picks it.
+TEST(DisplayProfileReader, AVersion4CopyrightReadsItsEnglishRecord) {
+    cmsHPROFILE profile = cmsCreate_sRGBProfile();
+    ASSERT_NE(profile, nullptr);
+    cmsSetProfileVersion(profile, 4.3);
+    cmsMLU* text = cmsMLUalloc(nullptr, 2);
+    ASSERT_TRUE(cmsMLUsetWide(text, "de", "DE", L"Urheberrecht Beispiel"));
+    ASSERT_TRUE(cmsMLUsetWide(text, "en", "US", L"Copyright example \u00A9"));
+    ASSERT_TRUE(cmsWriteTag(profile, cmsSigCopyrightTag, text));
+    cmsMLUfree(text);
+    const QString path = fresh_folder(QStringLiteral("v4cprt")) + QStringLiteral("/v4.icc");
+    ASSERT_TRUE(save(profile, path));
+    ProfileSpec read;
+    ASSERT_EQ(readDisplayProfile(path, read), 0);
+    EXPECT_EQ(read.copyright, QString::fromUtf8("Copyright example \xC2\xA9"));
+
+    // A real version 4 profile: the copyright Little CMS reads for English, not an empty one.
+    const QString real = QStringLiteral(ORVALE_SOURCE_DIR "/tests/data/icc/colord-Rec709.icc");
+    cmsHPROFILE rec709 = cmsOpenProfileFromFile(QFile::encodeName(real).constData(), "r");
+    ASSERT_NE(rec709, nullptr);
+    wchar_t wide[256] = {};
+    cmsGetProfileInfo(rec709, cmsInfoCopyright, "en", "US", wide, 256);
+    cmsCloseProfile(rec709);
+    ASSERT_FALSE(QString::fromWCharArray(wide).isEmpty());
+    ASSERT_EQ(readDisplayProfile(real, read), 0);
+    EXPECT_EQ(read.copyright, QString::fromWCharArray(wide));
+}
+
 TEST(DisplayProfileReader, UnreadableFilesLeaveTheRecordAlone) {
     const QString folder = fresh_folder(QStringLiteral("unreadable"));
     ProfileSpec written = sample_spec(folder + QStringLiteral("/whole.icm"));

@@ -1,4 +1,4 @@
-// The display configuration dialog over the simulator's default desktop: three displays side by
+// The display configuration dialog over the simulator's default desktop: its displays side by
 // side, each matched to its monitor by the detection pass, the first one selected.
 #include <memory>
 

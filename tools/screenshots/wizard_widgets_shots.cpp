@@ -76,21 +76,40 @@ ORVALE_SCREENSHOT(
     },
     close_window);
 
+// The monitor in Programmable 1 with its tables chosen, as the wizard leaves it after writing
+// them; the mode goes back to sRGB afterwards for the shots that follow.
+constexpr int kPresetFeature = 0x1051;
+constexpr int kGammaTypeFeature = 0x0268;
+constexpr int kSrgbPreset = 1;
+constexpr int kProgrammable1Preset = 8;
+
+void set_feature(int code, int value) {
+    if (CDDCMonitor* monitor = master_control_instance->current_display().monitor()) {
+        int taken = value;
+        monitor->set_value(code, taken);
+    }
+}
+
 ORVALE_SCREENSHOT(
     "wizard_widget_gamma_programmable",
     [] {
         return window_with<color_wizard_custom_gamma>(
             QStringLiteral("Gamma"), [](color_wizard_custom_gamma& w) {
+                set_feature(kPresetFeature, kProgrammable1Preset);
+                set_feature(kGammaTypeFeature, color_wizard_custom_gamma::kProgrammable);
                 CSpline r, g, b;
                 make_gamma_curve(r, 2.0);
                 make_gamma_curve(g, 2.2);
                 make_gamma_curve(b, 2.4);
                 r.valid = g.valid = b.valid = true;
                 w.SetProgrammableGammaSplines(r, g, b);
-                w.update_gamma_graphs(color_wizard_custom_gamma::kProgrammable, 2.2);
+                w.update_ui();
             });
     },
-    close_window);
+    [](QWidget* window) {
+        set_feature(kPresetFeature, kSrgbPreset);
+        close_window(window);
+    });
 
 ORVALE_SCREENSHOT(
     "wizard_widget_brightness",

@@ -114,7 +114,8 @@ void Plotter::setPlotSettings(const PlotSettings& settings, bool reset) {
         refreshPixmap();
         return;
     }
-    installed.adjust();
+    // Installed settings are shown as given (the diagrams ask for ranges such as 0.25 to 0.43
+    // in nine ticks); only a rubber band's range is rounded out to whole ticks.
     installed.copyPanLimits();
     m_zoomStack.insert(m_zoomStack.begin() + m_curZoom + 1, installed);
     zoomIn();

@@ -51,7 +51,8 @@ class Plotter : public QWidget {
     ~Plotter() override;
 
     // With `reset` the zoom stack starts again from `settings`; without, `settings` becomes a
-    // new zoom level after the current one and is zoomed to.
+    // new zoom level after the current one and is zoomed to. Either way the range is shown as
+    // given, with its pan limits set to it.
     void setPlotSettings(const PlotSettings& settings, bool reset = true);
     const PlotSettings& plotSettings() const;
     int zoomLevel() const { return m_curZoom; }

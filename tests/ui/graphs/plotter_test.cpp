@@ -239,13 +239,21 @@ TEST_F(PlotterWidget, ArrowKeysWheelAndPlusMinusPanAndZoomAZoomedLevel) {
     EXPECT_EQ(plotter.zoomLevel(), 1);
 }
 
-TEST_F(PlotterWidget, InstallingWithoutResetAddsARoundedOutLevelAndResetStartsAgain) {
-    plotter.setPlotSettings(PlotSettings(0.13, 0.47, 3, 0.13, 0.47, 3), false);
+TEST_F(PlotterWidget, InstallingWithoutResetAddsALevelAsGivenAndResetStartsAgain) {
+    // 0.25 to 0.43 in nine ticks would round out to 0.24 to 0.44 in ten: it is kept as asked,
+    // with its own range as the pan limits.
+    plotter.setPlotSettings(PlotSettings(0.25, 0.43, 9, 0.25, 0.43, 9), false);
     EXPECT_EQ(plotter.zoomLevelCount(), 2);
     EXPECT_EQ(plotter.zoomLevel(), 1);
-    EXPECT_NEAR(plotter.plotSettings().minX, 0.10, 1e-12);
-    EXPECT_NEAR(plotter.plotSettings().panMaxX, 0.50, 1e-12);
+    EXPECT_DOUBLE_EQ(plotter.plotSettings().minX, 0.25);
+    EXPECT_DOUBLE_EQ(plotter.plotSettings().maxY, 0.43);
+    EXPECT_EQ(plotter.plotSettings().numXTicks, 9);
+    EXPECT_DOUBLE_EQ(plotter.plotSettings().panMaxX, 0.43);
     EXPECT_TRUE(plotter.zoomOutButton()->isEnabled());
+    plotter.zoomOut();
+    EXPECT_DOUBLE_EQ(plotter.plotSettings().maxX, 1.0) << "the level below is untouched";
+    plotter.zoomIn();
+    EXPECT_DOUBLE_EQ(plotter.plotSettings().maxX, 0.43);
     plotter.setPlotSettings(PlotSettings(0.0, 0.9, 9, 0.0, 0.9, 9), true);
     EXPECT_EQ(plotter.zoomLevelCount(), 1);
     EXPECT_EQ(plotter.plotSettings().numXTicks, 9);  // the unzoomed view is shown as given

@@ -117,6 +117,21 @@ TEST_F(BrightnessTest, WithoutAMonitorEverythingIsDisabled) {
     EXPECT_EQ(text(widget, "brightness_value_label"), QStringLiteral("-"));
 }
 
+TEST_F(BrightnessTest, AFailedWriteKeepsTheUsersValueInsteadOfReadingBack) {
+    start(kAbsoluteModel);
+    color_wizard_brightness widget;
+    widget.read_all_values();
+    const int held = sim_value(kBrightness);
+    QSlider* s = slider(widget, "brightness_verticalSlider");
+    s->setValue(held + 30);
+    fail_writes();
+    widget.flush_pending_writes();
+    EXPECT_EQ(errors.texts.size(), 1);
+    EXPECT_EQ(s->value(), held + 30);
+    EXPECT_DOUBLE_EQ(spin(widget, "brightness_spinBox")->value(), held + 30.0);
+    EXPECT_EQ(sim_value(kBrightness), held);
+}
+
 TEST_F(BrightnessTest, AChangeJustBeforeThePageIsLeftReachesTheMonitor) {
     start(kAbsoluteModel);
     color_wizard_brightness widget;

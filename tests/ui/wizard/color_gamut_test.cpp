@@ -135,6 +135,19 @@ TEST_F(ColorGamutTest, ResetWritesTheResetFeatureWaitsAndReadsTheDefaultsBack) {
     EXPECT_TRUE(errors.texts.isEmpty());
 }
 
+TEST_F(ColorGamutTest, AFailedWriteKeepsTheUsersValueAndIsReported) {
+    color_wizard_color_gamut widget;
+    widget.read_current_gamut();
+    const int held = sim_value(kRedX + 2);
+    spin(widget, 2)->setValue(0.281);
+    fail_writes();
+    widget.flush_pending_writes();
+    EXPECT_EQ(errors.texts.size(), 1) << "one communication error for the lost write";
+    EXPECT_DOUBLE_EQ(spin(widget, 2)->value(), 0.281) << "the user's value stays on screen";
+    EXPECT_EQ(sim_value(kRedX + 2), held);
+    EXPECT_FALSE(widget.write_pending());
+}
+
 TEST_F(ColorGamutTest, AnEditJustBeforeThePageIsLeftReachesTheMonitor) {
     color_wizard_color_gamut widget;
     widget.show();

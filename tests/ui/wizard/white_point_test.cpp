@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 
 #include "color/color_temperature.h"
 #include "ui/graphs/gamut_graph.h"
@@ -101,9 +102,17 @@ TEST_F(WhitePointTest, TheDiagramOpensZoomedInOnItsBaseLevel) {
     auto* graph = widget.findChild<TW_gamut_graph*>(QStringLiteral("color_gamut_widget"));
     ASSERT_NE(graph, nullptr);
     EXPECT_DOUBLE_EQ(graph->zoomLevelSettings(0).maxX, 0.48);
-    // Zoomed in one level; the plotter rounds the upper end out to a whole tick.
-    EXPECT_LT(graph->plotSettings().maxY, 0.45);
-    EXPECT_GE(graph->plotSettings().maxY, 0.43);
+    EXPECT_EQ(graph->zoomLevelSettings(0).numXTicks, 9);
+    // Zoomed in one level, to exactly 0.25 to 0.43 in nine ticks of 0.02.
+    ASSERT_EQ(graph->zoomLevel(), 1);
+    const PlotSettings& s = graph->plotSettings();
+    EXPECT_DOUBLE_EQ(s.minX, 0.25);
+    EXPECT_DOUBLE_EQ(s.maxX, 0.43);
+    EXPECT_DOUBLE_EQ(s.minY, 0.25);
+    EXPECT_DOUBLE_EQ(s.maxY, 0.43);
+    EXPECT_EQ(s.numXTicks, 9);
+    EXPECT_EQ(s.numYTicks, 9);
+    EXPECT_TRUE(graph->zoomOutButton()->isEnabled()) << "the base level is one step out";
     x(widget)->setValue(0.3);
     EXPECT_DOUBLE_EQ(graph->monitorData()[3].x, 0.3) << "the white point is the fourth point";
     EXPECT_DOUBLE_EQ(graph->monitorData()[0].x, 0.681);

@@ -100,6 +100,14 @@ class WizardWidgetTest : public ::testing::Test {
         sim_monitor().faults().add(rule);
     }
 
+    // Makes the monitor's next exchanges fail at the I2C write, so that a set never arrives.
+    void fail_writes() {
+        sim::CSimFaultRule rule;
+        rule.fault = sim::CSimFault::write_failure;
+        rule.repeat = 50;
+        sim_monitor().faults().add(rule);
+    }
+
     void TearDown() override {
         QApplication::processEvents();
         EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << "a window was left behind";
