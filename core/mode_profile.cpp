@@ -19,6 +19,17 @@ QString page_tr(const char* text) {
     return QCoreApplication::translate("panel_picture_mode", text);
 }
 
+// The reference item says which mode the profile was made for, but the file may have been
+// replaced since (by orvale-ctl for another memory) or removed: then the display would keep a
+// profile of another mode, or none.
+bool profile_on_disk_is_for(const ProfileRequest& request) {
+    ProfileSpec on_disk;
+    const QString path = mode_profile_path(colorDirectory(), request.model, request.serial);
+    return readDisplayProfile(path, on_disk) == 0 &&
+           on_disk.description ==
+               mode_profile_description(request.model, request.serial, request.memory);
+}
+
 }  // namespace
 
 MemorySelection select_memory(CDDCMonitor& monitor, int memory,
@@ -56,7 +67,8 @@ ProfileResult make_active_mode_profile(CDDCMonitor& monitor, const ProfileReques
         return result;
     }
 
-    if (request.reference && !mode_item_differs(request.item, *request.reference)) {
+    if (request.reference && !mode_item_differs(request.item, *request.reference) &&
+        profile_on_disk_is_for(request)) {
         result.outcome = ProfileOutcome::unchanged;
         return result;
     }

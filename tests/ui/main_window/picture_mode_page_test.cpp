@@ -20,6 +20,7 @@
 #include "profiles/color_management.h"
 #include "profiles/display_profile.h"
 #include "sim/sim_faults.h"
+#include "support/test_environment.h"
 #include "ui/main_window/panel_picture_mode.h"
 
 namespace {
@@ -323,22 +324,20 @@ TEST_F(PicturePage, AProfileIsMadeOnlyForAChangedModeAndItsCurveFollowsTheType) 
     ASSERT_NE(entry.adjust.findModeSettings(1), nullptr);
     const CModeSettings item = *entry.adjust.findModeSettings(1);
     ASSERT_EQ(item.values[12], 9);
-    entry.adjust.referenceSettings = item;
-    master->monitor_tracker().store(entry);
 
     panel_picture_mode page;
     page.show();
-    page.generate_new_icc_profile();
-    EXPECT_FALSE(QFileInfo::exists(profile_path())) << "the profile of this mode is current";
-
-    entry = record();
-    entry.adjust.referenceSettings = CModeSettings{};
-    master->monitor_tracker().store(entry);
     page.generate_new_icc_profile();
     ASSERT_TRUE(QFileInfo::exists(profile_path()))
         << qPrintable(box_texts.join(QLatin1Char('|'))) << qPrintable(page.status_text());
     ProfileSpec written;
     ASSERT_EQ(readDisplayProfile(profile_path(), written), 0);
+
+    // The same mode again: the profile on disk is current and stays as it is.
+    const QByteArray first = testing_support::read_file(profile_path());
+    page.generate_new_icc_profile();
+    EXPECT_EQ(testing_support::read_file(profile_path()), first)
+        << "the profile of this mode is current";
     EXPECT_NEAR(written.gamma, 2.2, 0.01);
     EXPECT_NEAR(written.whiteX, item.values[4] / 1000.0, 0.002);
     EXPECT_NEAR(written.redX, item.values[6] / 1000.0, 0.002);
@@ -358,6 +357,34 @@ TEST_F(PicturePage, AProfileIsMadeOnlyForAChangedModeAndItsCurveFollowsTheType) 
     ASSERT_EQ(readDisplayProfile(profile_path(), written), 0);
     ASSERT_TRUE(written.useCurves);
     EXPECT_NEAR(written.redCurve.evaluate(0.5), lstar_at(0.5), 0.01);
+    EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
+}
+
+// The record says which mode the profile was made for; a file replaced since (another
+// program wrote the profile of another memory) or removed is made again.
+TEST_F(PicturePage, AProfileReplacedOrRemovedSinceIsMadeAgain) {
+    start();
+    set_feature(0x1050, 1);
+    store_record();
+    panel_picture_mode page;
+    page.show();
+    page.generate_new_icc_profile();
+    ProfileSpec spec;
+    ASSERT_EQ(readDisplayProfile(profile_path(), spec), 0);
+
+    spec.description =
+        mode_profile_description(QStringLiteral("KX271W"), QStringLiteral("71000123"), 2);
+    ASSERT_EQ(writeDisplayProfile(spec, QStringLiteral("test")), 0);
+    page.generate_new_icc_profile();
+    ProfileSpec again;
+    ASSERT_EQ(readDisplayProfile(profile_path(), again), 0);
+    EXPECT_EQ(again.description,
+              mode_profile_description(QStringLiteral("KX271W"), QStringLiteral("71000123"), 1));
+
+    ASSERT_TRUE(QFile::remove(profile_path()));
+    page.generate_new_icc_profile();
+    EXPECT_TRUE(QFileInfo::exists(profile_path()));
+    EXPECT_EQ(associated(), QFileInfo(profile_path()).fileName());
     EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
 }
 
