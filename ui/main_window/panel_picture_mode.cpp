@@ -16,6 +16,7 @@
 #include "core/string_table.h"
 #include "profiles/color_management.h"
 #include "profiles/display_profile.h"
+#include "ui/wizard/color_wizard.h"
 #include "ui_panel_picture_mode.h"
 
 using namespace picture_mode;
@@ -27,7 +28,9 @@ constexpr int kAssociationError = -1017;
 constexpr int kModeCount = 5;
 
 panel_picture_mode::WizardFactory& wizard_factory() {
-    static panel_picture_mode::WizardFactory factory;
+    static panel_picture_mode::WizardFactory factory = [](QWidget* parent) -> QDialog* {
+        return new color_wizard(parent);
+    };
     return factory;
 }
 
