@@ -121,9 +121,8 @@ void color_wizard::recompute_lut() {
 }
 
 int color_wizard::apply_settings(CMonitorSettingList& list) {
-    TW_restore_monitor_settings_dialog dialog(monitor_,
-                                              CheckRestoreMonitorSettingsThread::AdjustSettings,
-                                              QString(), this);
+    TW_restore_monitor_settings_dialog dialog(
+        monitor_, CheckRestoreMonitorSettingsThread::AdjustSettings, QString(), this);
     dialog.set_settings(&list);
     return dialog.exec();
 }

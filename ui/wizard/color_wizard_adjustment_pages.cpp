@@ -22,9 +22,10 @@ constexpr int kMetamerismOn = 2;
 ColorWizardCustomGammaPage::ColorWizardCustomGammaPage(color_wizard& wizard)
     : wizard_(wizard), form_(new color_wizard_custom_gamma(this)) {
     setTitle(tr("Display Gamma", "ColorWizardCustomGammaPage title"));
-    setSubTitle(tr("Select a gamma type from the following options. If you are unsure about "
-                   "which gamma to use, choose a Gamma Curve Value of 2.2.",
-                   "ColorWizardCustomGammaPage subtitle"));
+    setSubTitle(
+        tr("Select a gamma type from the following options. If you are unsure about "
+           "which gamma to use, choose a Gamma Curve Value of 2.2.",
+           "ColorWizardCustomGammaPage subtitle"));
     wizard_page_setup::place_form(this, form_, wizard_page_setup::kGammaLogo);
     const struct {
         const char* field;
@@ -62,20 +63,20 @@ int ColorWizardCustomGammaPage::nextId() const {
 ColorWizardColorGamutPage::ColorWizardColorGamutPage(color_wizard& wizard)
     : wizard_(wizard), form_(new color_wizard_color_gamut(this)) {
     setTitle(tr("Color Gamut", "ColorWizardColorGamutPage title"));
-    setSubTitle(tr("Adjust the color gamut of the display by selecting a preset from the list, or "
-                   "modify by changing the CIE xy values or dragging the any of the three primary "
-                   "color positions in the diagram.",
-                   "ColorWizardColorGamutPage subtitle"));
+    setSubTitle(
+        tr("Adjust the color gamut of the display by selecting a preset from the list, or "
+           "modify by changing the CIE xy values or dragging the any of the three primary "
+           "color positions in the diagram.",
+           "ColorWizardColorGamutPage subtitle"));
     wizard_page_setup::place_form(this, form_, wizard_page_setup::kGamutLogo);
 }
 
 void ColorWizardColorGamutPage::initializePage() {
     CDDCMonitor* monitor = wizard_.monitor();
     int metamerism = 0;
-    const bool alternate = monitor &&
-                           monitor->get_value(wizard_feature::metamerism, metamerism) == 0 &&
-                           metamerism >= kMetamerismOn &&
-                           wizard_.adjust_record().has_corrected_primaries();
+    const bool alternate =
+        monitor && monitor->get_value(wizard_feature::metamerism, metamerism) == 0 &&
+        metamerism >= kMetamerismOn && wizard_.adjust_record().has_corrected_primaries();
     if (wizard_.record_loaded()) {
         const std::array<int, 6> p = wizard_.native_primaries(alternate);
         CCIEYxy native[3] = {CCIEYxy(1.0, p[0] / 1000.0, p[1] / 1000.0),
@@ -94,10 +95,11 @@ int ColorWizardColorGamutPage::nextId() const {
 ColorWizardWhitePointPage::ColorWizardWhitePointPage(color_wizard& wizard)
     : wizard_(wizard), form_(new color_wizard_white_point(this)) {
     setTitle(tr("White Point", "ColorWizardWhitePointPage title"));
-    setSubTitle(tr("Adjust the white point of the display by selecting a preset from the list, "
-                   "or modify by changing the CIE xy values or dragging the white point indicator "
-                   "in the diagram.",
-                   "ColorWizardWhitePointPage subtitle"));
+    setSubTitle(
+        tr("Adjust the white point of the display by selecting a preset from the list, "
+           "or modify by changing the CIE xy values or dragging the white point indicator "
+           "in the diagram.",
+           "ColorWizardWhitePointPage subtitle"));
     wizard_page_setup::place_form(this, form_, wizard_page_setup::kWhitePointLogo);
     connect(form_, &color_wizard_white_point::white_point_changed, this,
             &ColorWizardWhitePointPage::white_point_changed);
@@ -135,9 +137,10 @@ void ColorWizardWhitePointPage::white_point_changed(unsigned int x, unsigned int
 ColorWizardBrightnessPage::ColorWizardBrightnessPage(color_wizard& wizard)
     : wizard_(wizard), form_(new color_wizard_brightness(this)) {
     setTitle(tr("Brightness and Black Level", "ColorWizardBrightnessPage title"));
-    setSubTitle(tr("Adjust the screen Brightness and Black Levels using the sliders. Use the "
-                   "keyboard arrow controls to make fine adjustments if necessary.",
-                   "ColorWizardBrightnessPage subtitle"));
+    setSubTitle(
+        tr("Adjust the screen Brightness and Black Levels using the sliders. Use the "
+           "keyboard arrow controls to make fine adjustments if necessary.",
+           "ColorWizardBrightnessPage subtitle"));
     wizard_page_setup::place_form(this, form_, wizard_page_setup::kBrightnessLogo);
 }
 

@@ -9,8 +9,8 @@
 ColorWizardCustomTypePage::ColorWizardCustomTypePage(color_wizard& wizard)
     : wizard_(wizard), form_(new color_wizard_custom_type(this)) {
     setTitle(tr("Select Custom type", "ColorWizardCustomTypePage title"));
-    setSubTitle(tr("Choose the type of custom settings to create.",
-                   "ColorWizardCustomTypePage subtitle"));
+    setSubTitle(
+        tr("Choose the type of custom settings to create.", "ColorWizardCustomTypePage subtitle"));
     wizard_page_setup::place_form(this, form_);
     registerField(QStringLiteral("custom_type.full_custom"), form_->full_custom());
     registerField(QStringLiteral("custom_type.emulate_display"), form_->emulate_display());

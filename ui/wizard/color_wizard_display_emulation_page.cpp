@@ -13,10 +13,11 @@ ColorWizardDisplayEmulationSelectionPage::ColorWizardDisplayEmulationSelectionPa
     color_wizard& wizard)
     : wizard_(wizard), form_(new color_wizard_display_emulation_selection(this)) {
     setTitle(tr("Display Emulation", "ColorWizardDisplayEmulationSelectionPage title"));
-    setSubTitle(tr("Select a profile from the following list of display ICC profiles installed "
-                   "on the system. The profile will be used to set the color gamut, white point, "
-                   "gamma and brightness values to emulate the display.",
-                   "ColorWizardDisplayEmulationSelectionPage subtitle"));
+    setSubTitle(
+        tr("Select a profile from the following list of display ICC profiles installed "
+           "on the system. The profile will be used to set the color gamut, white point, "
+           "gamma and brightness values to emulate the display.",
+           "ColorWizardDisplayEmulationSelectionPage subtitle"));
     wizard_page_setup::place_form(this, form_, wizard_page_setup::kMonitorLogo);
     connect(form_, &color_wizard_display_emulation_selection::complete, this,
             &ColorWizardDisplayEmulationSelectionPage::selection_made);
@@ -39,8 +40,7 @@ void ColorWizardDisplayEmulationSelectionPage::selection_made(QString path) {
     acceptable = true;
     ProfileHeaderInfo header;
     ProfileSpec spec;
-    const bool readable = !path.isEmpty() &&
-                          profileHeaderUsable(readProfileHeader(path, header)) &&
+    const bool readable = !path.isEmpty() && profileHeaderUsable(readProfileHeader(path, header)) &&
                           readDisplayProfile(path, spec) == 0;
     if (!readable) {
         form_->show_unreadable();
@@ -48,6 +48,9 @@ void ColorWizardDisplayEmulationSelectionPage::selection_made(QString path) {
         wizard_.emulation() = EmulationRecord();
     } else {
         EmulationRecord record = emulation_from(spec);
+        // The header read knows the texts of version 4 profiles too.
+        if (!header.copyright.isEmpty()) record.copyright = header.copyright;
+        if (!header.description.isEmpty()) record.description = header.description;
         if (!header.hasDisplayColorimetry) {
             // A reader meets missing colorants or curves with zeros: those must never reach the
             // monitor as primaries.

@@ -16,8 +16,7 @@ const QString kNone = QStringLiteral("-");
 
 }  // namespace
 
-color_wizard_display_emulation_selection::color_wizard_display_emulation_selection(
-    QWidget* parent)
+color_wizard_display_emulation_selection::color_wizard_display_emulation_selection(QWidget* parent)
     : wizard_profile_chooser(parent),
       ui(std::make_unique<Ui::color_wizard_display_emulation_selectionClass>()) {
     ui->setupUi(this);
@@ -45,16 +44,12 @@ void color_wizard_display_emulation_selection::show_profile(const EmulationRecor
     };
     const auto chromaticity = [&](double x, double y, EmulatedValue vx, EmulatedValue vy) {
         if (!std::isfinite(x) || !std::isfinite(y)) return kNone;
-        return tr("CIE x=%1 y=%2%3")
-            .arg(x, 0, 'f', 3)
-            .arg(y, 0, 'f', 3)
-            .arg(marker({vx, vy}));
+        return tr("CIE x=%1 y=%2%3").arg(x, 0, 'f', 3).arg(y, 0, 'f', 3).arg(marker({vx, vy}));
     };
     ui->white_point_value_label->setText(
         chromaticity(record.white_x, record.white_y, kWhiteX, kWhiteY));
     ui->red_value_label->setText(chromaticity(record.red_x, record.red_y, kRedX, kRedY));
-    ui->green_value_label->setText(
-        chromaticity(record.green_x, record.green_y, kGreenX, kGreenY));
+    ui->green_value_label->setText(chromaticity(record.green_x, record.green_y, kGreenX, kGreenY));
     ui->blue_value_label->setText(chromaticity(record.blue_x, record.blue_y, kBlueX, kBlueY));
     if (!std::isfinite(record.gamma)) {
         ui->gamma_value_label->setText(kNone);

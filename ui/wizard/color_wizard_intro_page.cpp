@@ -14,7 +14,8 @@ using namespace color_wizard_rules;
 namespace {
 
 constexpr int kDicomSimString = 1013;
-constexpr int kFixedModes[] = {kSrgb, kAdobeRgb, kDci, kRec709, kHighBright, kFull, kDicom, kEciRgb};
+constexpr int kFixedModes[] = {kSrgb,       kAdobeRgb, kDci,   kRec709,
+                               kHighBright, kFull,     kDicom, kEciRgb};
 
 struct PresetField {
     int mode;
@@ -37,9 +38,10 @@ constexpr PresetField kPresetFields[] = {
 ColorWizardIntroPage::ColorWizardIntroPage(color_wizard& wizard)
     : wizard_(wizard), form_(new color_wizard_select_main(this)) {
     setTitle(tr("Introduction", "ColorWizardIntroPage title"));
-    setSubTitle(tr("This wizard will assist in configuring the color settings for the current "
-                   "Picture Mode.",
-                   "ColorWizardIntroPage subtitle"));
+    setSubTitle(
+        tr("This wizard will assist in configuring the color settings for the current "
+           "Picture Mode.",
+           "ColorWizardIntroPage subtitle"));
     wizard_page_setup::place_form(this, form_);
     for (const PresetField& f : kPresetFields)
         registerField(QLatin1String(f.name), form_->radio(f.mode));
@@ -56,8 +58,8 @@ bool ColorWizardIntroPage::read_metamerism() {
 void ColorWizardIntroPage::initializePage() {
     // Modes built on the panel's own primaries need them from the stored record.
     const bool native = wizard_.adjust_record().has_factory_primaries();
-    for (const int mode : {color_wizard_select_main::kCustom, int(kFull), int(kHighBright),
-                           int(kDicom)}) {
+    for (const int mode :
+         {color_wizard_select_main::kCustom, int(kFull), int(kHighBright), int(kDicom)}) {
         form_->set_choice_enabled(mode, native);
     }
     wizard_.size_for_intro();

@@ -25,9 +25,10 @@ constexpr int kOperationFailedString = 105;
 ColorWizardNamePresetPage::ColorWizardNamePresetPage(color_wizard& wizard)
     : wizard_(wizard), form_(new color_wizard_name_preset(this)) {
     setTitle(tr("Name Preset", "ColorWizardNamePresetPage title"));
-    setSubTitle(tr("Select the memory location to store the new settings in.  Current settings "
-                   "in the location chosen will be overwritten.",
-                   "ColorWizardNamePresetPage subtitle"));
+    setSubTitle(
+        tr("Select the memory location to store the new settings in.  Current settings "
+           "in the location chosen will be overwritten.",
+           "ColorWizardNamePresetPage subtitle"));
     wizard_page_setup::place_form(this, form_);
     for (int slot = 1; slot <= color_wizard_name_preset::kSlots; ++slot) {
         registerField(QStringLiteral("name_preset.radio%1").arg(slot), form_->radio(slot));
@@ -38,8 +39,7 @@ ColorWizardNamePresetPage::ColorWizardNamePresetPage(color_wizard& wizard)
 void ColorWizardNamePresetPage::initializePage() {
     CDDCMonitor* monitor = wizard_.monitor();
     int value = 0;
-    metamerism_ =
-        monitor && monitor->get_value(wizard_feature::metamerism, value) == 0 ? value : 0;
+    metamerism_ = monitor && monitor->get_value(wizard_feature::metamerism, value) == 0 ? value : 0;
     if (!wizard_.record_loaded()) return;
     const QList<CNamedEntry>& names = wizard_.adjust_record().namedEntries;
     form_->set_slot_enabled(4, names.size() >= kNamesForSlot4);
@@ -102,7 +102,8 @@ bool ColorWizardNamePresetPage::validatePage() {
             result = monitor->write_slot_name(slot, bytes.constData());
             if (result == 0) remember_name(slot, QString::fromLatin1(bytes));
         }
-        if (result == 0) result = printer ? commit_printer_emulation() : commit_custom_mode(display);
+        if (result == 0)
+            result = printer ? commit_printer_emulation() : commit_custom_mode(display);
     }
     if (result != 0) {
         wizard_monitor::show_communication_error(this);

@@ -9,7 +9,8 @@ constexpr int kNotAPrinterProfile = 178;
 }
 
 color_wizard_printer_emulation::color_wizard_printer_emulation(QWidget* parent)
-    : wizard_profile_chooser(parent), ui(std::make_unique<Ui::color_wizard_printer_emulationClass>()) {
+    : wizard_profile_chooser(parent),
+      ui(std::make_unique<Ui::color_wizard_printer_emulationClass>()) {
     ui->setupUi(this);
     attach_table(ui->profile_tableWidget);
 }

@@ -41,10 +41,11 @@ const char* const kGamutProfiles[] = {kFullGamutProfile, kAdobeRgbProfile, kSrgb
 ColorWizardPrinterEmulationPage::ColorWizardPrinterEmulationPage(color_wizard& wizard)
     : wizard_(wizard), form_(new color_wizard_printer_emulation(this)) {
     setTitle(tr("Print Emulation", "ColorWizardPrinterEmulationPage title"));
-    setSubTitle(tr("Select a profile from the following list of printer ICC profiles installed "
-                   "on the system. This will be used to generate a 3D Look-Up-Table to emulate "
-                   "the printer output.",
-                   "ColorWizardPrinterEmulationPage subtitle"));
+    setSubTitle(
+        tr("Select a profile from the following list of printer ICC profiles installed "
+           "on the system. This will be used to generate a 3D Look-Up-Table to emulate "
+           "the printer output.",
+           "ColorWizardPrinterEmulationPage subtitle"));
     wizard_page_setup::place_form(this, form_, wizard_page_setup::kPrinterLogo);
     connect(form_, &color_wizard_printer_emulation::complete, this,
             &ColorWizardPrinterEmulationPage::selection_made);

@@ -84,8 +84,8 @@ std::array<int, 6> printer_primaries(int rendering_gamut, const std::array<int, 
 }
 
 CMonitorSettingList printer_emulation_list(bool record_loaded, int rendering_gamut,
-                                           const std::array<int, 6>& native,
-                                           unsigned white_x, unsigned white_y) {
+                                           const std::array<int, 6>& native, unsigned white_x,
+                                           unsigned white_y) {
     CMonitorSettingList list;
     if (record_loaded) {
         list.append(entry(wizard_feature::lut_mode, kLutModeWriting));

@@ -84,8 +84,8 @@ std::array<int, 6> printer_primaries(int rendering_gamut, const std::array<int, 
 // The printer-emulation list: with a stored record, the LUT mode, the gamut's primaries and
 // (when one was chosen) the white point; then the tone curve of the rendering gamut.
 CMonitorSettingList printer_emulation_list(bool record_loaded, int rendering_gamut,
-                                           const std::array<int, 6>& native,
-                                           unsigned white_x, unsigned white_y);
+                                           const std::array<int, 6>& native, unsigned white_x,
+                                           unsigned white_y);
 
 // What page 5 read from a display profile and page 8 writes into the monitor.
 struct EmulationRecord {

@@ -7,8 +7,9 @@
 using namespace color_wizard_rules;
 
 namespace {
-constexpr int kModes[] = {kSrgb,       kAdobeRgb, kDci,    kRec709, kDicom,
-                          kHighBright, kEciRgb,   kFull, color_wizard_select_main::kCustom};
+constexpr int kModes[] = {kSrgb,   kAdobeRgb, kDci,
+                          kRec709, kDicom,    kHighBright,
+                          kEciRgb, kFull,     color_wizard_select_main::kCustom};
 }
 
 color_wizard_select_main::color_wizard_select_main(QWidget* parent)

@@ -33,8 +33,7 @@ void wizard_profile_chooser::attach_table(QTableWidget* table) {
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setSectionResizeMode(kDescriptionColumn, QHeaderView::Stretch);
-    table_->horizontalHeader()->setSectionResizeMode(kNameColumn,
-                                                     QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(kNameColumn, QHeaderView::ResizeToContents);
     connect(table_, &QTableWidget::currentItemChanged, this,
             &wizard_profile_chooser::selectChanged);
 }
@@ -43,8 +42,15 @@ void wizard_profile_chooser::fill_profiles(const QList<ProfileEntry>& profiles) 
     // Filling moves the current row; the page reacts once, to the row it selects afterwards.
     const QSignalBlocker blocker(table_);
     table_->setRowCount(0);
-    for (const ProfileEntry& profile : profiles)
-        append_row(profile.path, profile.description);
+    for (const ProfileEntry& profile : profiles) {
+        QString description = profile.description;
+        // The listing takes descriptions of the version 2 kind only; version 4 profiles keep
+        // theirs in a localised tag, which the header read knows.
+        ProfileHeaderInfo info;
+        if (description.isEmpty() && profileHeaderUsable(readProfileHeader(profile.path, info)))
+            description = info.description;
+        append_row(profile.path, description);
+    }
 }
 
 int wizard_profile_chooser::append_row(const QString& path, const QString& description) {
@@ -88,7 +94,7 @@ bool wizard_profile_chooser::add_profile_file(const QString& path) {
 }
 
 void wizard_profile_chooser::on_add_pushButton_clicked() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, open_dialog_title(), QDir::homePath(), tr("ICC Profiles (*.icc *.icm)"));
+    const QString path = QFileDialog::getOpenFileName(this, open_dialog_title(), QDir::homePath(),
+                                                      tr("ICC Profiles (*.icc *.icm)"));
     if (!path.isEmpty()) add_profile_file(path);
 }
