@@ -23,12 +23,13 @@ EmulationLut::Table printer_table() {
     return lut.table();
 }
 
-ORVALE_SCREENSHOT("lut_viewer", [] {
+ORVALE_SCREENSHOT("lut_viewer", []() -> QWidget* {
     auto* dialog = new view_3d_lut_dialog;
     dialog->set_3d_lut(printer_table());
     dialog->show();
     // A still picture: the spin stopped at an angle that shows all three axes.
     GLWidget* widget = dialog->gl_widget();
+    if (!widget) return dialog;
     const QPointF at(5, 5);
     for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         QMouseEvent click(type, at, widget->mapToGlobal(at), Qt::LeftButton,

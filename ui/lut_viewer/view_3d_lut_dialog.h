@@ -25,7 +25,14 @@ class view_3d_lut_dialog : public QDialog {
 
     void set_3d_lut(const lut_geometry::Points& points);
     void set_3d_lut(const EmulationLut::Table& table);
-    GLWidget* gl_widget() const;
+    // The table shown (or, without OpenGL, the one that would be); whether one has come.
+    const lut_geometry::Points& lut_data() const { return points; }
+    bool has_data() const { return has_lut; }
+    // The view; null when the display offers no OpenGL, where a note stands in its place.
+    GLWidget* gl_widget() const { return view; }
+
+    // Whether this display can give the view an OpenGL context (checked once).
+    static bool opengl_available();
 
   Q_SIGNALS:
     // Whenever the dialog is hidden, by the wizard or by the user.
@@ -39,4 +46,7 @@ class view_3d_lut_dialog : public QDialog {
     void move_to_stored_position();
 
     std::unique_ptr<Ui::view_3d_lut_dialogClass> ui;
+    GLWidget* view = nullptr;
+    lut_geometry::Points points{};
+    bool has_lut = false;
 };

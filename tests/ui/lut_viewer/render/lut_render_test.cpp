@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QTest>
+#include <QTimer>
 
 #include "core/master_control.h"
 #include "core/settings_paths.h"
@@ -51,10 +53,13 @@ class LutRender : public ::testing::Test {
 };
 
 TEST_F(LutRender, AFrameOfTheIdentityLatticeShowsTheCubesInTheirColours) {
+    ASSERT_TRUE(view_3d_lut_dialog::opengl_available());
     view_3d_lut_dialog dialog;
     GLWidget* widget = dialog.gl_widget();
+    ASSERT_NE(widget, nullptr);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_TRUE(widget->spinning());
     const QImage empty = widget->grabFramebuffer();
     ASSERT_TRUE(widget->can_draw()) << "no compatibility context";
     EXPECT_EQ(census(empty).lit, 0) << "nothing is drawn before the first table";
@@ -75,6 +80,7 @@ TEST_F(LutRender, AFrameOfTheIdentityLatticeShowsTheCubesInTheirColours) {
 TEST_F(LutRender, ANewTableReplacesTheListAndTheFrame) {
     view_3d_lut_dialog dialog;
     GLWidget* widget = dialog.gl_widget();
+    ASSERT_NE(widget, nullptr);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     ASSERT_TRUE(widget->can_draw());
@@ -94,6 +100,24 @@ TEST_F(LutRender, ANewTableReplacesTheListAndTheFrame) {
     const QImage collapsed = widget->grabFramebuffer();
     EXPECT_LT(census(collapsed).lit, census(identity).lit / 2);
     EXPECT_GT(census(collapsed).lit, 0);
+}
+
+TEST_F(LutRender, AWindowOwningTheViewerStillPaintsAndRunsItsDialogs) {
+    // The wizard owns the viewer: its own window is then composited with the viewer's
+    // OpenGL in mind, and its modal progress dialogs must still come and go.
+    QDialog owner;
+    owner.resize(300, 200);
+    auto* viewer = new view_3d_lut_dialog(&owner);
+    viewer->set_3d_lut(lut_geometry::identity_points());
+    owner.show();
+    viewer->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
+    QDialog progress(&owner);
+    QTimer::singleShot(50, &progress, [&progress] { progress.done(7); });
+    EXPECT_EQ(progress.exec(), 7);
+    const QImage owner_frame = owner.grab().toImage();
+    EXPECT_EQ(owner_frame.size(), owner.size() * owner_frame.devicePixelRatio());
+    EXPECT_GT(census(viewer->gl_widget()->grabFramebuffer()).lit, 0);
 }
 
 }  // namespace
