@@ -48,7 +48,9 @@ class ColorWizardTest : public ::testing::Test {
     }
 
     void SetUp() override {
+        // Each controller saves its files when it goes: a test starts from none.
         QFile::remove(preferences_file_path());
+        QFile::remove(config_file_path());
         QDir(colorDirectory()).removeRecursively();
         QDir().mkpath(colorDirectory());
     }
