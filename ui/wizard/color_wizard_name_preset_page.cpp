@@ -51,20 +51,21 @@ void ColorWizardNamePresetPage::initializePage() {
     }
 }
 
-void ColorWizardNamePresetPage::remember_name(int slot, const QString& name) {
-    initial_names[static_cast<std::size_t>(slot)] = name;
+void ColorWizardNamePresetPage::remember_name(int slot, const QString& typed,
+                                              const QString& stored) {
+    initial_names[static_cast<std::size_t>(slot)] = typed;
     if (!wizard_.record_loaded()) return;
     CAdjustValue& record = wizard_.adjust_record();
     const auto mode = static_cast<std::int16_t>(programmable_mode(slot));
     bool found = false;
     for (CNamedEntry& entry : record.namedEntries) {
         if (entry.slot != slot) continue;
-        entry.name = name;
+        entry.name = stored;
         entry.code = mode;
         found = true;
     }
     if (!found) {
-        CNamedEntry entry = CNamedEntry::for_slot(name, static_cast<std::int16_t>(slot));
+        CNamedEntry entry = CNamedEntry::for_slot(stored, static_cast<std::int16_t>(slot));
         record.namedEntries.append(entry);
     }
     wizard_.save_record();
@@ -100,7 +101,7 @@ bool ColorWizardNamePresetPage::validatePage() {
         if (store_name) {
             const QByteArray bytes = slot_name_bytes(name);
             result = monitor->write_slot_name(slot, bytes.constData());
-            if (result == 0) remember_name(slot, QString::fromLatin1(bytes));
+            if (result == 0) remember_name(slot, name, QString::fromLatin1(bytes));
         }
         if (result == 0)
             result = printer ? commit_printer_emulation() : commit_custom_mode(display);

@@ -26,7 +26,9 @@ class ColorWizardNamePresetPage : public QWizardPage {
     // Each path's writes; 0 when all of them succeeded, else the first failure.
     int commit_printer_emulation();
     int commit_custom_mode(bool emulate_display);
-    void remember_name(int slot, const QString& name);
+    // After a name went to the monitor: `typed` is what the page compares against from now on,
+    // `stored` what the monitor holds (padded), which the record keeps.
+    void remember_name(int slot, const QString& typed, const QString& stored);
 
     color_wizard& wizard_;
     color_wizard_name_preset* form_;

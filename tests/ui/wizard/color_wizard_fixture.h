@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "comm/ddc_monitor.h"
+#include "core/error_box.h"
 #include "core/master_control.h"
 #include "core/settings_paths.h"
 #include "platform/access_library.h"
