@@ -35,7 +35,12 @@ GLWidget::GLWidget(QWidget* parent) : QOpenGLWidget(parent) {
 }
 
 GLWidget::~GLWidget() {
-    if (list != 0 && context()) {
+    QOpenGLContext* own = context();
+    if (!own) return;
+    // The base class destroys the context after this object has gone: the list goes now, and
+    // the context must not call back into what is left.
+    disconnect(own, &QOpenGLContext::aboutToBeDestroyed, this, &GLWidget::context_going);
+    if (list != 0) {
         makeCurrent();
         delete_list();
         doneCurrent();
