@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <functional>
 
 #include "comm/ddc_monitor.h"
@@ -118,6 +119,25 @@ ORVALE_SCREENSHOT(
     [] {
         return wizard_at(color_wizard_rules::kDisplayEmulationPage,
                          [](color_wizard& w) { custom(w, "custom_type.emulate_display"); });
+    },
+    close_wizard);
+
+// ProPhoto RGB's red lies beyond what the panel shows: marked, and Next stays disabled.
+ORVALE_SCREENSHOT(
+    "wizard_display_emulation_out_of_range",
+    [] {
+        QWidget* window = wizard_at(color_wizard_rules::kDisplayEmulationPage, [](color_wizard& w) {
+            custom(w, "custom_type.emulate_display");
+        });
+        QWizardPage* page =
+            static_cast<color_wizard*>(window)->page(color_wizard_rules::kDisplayEmulationPage);
+        if (auto* table = page->findChild<QTableWidget*>(QStringLiteral("profile_tableWidget"))) {
+            for (int row = 0; row < table->rowCount(); ++row) {
+                if (table->item(row, 1)->text() == QStringLiteral("ProPhotoRGB.icc"))
+                    table->setCurrentCell(row, 0);
+            }
+        }
+        return window;
     },
     close_wizard);
 
