@@ -5,7 +5,6 @@
 
 #include "comm/ddc_monitor.h"
 #include "core/error_box.h"
-#include "core/string_table.h"
 #include "ui/wizard/color_wizard.h"
 #include "ui/wizard/color_wizard_name_preset.h"
 #include "ui/wizard/wizard_monitor.h"
@@ -18,7 +17,6 @@ namespace {
 // Slots 4 and 5 exist only on monitors that report that many names.
 constexpr int kNamesForSlot4 = 4;
 constexpr int kNamesForSlot5 = 5;
-constexpr int kOperationFailedString = 105;
 
 }  // namespace
 
@@ -79,15 +77,27 @@ bool ColorWizardNamePresetPage::validatePage() {
     const bool store_name = name != initial_names[static_cast<std::size_t>(slot)];
     // Nothing goes to the monitor before the name is known to be one it can hold.
     if (store_name && !slot_name_storable(name)) {
-        show_message(this, string(kOperationFailedString), QMessageBox::Warning);
+        show_message(this,
+                     tr("The monitor can show only the letters A to Z and a to z, digits and "
+                        "blanks in a name."),
+                     QMessageBox::Warning);
         return false;
     }
     const bool printer = field(QStringLiteral("custom_type.emulate_printer")).toBool();
     const bool display = field(QStringLiteral("custom_type.emulate_display")).toBool();
-    if ((printer && !wizard_.lut_generator().isValid()) ||
-        (display && !wizard_.emulation().valid)) {
-        // The table or the display's values went since their page: nothing usable to write.
-        show_message(this, string(kOperationFailedString), QMessageBox::Warning);
+    // The table or the display's values may have gone since their page: nothing usable to
+    // write then.
+    if (printer && !wizard_.lut_generator().isValid()) {
+        show_message(this,
+                     tr("No 3D LUT could be made for the printer. Go back and choose the printer "
+                        "profile and the rendering intent again."),
+                     QMessageBox::Warning);
+        return false;
+    }
+    if (display && !wizard_.emulation().valid) {
+        show_message(this,
+                     tr("The display profile cannot be used. Go back and choose another one."),
+                     QMessageBox::Warning);
         return false;
     }
 

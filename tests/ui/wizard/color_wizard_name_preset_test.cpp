@@ -152,7 +152,8 @@ TEST_F(ColorWizardNamePreset, ANameTheMonitorCannotHoldIsRefusedBeforeAnythingIs
     wizard->setField(QStringLiteral("name_preset.nametext5"), QStringLiteral("caf\u00e9-bar"));
     wizard->next();
     EXPECT_EQ(wizard->currentId(), kNamePresetPage);
-    EXPECT_EQ(errors.texts.size(), 1);
+    ASSERT_EQ(errors.texts.size(), 1);
+    EXPECT_TRUE(errors.texts[0].contains(QStringLiteral("letters"))) << "it says what is wrong";
     EXPECT_EQ(sim_value(0x1051), kSrgb) << "not switched";
     EXPECT_EQ(slot_name(5), QByteArray("Programmable5"));
     EXPECT_FALSE(wizard->changed());
