@@ -73,7 +73,7 @@ QString default_button_label(int memory) {
 }
 
 QString unit_suffix(bool percent) {
-    return percent ? QStringLiteral(" %") : QStringLiteral(" cd/m") + QChar(0x00B2);
+    return percent ? QStringLiteral(" %") : QLatin1Char(' ') + string(kLuminanceUnitString);
 }
 
 double BrightnessScale::spin_minimum() const {

@@ -270,6 +270,9 @@ QString string(int id) {
                 "select a Brightness value below %1 %2, or a lower Digital Uniformity Correction "
                 "level.</html>",
                 "STR_RES_ID_UNIFORMITY_COMPENSATION_ADJUSTMENT_LIMIT_TOOL_TIP_TEXT");
+        case 817:
+            // The superscript two is written as a character code so that the source stays ASCII.
+            return QObject::tr("cd/m\u00B2", "STR_RES_ID_LUMINANCE_UNITS");
         case 1000:
             return QObject::tr("sRGB", "STR_RES_ID_KX_SERIES_PICTURE_MODE_sRGB");
         case 1001:

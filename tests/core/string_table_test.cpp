@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include "core/picture_mode_rules.h"
 #include "core/string_table.h"
 
 namespace {
@@ -88,6 +89,13 @@ TEST(StringTable, EmbeddedJapaneseCatalogueTranslatesTheTable) {
     QCoreApplication::removeTranslator(&japanese);
     EXPECT_NE(missing, QStringLiteral("Missing message text"));
     EXPECT_FALSE(missing.isEmpty());
+}
+
+TEST_F(Translated, TheLuminanceUnitIsAnEntryOfItsOwnThatTheSpinBoxesShow) {
+    EXPECT_EQ(string(kLuminanceUnitString), QStringLiteral("[cd/m\u00b2]"));
+    EXPECT_EQ(translator.lookups.back().comment, QStringLiteral("STR_RES_ID_LUMINANCE_UNITS"));
+    EXPECT_EQ(picture_mode::unit_suffix(false), QStringLiteral(" [cd/m\u00b2]"));
+    EXPECT_EQ(picture_mode::unit_suffix(true), QStringLiteral(" %"));
 }
 
 }  // namespace

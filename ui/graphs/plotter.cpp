@@ -403,9 +403,11 @@ void Plotter::paintEvent(QPaintEvent*) {
 void Plotter::resizeEvent(QResizeEvent*) {
     const int side = std::min(width(), height());
     if (width() != height()) {
-        // The diagrams are only true to their axes when square.
+        // The diagrams are only true to their axes when square. A visible widget gets the
+        // square size's own event at once; a hidden one takes the size without an event, so it
+        // is drawn here.
         resize(side, side);
-        return;
+        if (width() != height() || isVisible()) return;
     }
     const int x = width() - (m_zoomInButton->width() + m_zoomOutButton->width() + 8);
     m_zoomInButton->move(x, 3);

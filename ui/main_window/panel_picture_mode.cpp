@@ -19,6 +19,7 @@
 #include "profiles/color_management.h"
 #include "profiles/display_profile.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
+#include "ui/wizard/color_wizard.h"
 #include "ui_panel_picture_mode.h"
 
 using namespace picture_mode;
@@ -29,7 +30,9 @@ constexpr int kCommunicationError = -1023;
 constexpr int kModeCount = 5;
 
 panel_picture_mode::WizardFactory& wizard_factory() {
-    static panel_picture_mode::WizardFactory factory;
+    static panel_picture_mode::WizardFactory factory = [](QWidget* parent) -> QDialog* {
+        return new color_wizard(parent);
+    };
     return factory;
 }
 

@@ -22,8 +22,8 @@ class panel_picture_mode : public QWidget {
     Q_OBJECT
 
   public:
-    // The colour wizard lives above this page's library; the main window hands it in. A wizard
-    // tells whether it changed the monitor through its boolean property "monitor_changed".
+    // Edit... runs the colour wizard unless another factory is handed in. A wizard tells
+    // whether it changed the monitor through its boolean property "monitor_changed".
     using WizardFactory = std::function<QDialog*(QWidget* parent)>;
     static void set_wizard_factory(WizardFactory factory);
     // Reads the three 1D LUTs of the monitor into `curves`; 0 or an error. By default

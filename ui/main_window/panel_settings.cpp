@@ -132,7 +132,7 @@ void panel_settings::update_warning() {
         return;
     }
     label->setText(string(815));
-    const QString tip = string(816).arg(limit).arg(QStringLiteral("cd/m") + QChar(0x00B2));
+    const QString tip = string(816).arg(limit).arg(string(kLuminanceUnitString));
     label->setToolTip(tip);
     if (label->isVisible()) {
         QToolTip::showText(label->mapToGlobal(label->rect().center()), tip, label);

@@ -39,6 +39,9 @@ class CWaitCursor {
 
 // Monitor features the adjustment widgets use.
 namespace wizard_feature {
+constexpr int color_preset = 0x0014;  // the standard colour preset; 11 is the first user preset
+constexpr int adjust_233 = 0x0233;    // 1 with every picture-mode switch
+constexpr int adjust_254 = 0x0254;    // 0 with every picture-mode switch
 constexpr int gamma_type = 0x0268;
 constexpr int red_gain = 0x027E;
 constexpr int green_gain = 0x027F;
@@ -50,7 +53,11 @@ constexpr int preset = 0x1051;
 constexpr int white_x = 0x1052;
 constexpr int white_y = 0x1053;
 constexpr int black_level = 0x1054;
-constexpr int red_x = 0x1055;  // then red y, green x, green y, blue x, blue y
+constexpr int red_x = 0x1055;        // then red y, green x, green y, blue x, blue y
+constexpr int metamerism = 0x105C;   // 2 on, 1 off
+constexpr int adjust_105d = 0x105D;  // 31 with every picture-mode switch
+constexpr int lut_mode = 0x1067;     // 3 while emulation colours are written, then 1
+constexpr int custom_mode = 0x1069;  // 1 when a full-custom or display-emulation mode is made
 constexpr int uniformity_limit = 0x106C;
 constexpr int contrast_limit = 0x106D;
 constexpr int black_floor = 0x106E;

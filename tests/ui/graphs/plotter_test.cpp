@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QPixmap>
 #include <QToolButton>
 #include <cmath>
@@ -283,6 +284,25 @@ TEST_F(PlotterWidget, MarginsGrowForAxisTitlesAndWideNumbers) {
     EXPECT_EQ(plotter.leftMargin(), left);
     plotter.setPlotSettings(PlotSettings(0.0, 1.0, 5, 0.0, 100000.0, 5));
     EXPECT_GT(plotter.leftMargin(), left);
+}
+
+}  // namespace
+
+namespace {
+
+// A diagram laid out while its page is hidden (a wizard's later pages) gets a size from the
+// layout that is not square; it must still be drawn at the square size it keeps.
+TEST(PlotterLayout, ADiagramLaidOutWhileHiddenIsDrawnAtItsFinalSquareSize) {
+    QWidget page;
+    auto* layout = new QHBoxLayout(&page);
+    auto* plotter = new Plotter;
+    layout->addWidget(plotter);
+    page.resize(460, 400);
+    layout->activate();
+    page.show();
+    QApplication::processEvents();
+    EXPECT_EQ(plotter->width(), plotter->height());
+    EXPECT_EQ(plotter->pixmap().size(), plotter->size() * plotter->pixmap().devicePixelRatio());
 }
 
 }  // namespace

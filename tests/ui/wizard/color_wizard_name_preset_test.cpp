@@ -1,0 +1,162 @@
+// The name page: which slots can be chosen, what goes to the monitor as a name and when, and
+// what a failure there does.
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include "color_wizard_fixture.h"
+#include "ui/wizard/color_wizard_name_preset.h"
+#include "ui/wizard/color_wizard_name_preset_page.h"
+
+namespace {
+
+using namespace wizard_testing;
+using namespace color_wizard_rules;
+
+class ColorWizardNamePreset : public ColorWizardTest {
+  protected:
+    void SetUp() override {
+        ColorWizardTest::SetUp();
+        start();
+    }
+    // Opens the wizard and goes to the name page of a full-custom mode.
+    std::unique_ptr<color_wizard> at_name_page() {
+        auto wizard = open_wizard();
+        wizard->setField(QStringLiteral("preset_type.custom"), true);
+        wizard->next();
+        wizard->setField(QStringLiteral("custom_type.full_custom"), true);
+        wizard->next();
+        EXPECT_EQ(wizard->currentId(), kNamePresetPage);
+        return wizard;
+    }
+    color_wizard_name_preset* form(color_wizard& w) {
+        return static_cast<ColorWizardNamePresetPage*>(w.page(kNamePresetPage))->form();
+    }
+    QByteArray slot_name(int slot) {
+        return sim_monitor().state().slot_names[static_cast<std::size_t>(slot - 1)];
+    }
+    // Keeps the first `count` of the names the monitor reported.
+    void keep_names(int count) {
+        CMonitorEntry entry;
+        ASSERT_TRUE(stored_record(entry));
+        if (reported_names.isEmpty()) reported_names = entry.adjust.namedEntries;
+        entry.adjust.namedEntries = reported_names.mid(0, count);
+        store_record(entry);
+    }
+    QList<CNamedEntry> reported_names;
+};
+
+TEST_F(ColorWizardNamePreset, TheStoredNamesFillTheSlotsAndOnlyTheChosenOneCanBeEdited) {
+    sim_monitor().state().slot_names[1] = QByteArray("Second slot  ");
+    CMonitorEntry entry;
+    ASSERT_TRUE(stored_record(entry));
+    entry.adjust.namedEntries[1].name = QStringLiteral("Second slot  ");
+    store_record(entry);
+    auto wizard = at_name_page();
+    color_wizard_name_preset* f = form(*wizard);
+    EXPECT_EQ(f->name_edit(2)->text(), QStringLiteral("Second slot  "));
+    EXPECT_EQ(f->name_edit(5)->text(), QStringLiteral("Programmable5"));
+    EXPECT_TRUE(f->name_edit(1)->isEnabled());
+    EXPECT_FALSE(f->name_edit(2)->isEnabled());
+    f->radio(2)->click();
+    EXPECT_TRUE(f->name_edit(2)->isEnabled());
+    EXPECT_FALSE(f->name_edit(1)->isEnabled());
+    EXPECT_EQ(f->name_edit(2)->maxLength(), 13);
+    // Only letters, digits and blanks can be typed.
+    f->name_edit(2)->clear();
+    QTest::keyClicks(f->name_edit(2), QStringLiteral("A-b_c 1.2"));
+    EXPECT_EQ(f->name_edit(2)->text(), QStringLiteral("Abc 12"));
+}
+
+TEST_F(ColorWizardNamePreset, WithFewerThanFourStoredNamesSlotsFourAndFiveStayDisabled) {
+    keep_names(3);
+    auto wizard = at_name_page();
+    color_wizard_name_preset* f = form(*wizard);
+    for (const int slot : {4, 5}) {
+        EXPECT_FALSE(f->radio(slot)->isEnabled()) << slot;
+        EXPECT_FALSE(f->name_label(slot)->isEnabled()) << slot;
+        EXPECT_FALSE(f->name_edit(slot)->isEnabled()) << slot;
+    }
+    EXPECT_TRUE(f->radio(3)->isEnabled());
+    wizard.reset();
+
+    keep_names(4);
+    auto four = at_name_page();
+    EXPECT_TRUE(form(*four)->radio(4)->isEnabled());
+    EXPECT_FALSE(form(*four)->radio(5)->isEnabled());
+}
+
+TEST_F(ColorWizardNamePreset, ANewNameGoesAsThirteenCharactersAnUnchangedOneNotAtAll) {
+    {
+        auto wizard = at_name_page();
+        wizard->setField(QStringLiteral("name_preset.radio2"), true);
+        wizard->setField(QStringLiteral("name_preset.nametext2"), QStringLiteral("ab"));
+        wizard->next();
+        EXPECT_EQ(wizard->currentId(), kGammaPage);
+        EXPECT_EQ(slot_name(2), QByteArray("ab           "));
+        EXPECT_EQ(sim_value(0x1051), programmable_mode(2));
+    }
+    // The monitor's name changes behind the wizard's back; a name the user leaves alone is not
+    // sent, so the monitor keeps whatever it holds.
+    sim_monitor().state().slot_names[3] = QByteArray("Kept by OSD  ");
+    auto wizard = at_name_page();
+    wizard->setField(QStringLiteral("name_preset.radio4"), true);
+    wizard->next();
+    EXPECT_EQ(wizard->currentId(), kGammaPage);
+    EXPECT_EQ(slot_name(4), QByteArray("Kept by OSD  "));
+    EXPECT_EQ(sim_value(0x1051), programmable_mode(4));
+    EXPECT_EQ(sim_value(0x1069), 1);
+    EXPECT_TRUE(errors.texts.isEmpty());
+}
+
+TEST_F(ColorWizardNamePreset, AStoredNameIsNotSentAgainAfterBackAndNext) {
+    auto wizard = at_name_page();
+    wizard->setField(QStringLiteral("name_preset.radio3"), true);
+    wizard->setField(QStringLiteral("name_preset.nametext3"), QStringLiteral("Proof"));
+    wizard->next();
+    ASSERT_EQ(slot_name(3), QByteArray("Proof        "));
+    wizard->back();
+    sim_monitor().state().slot_names[2] = QByteArray("Changed      ");
+    wizard->next();
+    EXPECT_EQ(slot_name(3), QByteArray("Changed      "));
+}
+
+TEST_F(ColorWizardNamePreset, ANameTheMonitorRefusesIsReportedAndThePageStays) {
+    auto wizard = at_name_page();
+    wizard->setField(QStringLiteral("name_preset.radio2"), true);
+    wizard->setField(QStringLiteral("name_preset.nametext2"), QStringLiteral("Studio"));
+    fail_command(0xC227);
+    wizard->next();
+    sim_monitor().faults().clear();
+    EXPECT_EQ(wizard->currentId(), kNamePresetPage);
+    ASSERT_EQ(errors.texts.size(), 1);
+    EXPECT_EQ(errors.texts[0], error_text(-1023, false).text);
+    EXPECT_EQ(slot_name(2), QByteArray("Programmable2"));
+    EXPECT_TRUE(wizard->changed()) << "the monitor was switched before the name failed";
+    CMonitorEntry entry;
+    ASSERT_TRUE(stored_record(entry));
+    EXPECT_EQ(entry.adjust.namedEntries[1].name, QStringLiteral("Programmable2"))
+        << "the record keeps what the monitor holds";
+
+    // Trying again once the monitor answers stores it.
+    wizard->next();
+    EXPECT_EQ(wizard->currentId(), kGammaPage);
+    EXPECT_EQ(slot_name(2), QByteArray("Studio       "));
+}
+
+TEST_F(ColorWizardNamePreset, ANameTheMonitorCannotHoldIsRefusedBeforeAnythingIsWritten) {
+    auto wizard = at_name_page();
+    wizard->setField(QStringLiteral("name_preset.radio5"), true);
+    // Set past the validator, as a stored or pasted text could be.
+    wizard->setField(QStringLiteral("name_preset.nametext5"), QStringLiteral("caf\u00e9-bar"));
+    wizard->next();
+    EXPECT_EQ(wizard->currentId(), kNamePresetPage);
+    ASSERT_EQ(errors.texts.size(), 1);
+    EXPECT_TRUE(errors.texts[0].contains(QStringLiteral("letters"))) << "it says what is wrong";
+    EXPECT_EQ(sim_value(0x1051), kSrgb) << "not switched";
+    EXPECT_EQ(slot_name(5), QByteArray("Programmable5"));
+    EXPECT_FALSE(wizard->changed());
+}
+
+}  // namespace
