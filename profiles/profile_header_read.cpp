@@ -30,7 +30,7 @@ QString description_of(cmsHPROFILE profile) {
         return QString::fromLocal8Bit(description.ascii);
     }
     QString localized;
-    return decode_first_localized_string(tag, localized) ? localized : QString();
+    return decode_localized_string(tag, localized) ? localized : QString();
 }
 
 QString copyright_of(cmsHPROFILE profile) {
@@ -38,7 +38,7 @@ QString copyright_of(cmsHPROFILE profile) {
     QByteArray text;
     if (decode_text(tag, text)) return QString::fromLocal8Bit(text);
     QString localized;
-    return decode_first_localized_string(tag, localized) ? localized : QString();
+    return decode_localized_string(tag, localized) ? localized : QString();
 }
 
 bool has_display_colorimetry(cmsHPROFILE profile) {

@@ -77,6 +77,8 @@ TEST(SystemProfiles, DebiansProfilesAreListedWithTheirDescriptionsEachOnce) {
     for (const QString& path : packaged)
         if (!QFileInfo::exists(path)) GTEST_SKIP() << path.toStdString() << " is not installed";
 
+    // The test main hides the machine's folders from every other test.
+    const CScopedVariable dirs("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
     const QList<ProfileEntry> entries = listProfiles(kEveryClass);
     QMap<QString, ProfileEntry> byPath;
     QSet<QString> ids;

@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
     setenv("XDG_CONFIG_HOME", qPrintable(root + QStringLiteral("/config")), 1);
     setenv("XDG_RUNTIME_DIR", qPrintable(root + QStringLiteral("/runtime")), 1);
     setenv("XDG_CACHE_HOME", qPrintable(root + QStringLiteral("/cache")), 1);
+    // Nor the machine's own profile folders: a test that wants them names them itself.
+    QDir(root).mkpath(QStringLiteral("system-data"));
+    setenv("XDG_DATA_DIRS", qPrintable(root + QStringLiteral("/system-data")), 1);
     if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // The machine's colour daemon is never asked: a test that wants colord starts its own on a
     // private bus and names it in ORVALE_TEST_SYSTEM_BUS; every other test gets a bus that is
