@@ -520,30 +520,24 @@ TEST_F(PicturePage, AModeWithoutChromaticitiesGetsNoProfile) {
     EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
 }
 
-TEST_F(PicturePage, ResetReloadsThePresetAfterTheQuestion) {
+// Reset asks first (string 176); only Yes reloads the preset and prepares the next adjustment.
+TEST_F(PicturePage, ResetAsksAndOnlyYesRestoresThePreset) {
     start();
     set_feature(0x1050, 1);
     const int preset_luminance = feature(0x2B3);
     set_feature(0x2B3, preset_luminance - 20);
     panel_picture_mode page;
     page.show();
+    auto* reset = child<QPushButton>(page, "reset_picture_mode_pushButton");
 
     answer_boxes(QMessageBox::No);
-    child<QPushButton>(page, "reset_picture_mode_pushButton")->click();
+    reset->click();
     EXPECT_EQ(feature(0x2B3), preset_luminance - 20) << "No keeps the mode";
     ASSERT_EQ(box_texts.size(), 1);
     EXPECT_EQ(box_texts.front(), string(176));
-}
 
-TEST_F(PicturePage, ResetAnsweredYesRestoresThePreset) {
-    start();
-    set_feature(0x1050, 1);
-    const int preset_luminance = feature(0x2B3);
-    set_feature(0x2B3, preset_luminance - 20);
-    panel_picture_mode page;
-    page.show();
     answer_boxes(QMessageBox::Yes);
-    child<QPushButton>(page, "reset_picture_mode_pushButton")->click();
+    reset->click();
     EXPECT_EQ(feature(0x2B3), preset_luminance);
     EXPECT_EQ(child<QSlider>(page, "brightness_verticalSlider")->value(), preset_luminance);
     EXPECT_EQ(feature(0x254), 0);
