@@ -80,27 +80,8 @@ void read_trc(cmsHPROFILE profile, std::uint32_t signature, ProfileSpec& spec, C
 }
 
 void read_texts(cmsHPROFILE profile, ProfileSpec& spec) {
-    QByteArray text;
-    QString localized;
-    const QByteArray cprt = read_raw_tag(profile, cmsSigCopyrightTag);
-    if (decode_text(cprt, text)) {
-        spec.copyright = QString::fromLocal8Bit(text);
-    } else if (decode_localized_string(cprt, localized)) {
-        spec.copyright = localized;
-    }
-    const QByteArray desc = read_raw_tag(profile, cmsSigProfileDescriptionTag);
-    CTextDescription description;
-    if (decode_text_description(desc, description)) {
-        // The Unicode part holds the whole text; the ASCII part only what ASCII can.
-        if (description.unicodeCount > 1 && !description.unicode.isEmpty()) {
-            spec.description = description.unicode;
-            if (spec.description.startsWith(QChar(0xFEFF))) spec.description.remove(0, 1);
-        } else {
-            spec.description = QString::fromLocal8Bit(description.ascii);
-        }
-    } else if (decode_localized_string(desc, localized)) {
-        spec.description = localized;
-    }
+    spec.copyright = copyright_text(read_raw_tag(profile, cmsSigCopyrightTag));
+    spec.description = description_text(read_raw_tag(profile, cmsSigProfileDescriptionTag));
 }
 
 void read_colorimetry(cmsHPROFILE profile, ProfileSpec& spec) {

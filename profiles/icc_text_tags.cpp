@@ -129,3 +129,24 @@ bool decode_localized_string(const QByteArray& tag, const char* language, QStrin
     out = utf16be_to_string(tag, offset, length / 2);
     return true;
 }
+
+QString description_text(const QByteArray& tag) {
+    CTextDescription description;
+    if (decode_text_description(tag, description)) {
+        if (description.unicodeCount > 1 && !description.unicode.isEmpty()) {
+            QString text = description.unicode;
+            if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+            return text;
+        }
+        return QString::fromLocal8Bit(description.ascii);
+    }
+    QString localized;
+    return decode_localized_string(tag, "en", localized) ? localized : QString();
+}
+
+QString copyright_text(const QByteArray& tag) {
+    QByteArray text;
+    if (decode_text(tag, text)) return QString::fromLocal8Bit(text);
+    QString localized;
+    return decode_localized_string(tag, "en", localized) ? localized : QString();
+}

@@ -35,3 +35,11 @@ bool decode_localized_string(const QByteArray& tag, QString& out);
 bool decode_localized_string(const QByteArray& tag, const char* language, QString& out);
 
 std::uint32_t tag_type_of(const QByteArray& tag);
+
+// What a reader shows of a 'desc' tag: the Unicode part of a textDescriptionType when it has
+// text (it holds what ASCII cannot), else its ASCII part; the English string of a version 4
+// multiLocalizedUnicodeType, else its first. Empty for another type or a damaged tag.
+QString description_text(const QByteArray& tag);
+// What a reader shows of a 'cprt' tag: the text of a textType, or the English (else first)
+// string of a multiLocalizedUnicodeType. Empty for another type or a damaged tag.
+QString copyright_text(const QByteArray& tag);

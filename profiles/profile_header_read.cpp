@@ -19,26 +19,11 @@ constexpr qsizetype kProfileIdLength = 16;
 constexpr qint64 kLargestProfile = 64 * 1024 * 1024;
 
 QString description_of(cmsHPROFILE profile) {
-    const QByteArray tag = read_raw_tag(profile, cmsSigProfileDescriptionTag);
-    CTextDescription description;
-    if (decode_text_description(tag, description)) {
-        if (description.unicodeCount > 1) {
-            QString text = description.unicode;
-            if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-            return text;
-        }
-        return QString::fromLocal8Bit(description.ascii);
-    }
-    QString localized;
-    return decode_localized_string(tag, localized) ? localized : QString();
+    return description_text(read_raw_tag(profile, cmsSigProfileDescriptionTag));
 }
 
 QString copyright_of(cmsHPROFILE profile) {
-    const QByteArray tag = read_raw_tag(profile, cmsSigCopyrightTag);
-    QByteArray text;
-    if (decode_text(tag, text)) return QString::fromLocal8Bit(text);
-    QString localized;
-    return decode_localized_string(tag, localized) ? localized : QString();
+    return copyright_text(read_raw_tag(profile, cmsSigCopyrightTag));
 }
 
 bool has_display_colorimetry(cmsHPROFILE profile) {

@@ -26,20 +26,7 @@ int filter_bit(std::uint32_t profileClass) {
 }
 
 QString listed_description(cmsHPROFILE profile) {
-    const QByteArray tag = read_raw_tag(profile, cmsSigProfileDescriptionTag);
-    CTextDescription description;
-    if (decode_text_description(tag, description)) {
-        if (description.unicodeCount > 1) {
-            QString text = description.unicode;
-            if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-            return text;
-        }
-        return QString::fromLocal8Bit(description.ascii);
-    }
-    // Version 4 profiles describe themselves in several languages.
-    QString text;
-    if (decode_localized_string(tag, "en", text)) return text;
-    return QString();
+    return description_text(read_raw_tag(profile, cmsSigProfileDescriptionTag));
 }
 
 bool has_profile_ending(const QString& name) {
