@@ -1,7 +1,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
-#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "platform/access_library.h"
 #include "platform/fake_sleeper.h"
 #include "platform/sim_backend.h"
+#include "wait_share.h"
 
 // The monitor model's long operations against a simulated monitor, on a virtual clock. Beside
 // the CPU time each run takes (our code and the simulator's answers together, so an upper
@@ -16,12 +16,6 @@
 // settle rules require: cpu_per_wait_pct is the first as a percentage of the second.
 
 namespace {
-
-double thread_cpu_seconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
 
 struct Setup {
     platform::CFakeSleeper sleeper;
@@ -54,23 +48,8 @@ struct Setup {
 
 void run(benchmark::State& state, const std::function<int(CDDCMonitor&)>& operation) {
     Setup setup;
-    double cpu = 0;
-    double waited = 0;
-    for (auto _ : state) {
-        setup.sleeper.clear();
-        const double start = thread_cpu_seconds();
-        const int result = operation(setup.monitor);
-        cpu += thread_cpu_seconds() - start;
-        waited += double(setup.sleeper.total_ms()) / 1000.0;
-        if (result != 0) {
-            state.SkipWithError("operation failed");
-            break;
-        }
-    }
-    const double n = double(state.iterations());
-    state.counters["waits_s"] = waited / n;
-    state.counters["cpu_ms"] = 1000.0 * cpu / n;
-    state.counters["cpu_per_wait_pct"] = waited > 0 ? 100.0 * cpu / waited : 0.0;
+    bench_support::measure_beside_waits(state, setup.sleeper,
+                                        [&] { return operation(setup.monitor) == 0; });
 }
 
 std::vector<std::int32_t> gamma_table() {

@@ -5,7 +5,6 @@
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <ctime>
 #include <functional>
 #include <memory>
 
@@ -21,18 +20,13 @@
 #include "platform/sim_display_services.h"
 #include "profiles/color_management.h"
 #include "ui/main_window/panel_picture_mode.h"
+#include "wait_share.h"
 
 // What the main window and the Picture Mode page add to their monitor conversations, against a
 // simulated KX271W on a virtual clock: the CPU time of a run (ours and the simulator's
 // together, so an upper bound of our share) beside the waits the protocol fixes for it.
 
 namespace {
-
-double thread_cpu_seconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
 
 // The controller over one simulated monitor, the first display selected.
 struct Setup {
@@ -87,19 +81,10 @@ struct Setup {
 };
 
 void measure(benchmark::State& state, Setup& setup, const std::function<void()>& run) {
-    double cpu = 0;
-    double waited = 0;
-    for (auto _ : state) {
-        setup.sleeper.clear();
-        const double start = thread_cpu_seconds();
+    bench_support::measure_beside_waits(state, setup.sleeper, [&] {
         run();
-        cpu += thread_cpu_seconds() - start;
-        waited += double(setup.sleeper.total_ms()) / 1000.0;
-    }
-    const double n = double(state.iterations());
-    state.counters["waits_s"] = waited / n;
-    state.counters["cpu_ms"] = 1000.0 * cpu / n;
-    state.counters["cpu_per_wait_pct"] = waited > 0 ? 100.0 * cpu / waited : 0.0;
+        return true;
+    });
 }
 
 // Operation 0 of the progress dialog's worker: every memory and the capability string.

@@ -20,6 +20,8 @@ using testing_support::write_file;
 
 namespace {
 
+using testing_support::CScopedVariable;
+
 const ProfileTexts kTexts{QStringLiteral("Copyright (c) Kestrel. All rights reserved."),
                           QStringLiteral("Kestrel"), QStringLiteral("Orvale"),
                           QStringLiteral("/Targets/")};
@@ -29,26 +31,6 @@ QString color_folder() {
     QDir().mkpath(folder);
     return folder;
 }
-
-// Sets an environment variable for one test and puts the old value back.
-class CScopedVariable {
-  public:
-    CScopedVariable(const char* name, const QByteArray& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~CScopedVariable() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
 
 // Listing sees the user's colour directory and nothing of the machine's.
 struct COnlyUsersProfiles {

@@ -22,25 +22,7 @@ using testing_support::write_file;
 
 namespace {
 
-// Sets an environment variable for one test and puts the old value back.
-class CScopedVariable {
-  public:
-    CScopedVariable(const char* name, const QByteArray& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~CScopedVariable() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
+using testing_support::CScopedVariable;
 
 const QString kSystemFolder = QStringLiteral("/usr/share/color/icc");
 

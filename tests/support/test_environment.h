@@ -25,4 +25,26 @@ QProcessEnvironment child_process_environment();
 QByteArray read_file(const QString& path);
 bool write_file(const QString& path, const QByteArray& bytes);
 
+// Sets an environment variable for one test and puts the old value back.
+class CScopedVariable {
+  public:
+    CScopedVariable(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+        qputenv(name, value);
+    }
+    ~CScopedVariable() {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+    CScopedVariable(const CScopedVariable&) = delete;
+    CScopedVariable& operator=(const CScopedVariable&) = delete;
+
+  private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
+};
+
 }  // namespace testing_support

@@ -19,6 +19,7 @@
 #include "platform/sim_display_services.h"
 #include "sim/sim_config.h"
 #include "sim/sim_monitor.h"
+#include "support/simulated_machine.h"
 
 namespace panels_testing {
 
@@ -49,8 +50,7 @@ class PanelTest : public ::testing::Test {
     }
     void TearDown() override {
         master.reset();
-        platform::set_access_library_factory(std::move(previous_factory_));
-        platform::set_display_services_factory(std::move(previous_services_));
+        machine_.reset();
         QToolTip::hideText();
         QApplication::processEvents();
         platform::install_sleeper(previous_sleeper_);
@@ -67,16 +67,10 @@ class PanelTest : public ::testing::Test {
         ASSERT_TRUE(sim::CSimConfig::parse(QByteArray(json), dir_.path(), config_, &error))
             << qPrintable(error);
         config_.state_file = dir_.path() + QStringLiteral("/state.json");
-        previous_factory_ = platform::set_access_library_factory([this] {
-            auto library = std::make_unique<platform::CAccessLibrary>();
-            auto simulated = std::make_unique<platform::CSimBackend>(config_);
-            backend = simulated.get();
-            library->add_backend(std::move(simulated));
-            return library;
-        });
-        previous_services_ = platform::set_display_services_factory(
-            [this] { return std::make_unique<platform::CSimDisplayServices>(config_); });
+        machine_ = std::make_unique<testing_support::CSimulatedMachine>(
+            config_, testing_support::CSimulatedMachine::simulated_desktop);
         master = std::make_unique<MasterControl>();
+        backend = machine_->backend;
         CMultiMonitor& monitors = master->monitor_list();
         monitors.scan_interfaces();
         monitors.match_scanned();
@@ -116,8 +110,7 @@ class PanelTest : public ::testing::Test {
     QTemporaryDir dir_;
     sim::CSimConfig config_;
     platform::CSleeper* previous_sleeper_ = nullptr;
-    platform::AccessLibraryFactory previous_factory_;
-    platform::DisplayServicesFactory previous_services_;
+    std::unique_ptr<testing_support::CSimulatedMachine> machine_;
 };
 
 }  // namespace panels_testing

@@ -23,6 +23,7 @@
 #include "profiles/display_profile.h"
 #include "sim/sim_config.h"
 #include "sim/sim_monitor.h"
+#include "support/simulated_machine.h"
 #include "support/test_environment.h"
 #include "ui/wizard/color_wizard.h"
 #include "wizard_fixture.h"
@@ -45,7 +46,7 @@ class ColorWizardTest : public ::testing::Test {
 
     ~ColorWizardTest() override {
         master_.reset();
-        platform::set_access_library_factory(previous_factory_);
+        machine_.reset();
     }
 
     void SetUp() override {
@@ -70,14 +71,10 @@ class ColorWizardTest : public ::testing::Test {
             << qPrintable(error);
         config_.state_file = state_path();
         ASSERT_TRUE(testing_support::write_file(config_path(), config_json_));
-        previous_factory_ = platform::set_access_library_factory([this] {
-            auto simulated = std::make_unique<platform::CSimBackend>(config_);
-            backend = simulated.get();
-            auto library = std::make_unique<platform::CAccessLibrary>();
-            library->add_backend(std::move(simulated));
-            return library;
-        });
+        machine_ = std::make_unique<testing_support::CSimulatedMachine>(
+            config_, testing_support::CSimulatedMachine::machines_desktop);
         master_ = std::make_unique<MasterControl>();
+        backend = machine_->backend;
         DisplayInfo info;
         info.index = 0;
         info.monitorId = -1;
@@ -185,8 +182,8 @@ class ColorWizardTest : public ::testing::Test {
     QTemporaryDir dir_;
     QByteArray config_json_;
     sim::CSimConfig config_;
+    std::unique_ptr<testing_support::CSimulatedMachine> machine_;
     std::unique_ptr<MasterControl> master_;
-    platform::AccessLibraryFactory previous_factory_;
 };
 
 // Chooses on each page what the named path needs; anything else is left as the page offers.

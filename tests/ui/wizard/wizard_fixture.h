@@ -17,6 +17,7 @@
 #include "platform/sim_backend.h"
 #include "sim/sim_config.h"
 #include "sim/sim_monitor.h"
+#include "support/simulated_machine.h"
 
 namespace wizard_testing {
 
@@ -53,7 +54,7 @@ class WizardWidgetTest : public ::testing::Test {
 
     ~WizardWidgetTest() override {
         master_.reset();
-        platform::set_access_library_factory(previous_factory_);
+        machine_.reset();
     }
 
     void start(const char* json) {
@@ -61,14 +62,10 @@ class WizardWidgetTest : public ::testing::Test {
         QString error;
         ASSERT_TRUE(sim::CSimConfig::parse(json, dir_.path(), config, &error)) << qPrintable(error);
         config.state_file = dir_.path() + QStringLiteral("/state.json");
-        previous_factory_ = platform::set_access_library_factory([this, config] {
-            auto simulated = std::make_unique<platform::CSimBackend>(config);
-            backend = simulated.get();
-            auto library = std::make_unique<platform::CAccessLibrary>();
-            library->add_backend(std::move(simulated));
-            return library;
-        });
+        machine_ = std::make_unique<testing_support::CSimulatedMachine>(
+            config, testing_support::CSimulatedMachine::machines_desktop);
         master_ = std::make_unique<MasterControl>();
+        backend = machine_->backend;
         DisplayInfo info;
         info.index = 0;
         info.monitorId = -1;
@@ -120,8 +117,8 @@ class WizardWidgetTest : public ::testing::Test {
   private:
     platform::CScopedSleeper sleeper_guard_;
     QTemporaryDir dir_;
+    std::unique_ptr<testing_support::CSimulatedMachine> machine_;
     std::unique_ptr<MasterControl> master_;
-    platform::AccessLibraryFactory previous_factory_;
 };
 
 }  // namespace wizard_testing
