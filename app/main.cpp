@@ -15,11 +15,15 @@ Q_LOGGING_CATEGORY(startup_log, "orvale.startup", QtWarningMsg)
 
 namespace {
 // Until detection ends the window is hidden and the splash shows the progress.
-void bring_forward(QWidget* window) {
+void bring_forward(QWidget* window, const QString& token) {
     if (!window || !window->isVisible()) return;
     if (window->isMinimized()) window->showNormal();
     window->raise();
+    // On Wayland the compositor activates another client's window only with the token the
+    // desktop gave the second start (xdg-activation); Qt's request takes it from here.
+    if (!token.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", token.toLatin1());
     window->activateWindow();
+    qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 }  // namespace
 
@@ -27,6 +31,8 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     platform::interface_enumeration_mode = 3;
+    // A token is for one activation: the running instance's, when there is one.
+    const QString activation_token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
     QApplication app(argc, argv);
 
     // Checked before anything reaches a monitor or a settings file: a second instance must not
@@ -35,7 +41,8 @@ int main(int argc, char** argv) {
     platform::CSingleInstanceGuard guard(instance_name);
     if (!guard.acquire()) {
         // A beep alone is silent on most desktops: the running window comes forward as well.
-        const bool asked = platform::CInstanceChannel::ask_running_instance(instance_name);
+        const bool asked = platform::CInstanceChannel::ask_running_instance(
+            instance_name, platform::CInstanceChannel::kRequestTimeout, activation_token);
         qCInfo(startup_log) << "another instance is running;"
                             << (asked ? "its window was asked to come forward"
                                       : "it did not answer");
@@ -60,9 +67,12 @@ int main(int argc, char** argv) {
             qCInfo(startup_log) << "main window shown after" << clock.elapsed() << "ms";
         });
         QObject::connect(&channel, &platform::CInstanceChannel::activation_requested, &master,
-                         [&master] {
-                             qCInfo(startup_log) << "activation requested by a second start";
-                             bring_forward(master.main_window());
+                         [&master](const QString& token) {
+                             qCInfo(startup_log).noquote()
+                                 << "activation requested by a second start"
+                                 << (token.isEmpty() ? QStringLiteral("without a token")
+                                                     : QStringLiteral("with its activation token"));
+                             bring_forward(master.main_window(), token);
                          });
         QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, &QCoreApplication::quit);
         platform::quit_on_termination_signals(app);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "comm/ddc_errors.h"
+#include "platform/access_library.h"
 
 namespace {
 
@@ -18,6 +19,11 @@ constexpr int kClosingPause = 50;
 
 bool capacity_too_large(int length) {
     return length > ddc_control::kMaxMessage;
+}
+
+// A device that is gone, or an interface that no longer exists, does not come back by waiting.
+bool final_failure(int result) {
+    return result == platform::kAccessNoDevice || result == platform::kAccessBadIndex;
 }
 
 }  // namespace
@@ -47,7 +53,11 @@ int ddc_control::send_command(const std::uint8_t* payload, int length, int post_
             result = 0;
             break;
         }
-        link->wait(kSendRetryBase + kSendRetryStep * k);
+        if (final_failure(result)) break;
+        if (const int again = back_off(k, {kSendRetryBase + kSendRetryStep * k})) {
+            link->wait(post_delay);
+            return again;
+        }
     }
     link->end_access();
     link->wait(post_delay);
@@ -72,8 +82,11 @@ int ddc_control::transact(const std::uint8_t* request, int length, std::uint8_t*
         if (sent < 0) {
             result = sent;
             ended_null = false;
-            link->wait(base_delay + kSendRetryStep * k);
-            link->wait(reply_delay);
+            if (final_failure(sent)) break;
+            if (const int again = back_off(k, {base_delay + kSendRetryStep * k, reply_delay})) {
+                link->wait(kClosingPause);
+                return again;
+            }
             continue;
         }
         link->wait(reply_delay);
@@ -91,7 +104,11 @@ int ddc_control::transact(const std::uint8_t* request, int length, std::uint8_t*
         }
         result = received;
         ended_null = received == 0;
-        link->wait(reply_delay);
+        if (final_failure(received)) break;
+        if (const int again = back_off(k, {reply_delay})) {
+            link->wait(kClosingPause);
+            return again;
+        }
     }
     link->end_access();
     link->wait(kClosingPause);
@@ -113,10 +130,26 @@ int ddc_control::receive_only(std::uint8_t* reply, int& reply_length, int post_d
             break;
         }
         result = received;
+        if (final_failure(received)) break;
     }
     link->end_access();
     link->wait(post_delay);
     return result;
+}
+
+int ddc_control::back_off(int attempt, std::initializer_list<int> waits) {
+    // Another program waiting for the bus gets it while this one backs off; the next attempt
+    // is an exchange of its own, so nothing that belongs together is split. After the last
+    // attempt the bus is let go as usual.
+    const bool last = attempt + 1 >= attempts();
+    if (!last) link->release_bus();
+    for (int ms : waits)
+        link->wait(ms);
+    if (last) return 0;
+    const int again = link->retake_bus();
+    // The transaction ends here without the bus; the link closes its books on it.
+    if (again != 0) link->end_access();
+    return again;
 }
 
 int ddc_control::transact_fixed(const std::uint8_t* request, int length, std::uint8_t* reply,

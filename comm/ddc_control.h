@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 
 #include "comm/low_level_ddc.h"
@@ -45,6 +46,9 @@ class ddc_control {
 
   protected:
     int attempts() const;
+    // The waits after failed attempt `attempt`, without the bus unless it was the last: 0, or
+    // why the bus could not be taken again (the transaction then ends without it).
+    int back_off(int attempt, std::initializer_list<int> waits);
     // Repeats the exchange, at most `retries` + 1 times, until the reply has exactly `expected`
     // bytes (then 0); -24 when none had, or the first transaction error.
     int transact_fixed(const std::uint8_t* request, int length, std::uint8_t* reply, int expected);

@@ -49,8 +49,9 @@ std::string descriptor_text(const std::uint8_t* d) {
     return text;
 }
 
-CEdidStandardTiming standard_timing(std::uint8_t first, std::uint8_t second) {
+CEdidStandardTiming standard_timing(std::uint8_t first, std::uint8_t second, bool code0_is_16_10) {
     CEdidStandardTiming t;
+    t.code0_is_16_10 = code0_is_16_10;
     t.width = first * 8 + 248;
     t.aspect = second >> 6;
     t.refresh = (second & 0x3F) + 60;
@@ -104,7 +105,7 @@ CEdidWhitePoint white_point(const std::uint8_t* p) {
     return w;
 }
 
-CEdidDescriptor decode_descriptor(const std::uint8_t* d) {
+CEdidDescriptor decode_descriptor(const std::uint8_t* d, bool code0_is_16_10) {
     CEdidDescriptor desc;
     std::copy(d, d + kDescriptorSize, desc.bytes.begin());
     if (d[0] != 0 || d[1] != 0) {
@@ -140,7 +141,8 @@ CEdidDescriptor decode_descriptor(const std::uint8_t* d) {
             desc.kind = kEdidStandardTimings;
             for (int i = 5; i + 1 < 17; i += 2) {
                 if (standard_timing_used(d[i], d[i + 1]))
-                    desc.standard_timings.push_back(standard_timing(d[i], d[i + 1]));
+                    desc.standard_timings.push_back(
+                        standard_timing(d[i], d[i + 1], code0_is_16_10));
             }
             break;
         default:
@@ -159,7 +161,7 @@ void append_cut(std::string& to, const std::string& text) {
 int CEdidStandardTiming::height() const {
     switch (aspect) {
         case 0:
-            return width;
+            return code0_is_16_10 ? width * 10 / 16 : width;
         case 1:
             return width * 3 / 4;
         case 2:
@@ -178,13 +180,14 @@ int CEdidRecord::decode(const std::uint8_t* bytes) {
     if (has_extension && !block_sums_to_zero(bytes + kBlockSize)) return -1;
 
     decode_fixed_fields(bytes);
+    const bool code0_is_16_10 = aspect_code0_is_16_10();
     for (int offset : kBaseDescriptorOffsets)
-        descriptors.push_back(decode_descriptor(bytes + offset));
+        descriptors.push_back(decode_descriptor(bytes + offset, code0_is_16_10));
 
     const std::uint8_t* ext = bytes + kBlockSize;
     if (has_extension && ext[0] == kCeaExtensionTag && ext[2] > 2) {
         for (int start = kBlockSize + ext[2]; start < kCeaDescriptorLimit; start += kDescriptorSize)
-            descriptors.push_back(decode_descriptor(bytes + start));
+            descriptors.push_back(decode_descriptor(bytes + start, code0_is_16_10));
     }
     for (const CEdidDescriptor& d : descriptors) {
         if (d.kind != kEdidRangeLimits) continue;
@@ -254,7 +257,7 @@ void CEdidRecord::decode_fixed_fields(const std::uint8_t* b) {
     }
     for (int i = 38; i < 54; i += 2) {
         if (standard_timing_used(b[i], b[i + 1]))
-            standard_timings.push_back(standard_timing(b[i], b[i + 1]));
+            standard_timings.push_back(standard_timing(b[i], b[i + 1], aspect_code0_is_16_10()));
     }
     extension_count = b[126];
 }

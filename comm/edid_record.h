@@ -22,8 +22,11 @@ extern const std::array<CEdidTimingSize, kEstablishedTimingCount> kEstablishedTi
 
 struct CEdidStandardTiming {
     int width = 0;
-    int aspect = 0;  // bits 7..6 of the second byte: 0 1:1, 1 4:3, 2 5:4, 3 16:9
+    int aspect =
+        0;  // bits 7..6 of the second byte: 0 1:1 (16:10 from EDID 1.3), 1 4:3, 2 5:4, 3 16:9
     int refresh = 0;
+    // EDID 1.3 redefined aspect code 0 from 1:1 to 16:10; monitors since then mean 16:10.
+    bool code0_is_16_10 = false;
     // Height implied by the aspect code (integer arithmetic).
     int height() const;
 };
@@ -160,6 +163,7 @@ class CEdidRecord {
 
   private:
     void decode_fixed_fields(const std::uint8_t* b);
+    bool aspect_code0_is_16_10() const { return version > 1 || (version == 1 && revision >= 3); }
     void derive_texts();
     void derive_sizes();
 

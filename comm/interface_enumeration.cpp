@@ -32,11 +32,11 @@ int CEnumDDCCI_Monitors::interface_record(int i, CInterfaceRecord& out) const {
     return 0;
 }
 
-int CEnumDDCCI_Monitors::enumerate(bool probe) {
+int CEnumDDCCI_Monitors::enumerate(bool probe, bool rescan) {
     records_.clear();
     platform::CAccessLibrary* library = platform::access_library();
     if (!library) return 0;
-    library->EnumerateInterfaces(1, platform::interface_enumeration_mode);
+    if (rescan) library->EnumerateInterfaces(1, platform::interface_enumeration_mode);
     const int n = library->GetNumDisplayInterfaces();
     for (int i = 0; i < n; ++i) {
         platform::CInterfaceInfo info;

@@ -29,8 +29,9 @@ class CEnumDDCCI_Monitors : public QObject {
 
     // Rescans and rebuilds the list; with `probe`, a brightness read tells whether a USB
     // monitor, or a supported one on a video cable, answers. The list size; 0 without an access
-    // object.
-    int enumerate(bool probe);
+    // object. Without `rescan` the interfaces the access object listed last are taken as they
+    // are (the caller has just rescanned; every bus would be asked twice).
+    int enumerate(bool probe, bool rescan = true);
     // Copies record i; -1 when out of range.
     int interface_record(int i, CInterfaceRecord& out) const;
     int interface_count() const { return static_cast<int>(records_.size()); }

@@ -77,6 +77,19 @@ int low_level_ddc::begin_access() {
     return result == platform::kAccessBadIndex ? 0 : result;
 }
 
+int low_level_ddc::release_bus() {
+    if (platform::CAccessLibrary* library = platform::access_library())
+        library->end_transaction(interface_index);
+    return 0;
+}
+
+int low_level_ddc::retake_bus() {
+    platform::CAccessLibrary* library = platform::access_library();
+    if (!library) return 0;
+    const int result = library->begin_transaction(interface_index);
+    return result == platform::kAccessBadIndex ? 0 : result;
+}
+
 int low_level_ddc::set_mode(int new_mode) {
     mode = new_mode;
     return 0;

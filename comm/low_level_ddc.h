@@ -50,6 +50,12 @@ class low_level_ddc {
     virtual int send(const std::uint8_t* payload, int length);
     virtual int wait(int milliseconds);
 
+    // Lets another program have the bus for a while inside a transaction (a back-off between
+    // attempts) and takes it again: 0, or why it could not be taken. The transaction and its
+    // figures go on as before.
+    int release_bus();
+    int retake_bus();
+
     // This link's figures, and those of every link to `interface_index` since the program
     // started (monitor objects come and go with the selected display; the figures must not).
     CLinkCounters counters() const;

@@ -65,8 +65,8 @@ void CMultiMonitor::build_display_list() {
     Q_EMIT monitorDetectionComplete();
 }
 
-int CMultiMonitor::enumerate(bool probe) {
-    const int count = interfaces_.enumerate(probe);
+int CMultiMonitor::enumerate(bool probe, bool rescan) {
+    const int count = interfaces_.enumerate(probe, rescan);
     count_interfaces();
     return count;
 }

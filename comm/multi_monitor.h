@@ -23,8 +23,9 @@ class CMultiMonitor : public QObject {
 
     // Rebuilds the display records from the desktop; emits monitorDetectionComplete().
     void build_display_list();
-    // Rescans the interfaces and identifies their monitors (probing USB ones when asked).
-    int enumerate(bool probe);
+    // Rescans the interfaces (unless the caller just did) and identifies their monitors
+    // (probing USB ones when asked).
+    int enumerate(bool probe, bool rescan = true);
     // Fills each display record from the interface mapped to it.
     void attach_interfaces();
     // Works the mapping out from scratch: clears it, rescans both lists and matches them.

@@ -23,8 +23,10 @@ constexpr Entry kTable[] = {
 }  // namespace
 
 bool is_communication_error(int code) {
+    // -203 .. -205: the access library's device gone, transfer refused or unanswered, bus held
+    // by another program.
     return code == -1023 || code == -32 || (code >= -27 && code <= -23) || code == -20 ||
-           (code >= -12 && code <= -10);
+           (code >= -12 && code <= -10) || (code >= -205 && code <= -203);
 }
 
 ErrorMessage error_message(int code, bool monitor_is_usb) {

@@ -104,7 +104,6 @@ ProfileResult make_active_mode_profile(CDDCMonitor& monitor, const ProfileReques
 
     // The desktop recognises the display the profile belongs to by this.
     spec.displayDevice = request.device;
-    disassociateAll(request.device);
     result.path = spec.path;
     // The colour directory of a fresh account does not exist until a profile is installed,
     // and the profile is written there before it is installed.
@@ -124,7 +123,9 @@ ProfileResult make_active_mode_profile(CDDCMonitor& monitor, const ProfileReques
         result.code = saved;
         return result;
     }
-    if (installAndAssociate(request.device, spec.path) != 0) {
+    // The display's old profiles stay until the new one is written and installed: a failure
+    // before must not leave the desktop without colour management.
+    if (installAndReplaceAssociations(request.device, spec.path) != 0) {
         result.outcome = ProfileOutcome::associate_failed;
         result.code = kAssociationError;
         return result;

@@ -12,12 +12,17 @@
 #include "comm/monitor_features.h"
 #include "core/check_restore_monitor_settings_thread.h"
 #include "core/mode_profile.h"
+#include "core/monitor_change_notes.h"
 #include "core/preferences.h"
 #include "core/string_table.h"
+#include "core/verify_files.h"
+#include "core/verify_run.h"
 #include "ctl/ctl_help.h"
 #include "ctl/ctl_output.h"
 #include "ctl/ctl_session.h"
 #include "ctl/cube_lut.h"
+#include "platform/sim_colorimeter.h"
+#include "platform/sim_screen.h"
 
 namespace ctl {
 
@@ -84,6 +89,12 @@ struct Command {
             bad_input(QStringLiteral("%1: \"%2\" is not a display number (1, 2, ...)")
                           .arg(name, words.positional[index]));
         return number;
+    }
+    // Before the first write to a monitor's colour settings: the program's stored record of
+    // the monitor no longer holds, and the program reads it again before using it.
+    static void note_change(Session& session) {
+        if (CDDCMonitor* m = session.monitor())
+            monitor_change_notes::note(m->model_name(), m->serial_number());
     }
     int monitor_failure(Session& session, const QString& what, int code) {
         return out.monitor_failure(QStringLiteral("display %1, %2").arg(number_).arg(what), code,
@@ -345,6 +356,7 @@ int cmd_set(Command& c) {
     }
     // A list of one entry: the write gets the monitor model's settle wait for this feature.
     CMonitorSettingList list{CMonitorSetting{CMonitorSetting::kWrite, *code, *value, 0, 0}};
+    Command::note_change(session);
     m.apply_settings(list);
     if (const int r = list.front().result; r != 0)
         return c.monitor_failure(session, QStringLiteral("feature %1").arg(hex(*code)), r);
@@ -476,6 +488,81 @@ int cmd_profile(Command& c) {
     return c.out.finish();
 }
 
+// Measures the active mode against its own target. A command line has no window to show the
+// patches in, so only a simulated monitor, whose screen the simulated colorimeter reads, can be
+// verified from here.
+int cmd_verify(Command& c) {
+    const auto number = c.display_argument(0);
+    if (!number) return kExitBadInput;
+    if (c.words.positional.size() > 1)
+        return c.bad_input(QStringLiteral("verify takes one display"));
+    c.number_ = *number;
+    sim::CSimConfig config;
+    QString config_error;
+    if (!sim::CSimConfig::from_environment(config, &config_error)) {
+        return c.out.fail(
+            QStringLiteral(
+                "verify: orvale-ctl can measure simulated monitors only; to verify a "
+                "real monitor with an instrument use Verify... on the Picture Mode page"),
+            kExitFailure);
+    }
+    Session session(false);
+    if (const int r = c.open(session, *number)) return r;
+    CDDCMonitor& m = *session.monitor();
+    verify::ActiveMode mode;
+    QString what;
+    if (const int r = verify::read_active_mode(m, mode, what); r != 0)
+        return c.monitor_failure(session, what, r);
+    CModeTarget target;
+    if (verify::mode_target(mode, target) != verify::TargetResult::ready) {
+        return c.out.fail(
+            QStringLiteral("verify: the active mode (memory %1) has no target to measure against")
+                .arg(mode.memory),
+            kExitFailure);
+    }
+    const QByteArray serial = m.serial_number().toLatin1();
+    const auto patches = verify::standard_patches();
+    platform::CSimColorimeter meter(config, serial);
+    verify::CVerificationRun run(meter, [&serial](const verify::Patch* p) {
+        if (p)
+            platform::CSimScreen::instance().show(serial, p->signal);
+        else
+            platform::CSimScreen::instance().clear(serial);
+    });
+    std::vector<CCIEXYZ> readings;
+    if (const int r = run.run(patches, readings); r != 0)
+        return c.out.fail(QStringLiteral("verify: %1").arg(run.error_text()), kExitFailure, r);
+    verify::Report report = verify::compute_report(patches, verify::mode_targets(target, patches),
+                                                   readings, verify::Thresholds());
+    report.monitor = m.model_name() + QLatin1Char(' ') + m.serial_number();
+    report.mode =
+        QStringLiteral("memory %1, %2")
+            .arg(mode.memory)
+            .arg(preset_label(mode.item.preset(), nullptr, m.has_simulated_dicom()).simplified());
+    report.instrument = meter.name();
+    report.measured = QDateTime::currentDateTimeUtc();
+    c.out.data() = verify::report_json(report);
+    c.out.data().insert(QStringLiteral("display"), *number);
+    c.out.line(QStringLiteral("%1, %2").arg(report.monitor, report.mode));
+    for (const verify::PatchResult& row : report.rows) {
+        c.out.line(
+            QStringLiteral("%1  dE2000 %2").arg(row.patch.name, -16).arg(row.delta_e, 6, 'f', 2));
+    }
+    c.out.line(QStringLiteral("average %1, 95th percentile %2, maximum %3 (%4)")
+                   .arg(report.average, 0, 'f', 2)
+                   .arg(report.percentile95, 0, 'f', 2)
+                   .arg(report.maximum, 0, 'f', 2)
+                   .arg(report.worst));
+    c.out.line(QStringLiteral("white %1 cd/m2, black %2 cd/m2, contrast %3:1, white point error "
+                              "%4 u'v'")
+                   .arg(report.white_luminance, 0, 'f', 1)
+                   .arg(report.black_luminance, 0, 'f', 3)
+                   .arg(report.contrast, 0, 'f', 0)
+                   .arg(report.white_point_error, 0, 'f', 4));
+    c.out.line(report.passed() ? QStringLiteral("passed") : QStringLiteral("failed"));
+    return c.out.finish();
+}
+
 int cmd_mode(Command& c) {
     const auto number = c.display_argument(0);
     if (!number) return kExitBadInput;
@@ -503,6 +590,7 @@ int cmd_mode(Command& c) {
             return c.bad_input(QStringLiteral("mode: this monitor has memories 1 to %1, not %2")
                                    .arg(count)
                                    .arg(*wanted));
+        Command::note_change(session);
         const MemorySelection done = select_memory(m, *wanted);
         if (done.select != 0)
             return c.monitor_failure(session, QStringLiteral("memory"), done.select);
@@ -629,6 +717,7 @@ int cmd_lut(Command& c) {
     o.insert(QStringLiteral("nodes"), cube::kMonitorNodes);
     int previous = 0;
     if (!dump) {
+        Command::note_change(session);
         const int r =
             with_slot(m, *slot, previous, [&] { return m.write_lut_to_slot(*slot, points); });
         if (r != 0)
@@ -704,6 +793,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         {"mode", cmd_mode, {QStringLiteral("--no-profile")}},
         {"profile", cmd_profile, {}},
         {"lut", cmd_lut, {QStringLiteral("--dump")}},
+        {"verify", cmd_verify, {}},
     };
     QStringList args = arguments;
     const bool json = args.removeAll(QStringLiteral("--json")) > 0;

@@ -15,6 +15,7 @@ QString usage() {
         "  profile N                write and associate the active mode's ICC profile\n"
         "  lut N SLOT FILE          load a .cube 3D LUT into Programmable slot SLOT\n"
         "  lut N SLOT --dump [FILE] write the slot out as a .cube file (stdout without FILE)\n"
+        "  verify N                 measure the active mode against its target (simulated)\n"
         "\n"
         "N is the display number of the main window's selector. CODE is a feature code as\n"
         "page * 256 + VCP code, decimal or hexadecimal with 0x (0x10, 0x1051, 0x02B3, 16).\n"
@@ -76,6 +77,14 @@ QString command_help(const QString& command) {
             "grid by trilinear interpolation and scaled to 0..1020. The active memory keeps\n"
             "the slot it uses. A file that does not read as a .cube LUT writes nothing.\n"
             "--dump writes the slot's 9 x 9 x 9 table out as .cube, to FILE or stdout.\n");
+    if (command == QLatin1String("verify"))
+        return QStringLiteral(
+            "usage: orvale-ctl [--json] verify N\n"
+            "Shows the verification patches (grayscale, primaries and secondaries, the colour\n"
+            "checker chart) on display N, reads each with the simulated colorimeter after the\n"
+            "settle time and reports the CIEDE2000 differences from the active mode's target,\n"
+            "the white and black, and whether the default limits are met. Simulated monitors\n"
+            "only: real ones are verified with Verify... on the Picture Mode page.\n");
     return QString();
 }
 

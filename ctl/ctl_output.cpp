@@ -5,6 +5,7 @@
 
 #include "comm/ddc_monitor.h"
 #include "core/error_messages.h"
+#include "platform/access_library.h"
 
 namespace ctl {
 
@@ -34,8 +35,25 @@ int Output::monitor_failure(const QString& context, int code, bool monitor_is_us
         message += QStringLiteral(" (the monitor does not support this feature)");
     else if (code == CDDCMonitor::kNotConnected)
         message += QStringLiteral(" (no monitor connected)");
+    else if (const QString reason = access_reason(code); !reason.isEmpty())
+        message += QStringLiteral(" (") + reason + QLatin1Char(')');
     return fail(QStringLiteral("%1: %2 (code %3)").arg(context, message).arg(code), kExitFailure,
                 code);
+}
+
+QString access_reason(int code) {
+    switch (code) {
+        case platform::kAccessNoDevice:
+            return QStringLiteral("the monitor's bus is gone: unplugged, or its driver unloaded");
+        case platform::kAccessIoError:
+            return QStringLiteral(
+                "the monitor did not answer on its bus: DDC/CI may be switched off in its menu, "
+                "or the transfer timed out");
+        case platform::kAccessBusy:
+            return QStringLiteral("another program kept the monitor's bus busy; try again");
+        default:
+            return QString();
+    }
 }
 
 int Output::finish() {

@@ -41,6 +41,9 @@ class Output {
     QJsonObject data_;
 };
 
+// The plain reason behind one of the access library's failures, empty for other codes.
+QString access_reason(int code);
+
 // A string-table text (rich text) as one plain line: tags dropped, line breaks as spaces.
 QString plain_text(const QString& rich);
 

@@ -26,7 +26,8 @@ Session::Session(bool probe) : probed_(probe) {
     QString detail;
     const bool stored = read_config_file(config_file_path(), monitors_, tracker_, detail) == 0;
     monitors_.build_display_list();
-    monitors_.enumerate(probe);
+    // The interfaces were listed just above: asking every bus again would only cost time.
+    monitors_.enumerate(probe, false);
     if (!stored || !monitors_.stored_mapping_taken()) monitors_.match_scanned();
     monitors_.initialise_displays();
 }
@@ -53,6 +54,8 @@ QString Session::obstacle(const DisplayInfo& info) const {
     if (info.index < 0) return QStringLiteral("no DDC/CI interface reaches this display");
     if (!info.supported_model) return QStringLiteral("not a supported model");
     if (probed_ && !info.ddcCapable) {
+        if (library_ && library_->last_result(info.index) == platform::kAccessBusy)
+            return QStringLiteral("another program kept the monitor's bus busy; try again");
         return info.writeNames ? QStringLiteral("the monitor does not answer over USB")
                                : QStringLiteral(
                                      "the monitor does not answer over the video cable "
@@ -71,6 +74,14 @@ int Session::open(int number, QString& why) {
         return CTargetDisplay::kUnsupportedMonitor;
     }
     DisplayInfo info = display(number);
+    if (info.index < 0 && info.supported_model) {
+        // The display is there, its bus is not (gone, or never offered): the machine failed,
+        // not the command line.
+        why = QStringLiteral("display %1 (%2) cannot be controlled: %3")
+                  .arg(number)
+                  .arg(info.text1, obstacle(info));
+        return platform::kAccessNoDevice;
+    }
     if (const QString obstacle = this->obstacle(info); !obstacle.isEmpty()) {
         why = QStringLiteral("display %1 (%2) cannot be controlled: %3")
                   .arg(number)

@@ -41,7 +41,21 @@ int CAccessLibrary::EnumerateInterfaces(int /*first*/, int mode) {
         for (int i = 0; i < count; ++i)
             slots_.push_back({backend.get(), i});
     }
+    last_results_.assign(slots_.size(), 0);
     return static_cast<int>(slots_.size());
+}
+
+int CAccessLibrary::note(int index, int result) {
+    std::lock_guard lock(mutex_);
+    if (index >= 0 && index < static_cast<int>(last_results_.size()))
+        last_results_[static_cast<std::size_t>(index)] = result < 0 ? result : 0;
+    return result;
+}
+
+int CAccessLibrary::last_result(int index) const {
+    std::lock_guard lock(mutex_);
+    if (index < 0 || index >= static_cast<int>(last_results_.size())) return 0;
+    return last_results_[static_cast<std::size_t>(index)];
 }
 
 int CAccessLibrary::GetNumDisplayInterfaces() {
@@ -75,7 +89,7 @@ int CAccessLibrary::I2C_WRITE(int index, int address, const std::uint8_t* data, 
     if (length < 0 || (length > 0 && !data)) return kAccessBadArguments;
     Slot slot{};
     if (!resolve(index, slot)) return kAccessBadIndex;
-    return slot.backend->i2c_write(slot.local_index, address & 0xFE, data, length);
+    return note(index, slot.backend->i2c_write(slot.local_index, address & 0xFE, data, length));
 }
 
 int CAccessLibrary::I2C_READ(int index, int address, std::uint8_t* buffer, int length,
@@ -83,13 +97,13 @@ int CAccessLibrary::I2C_READ(int index, int address, std::uint8_t* buffer, int l
     if (length < 0 || (length > 0 && !buffer)) return kAccessBadArguments;
     Slot slot{};
     if (!resolve(index, slot)) return kAccessBadIndex;
-    return slot.backend->i2c_read(slot.local_index, address | 1, buffer, length);
+    return note(index, slot.backend->i2c_read(slot.local_index, address | 1, buffer, length));
 }
 
 int CAccessLibrary::begin_transaction(int index) {
     Slot slot{};
     if (!resolve(index, slot)) return kAccessBadIndex;
-    return slot.backend->begin_transaction(slot.local_index);
+    return note(index, slot.backend->begin_transaction(slot.local_index));
 }
 
 void CAccessLibrary::end_transaction(int index) {

@@ -60,7 +60,12 @@ class CAccessLibrary {
     int begin_transaction(int index);
     void end_transaction(int index);
 
+    // The result of the last transfer or transaction on interface `index` (0 after a success),
+    // so that a caller can tell a monitor that is silent from a bus another program held.
+    int last_result(int index) const;
+
   private:
+    int note(int index, int result);
     struct Slot {
         CAccessBackend* backend;
         int local_index;
@@ -70,6 +75,7 @@ class CAccessLibrary {
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<CAccessBackend>> backends_;
     std::vector<Slot> slots_;
+    std::vector<int> last_results_;
 };
 
 // The process-wide access object; null while none exists (then no monitor is reached).

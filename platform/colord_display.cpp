@@ -7,6 +7,7 @@
 
 #include "platform/display_services.h"
 #include "platform/edid_identity.h"
+#include "platform/sim_display_services.h"
 
 namespace platform {
 
@@ -78,6 +79,15 @@ CColordDisplay colord_display(const QString& connector, const QByteArray& edid,
 
 CColordDisplay colord_display_for_device(const QString& device_name) {
     const CDisplayServices* services = display_services();
+    // A simulated monitor has a device of its own: no output name, EDID or desktop id that a
+    // real monitor could answer to.
+    if (const auto* simulated = dynamic_cast<const CSimDisplayServices*>(services)) {
+        const QString own = simulated->own_colord_device_id(device_name);
+        CColordDisplay display;
+        display.device_id = own;
+        display.candidate_ids = {own};
+        return display;
+    }
     const QByteArray edid = services ? services->monitor_edid(device_name) : QByteArray();
     return colord_display(connector_of_device(device_name), edid);
 }

@@ -35,6 +35,7 @@ CColordDisplay colord_display(const QString& connector, const QByteArray& edid,
 
 // The display a device name of the display services stands for ("MONITOR\KST6C11\card0-DP-1",
 // "card0-DP-1"): its output name from the name, its EDID from the display services installed.
+// A monitor the display services give an id of their own (the simulator's) carries only that id.
 CColordDisplay colord_display_for_device(const QString& device_name);
 
 // "DP-1" from "MONITOR\KST6C11\card0-DP-1" or "card0-DP-1"; empty when the name holds no output.

@@ -29,19 +29,24 @@ bool natural_less(const QString& a, const QString& b) {
     return a < b;
 }
 
-// The bus that reaches a connector's monitor: its `ddc` link, else an i2c adapter that the
-// kernel registered under the connector node (DisplayPort AUX channel).
-QString connector_bus(const QString& connector_path) {
+// The buses that reach a connector's monitor: its `ddc` link first, then the i2c adapters
+// that the kernel registered under the connector node (DisplayPort AUX channels).
+QStringList connector_buses(const QString& connector_path) {
+    QStringList buses;
     const QFileInfo ddc(connector_path + QStringLiteral("/ddc"));
     if (ddc.isSymLink() || ddc.exists()) {
         const QString target = ddc.symLinkTarget();
         const QString name = QFileInfo(target.isEmpty() ? ddc.filePath() : target).fileName();
-        if (name.startsWith(QLatin1String("i2c-"))) return name;
+        if (name.startsWith(QLatin1String("i2c-"))) buses << name;
     }
-    const QStringList children =
+    QStringList children =
         QDir(connector_path)
             .entryList({QStringLiteral("i2c-*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    return children.isEmpty() ? QString() : children.first();
+    std::sort(children.begin(), children.end(), natural_less);
+    for (const QString& child : children) {
+        if (!buses.contains(child)) buses << child;
+    }
+    return buses;
 }
 
 QString uevent_value(const QByteArray& uevent, const char* key) {
@@ -100,7 +105,8 @@ std::vector<CDrmCard> read_drm_cards(const QString& sys_root) {
         connector.enabled =
             read_line(path + QStringLiteral("/enabled")) == QLatin1String("enabled");
         connector.edid = read_bytes(path + QStringLiteral("/edid"));
-        connector.ddc_bus = connector_bus(path);
+        connector.buses = connector_buses(path);
+        connector.ddc_bus = connector.buses.value(0);
         card->connectors.push_back(connector);
     }
     return cards;
@@ -109,7 +115,7 @@ std::vector<CDrmCard> read_drm_cards(const QString& sys_root) {
 QString drm_connector_of_bus(const QString& sys_root, const QString& bus) {
     for (const CDrmCard& card : read_drm_cards(sys_root)) {
         for (const CDrmConnector& connector : card.connectors) {
-            if (connector.ddc_bus == bus) return connector.node;
+            if (connector.buses.contains(bus)) return connector.node;
         }
     }
     return QString();

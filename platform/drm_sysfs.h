@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace platform {
@@ -17,6 +18,7 @@ struct CDrmConnector {
     bool enabled = false;    // enabled "enabled": the output shows part of the desktop
     QByteArray edid;         // as the kernel read it; empty when it has none
     QString ddc_bus;         // "i2c-5": the bus that reaches the monitor; empty when unknown
+    QStringList buses;       // every bus reaching it: the `ddc` link first, then AUX channels
 };
 
 struct CDrmCard {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
 
 #include "platform/drm_sysfs.h"
 #include "platform/edid_identity.h"
@@ -18,17 +19,29 @@ namespace platform {
 
 namespace {
 
-int access_error(int negative_errno) {
+// A failed transfer. Only a device that is gone is final; a missing acknowledge (ENXIO,
+// EREMOTEIO, EIO, by driver), lost arbitration (EAGAIN), a time-out and a suspended adapter
+// (ESHUTDOWN) are worth another attempt.
+int transfer_error(int negative_errno) {
+    return -negative_errno == ENODEV ? kAccessNoDevice : kAccessIoError;
+}
+
+// A failed open: the node is gone (ENOENT), or left behind by an adapter that is (ENXIO,
+// ENODEV).
+int open_error(int negative_errno) {
     switch (-negative_errno) {
         case ENODEV:
         case ENOENT:
-        case ESHUTDOWN:
+        case ENXIO:
             return kAccessNoDevice;
-        case EWOULDBLOCK:
-            return kAccessBusy;
         default:
             return kAccessIoError;
     }
+}
+
+// The kernel offers the EDID it read itself: no need to ask the monitor again.
+bool usable_edid(const QByteArray& edid) {
+    return edid.size() >= 128 && has_edid_header(edid.left(8));
 }
 
 QString error_text(int negative_errno) {
@@ -68,9 +81,10 @@ void CI2cBackend::report_once(const QString& key, const QString& text, bool warn
 int CI2cBackend::open_locked(const QString& path, const QString& name, bool report) {
     const int fd = ops_->open_device(path);
     if (fd < 0) {
-        if (!report) return access_error(fd);
+        if (!report) return open_error(fd);
         if (fd == -EACCES || fd == -EPERM) {
-            report_once(name + QStringLiteral("/permission"),
+            // The same fix for every bus: once is enough.
+            report_once(QStringLiteral("permission"),
                         QStringLiteral("cannot open %1 (%2): monitors on this bus cannot be "
                                        "reached. Give your user access to the I2C buses, for "
                                        "example with a udev rule KERNEL==\"i2c-[0-9]*\", "
@@ -83,9 +97,10 @@ int CI2cBackend::open_locked(const QString& path, const QString& name, bool repo
                 name + QStringLiteral("/open"),
                 QStringLiteral("cannot open %1 (%2); bus skipped").arg(path, error_text(fd)), true);
         }
-        return access_error(fd);
+        return open_error(fd);
     }
-    // Another program's transaction on the bus ends within a few exchanges; wait for it.
+    // Another program's transaction holds the bus for one exchange at most (the DDC/CI layer
+    // lets go of it between attempts); wait for it.
     int waited = 0;
     for (;;) {
         const int locked = ops_->try_lock(fd);
@@ -98,7 +113,7 @@ int CI2cBackend::open_locked(const QString& path, const QString& name, bool repo
                     QStringLiteral("%1 stays in use by another program; bus skipped").arg(path),
                     false);
             }
-            return locked == -EWOULDBLOCK ? kAccessBusy : access_error(locked);
+            return locked == -EWOULDBLOCK ? kAccessBusy : kAccessIoError;
         }
         sleep_ms(kLockPollMs);
         waited += kLockPollMs;
@@ -110,15 +125,18 @@ void CI2cBackend::close_locked(int fd) {
     ops_->close_device(fd);
 }
 
-int CI2cBackend::run(int fd, bool& plain_io, CI2cMessage* messages, int count) {
-    if (!plain_io) {
-        const int result = ops_->transfer(fd, messages, count);
-        if (result != -EOPNOTSUPP && result != -EINVAL) return result;
-        plain_io = true;
-    }
+int CI2cBackend::run(int fd, CI2cMessage* messages, int count) {
+    // A refusal may be about this transfer only, so the next one tries the ioctl again: where
+    // a kernel driver holds the DDC/CI address, plain I/O is refused but I2C_RDWR is not.
+    const int result = ops_->transfer(fd, messages, count);
+    if (result != -EOPNOTSUPP && result != -EINVAL) return result;
     for (int i = 0; i < count; ++i) {
         const CI2cMessage& m = messages[i];
-        int result = ops_->set_slave(fd, m.address);
+        int result = ops_->set_slave(fd, m.address, false);
+        // The EDID EEPROM is only read (and its offset set), as the bound driver does itself,
+        // so sharing it is harmless; DDC/CI requests beside a kernel driver are not.
+        if (result == -EBUSY && m.address == kEdidSlave)
+            result = ops_->set_slave(fd, m.address, true);
         if (result < 0) return result;
         result = m.read ? ops_->read_bytes(fd, m.data, m.length)
                         : ops_->write_bytes(fd, m.data, m.length);
@@ -127,7 +145,7 @@ int CI2cBackend::run(int fd, bool& plain_io, CI2cMessage* messages, int count) {
     return 0;
 }
 
-bool CI2cBackend::probe(const QString& path, const QString& name, QString& connector) {
+bool CI2cBackend::probe(const QString& path, const QString& name) {
     const int fd = open_locked(path, name, true);
     if (fd < 0) return false;
     bool found = false;
@@ -146,14 +164,12 @@ bool CI2cBackend::probe(const QString& path, const QString& name, QString& conne
         std::uint8_t header[8] = {};
         CI2cMessage messages[2] = {{kEdidSlave, false, &offset, 1},
                                    {kEdidSlave, true, header, sizeof header}};
-        bool plain_io = false;
-        if (run(fd, plain_io, messages, 2) == 0) {
+        if (run(fd, messages, 2) == 0) {
             found =
                 has_edid_header(QByteArray(reinterpret_cast<const char*>(header), sizeof header));
         }
     }
     close_locked(fd);
-    if (found) connector = drm_connector_of_bus(paths_.sys, name);
     return found;
 }
 
@@ -188,12 +204,36 @@ void CI2cBackend::rescan(int /*mode*/) {
         }
         return;
     }
+    // One interface per output: a DisplayPort monitor answers on the adapter's DDC bus and on
+    // its AUX channel alike, and would otherwise be listed (and probed) twice. The output's
+    // `ddc` link is preferred.
+    std::map<QString, CDrmConnector> outputs;
+    std::map<QString, QString> chosen;  // output -> bus
+    for (const CDrmCard& card : read_drm_cards(paths_.sys)) {
+        for (const CDrmConnector& connector : card.connectors) {
+            for (const QString& bus : connector.buses) {
+                if (!names.contains(bus)) continue;
+                outputs[bus] = connector;
+                if (!chosen.count(connector.node)) chosen[connector.node] = bus;
+            }
+        }
+    }
     std::vector<Bus> found;
     for (const QString& name : names) {
         Bus bus;
         bus.name = name;
         bus.path = paths_.dev + QLatin1Char('/') + name;
-        if (probe(bus.path, name, bus.connector)) found.push_back(bus);
+        if (const auto output = outputs.find(name); output != outputs.end()) {
+            if (chosen[output->second.node] != name) continue;
+            bus.connector = output->second.node;
+            // The kernel read the EDID already: the bus reaches that monitor without asking.
+            if (output->second.connected && usable_edid(output->second.edid)) {
+                bus.edid = output->second.edid;
+                found.push_back(bus);
+                continue;
+            }
+        }
+        if (probe(bus.path, name)) found.push_back(bus);
     }
     std::lock_guard lock(mutex_);
     buses_ = std::move(found);
@@ -265,15 +305,27 @@ void CI2cBackend::end_transaction(int local_index) {
 int CI2cBackend::single(int local_index, CI2cMessage message) {
     int fd = -1;
     bool own = false;
-    bool plain_io = false;
     QString path, name;
     {
         std::lock_guard lock(mutex_);
         if (local_index < 0 || local_index >= static_cast<int>(buses_.size()))
             return kAccessBadIndex;
-        const Bus& bus = buses_[static_cast<std::size_t>(local_index)];
+        Bus& bus = buses_[static_cast<std::size_t>(local_index)];
+        if (message.address == kEdidSlave && !bus.edid.isEmpty()) {
+            // The EDID as the kernel read it, at the offset the last write set.
+            if (!message.read) {
+                if (message.length > 0) bus.edid_offset = message.data[0];
+                return 0;
+            }
+            for (int i = 0; i < message.length; ++i) {
+                const int at = bus.edid_offset + i;
+                message.data[i] =
+                    at < bus.edid.size() ? static_cast<std::uint8_t>(bus.edid[at]) : 0xFF;
+            }
+            bus.edid_offset = (bus.edid_offset + message.length) & 0xFF;
+            return 0;
+        }
         fd = bus.fd;
-        plain_io = bus.plain_io;
         path = bus.path;
         name = bus.name;
     }
@@ -283,12 +335,9 @@ int CI2cBackend::single(int local_index, CI2cMessage message) {
         if (fd < 0) return fd;
         own = true;
     }
-    const int result = run(fd, plain_io, &message, 1);
+    const int result = run(fd, &message, 1);
     if (own) close_locked(fd);
-    std::lock_guard lock(mutex_);
-    if (local_index < static_cast<int>(buses_.size()))
-        buses_[static_cast<std::size_t>(local_index)].plain_io = plain_io;
-    return result < 0 ? access_error(result) : 0;
+    return result < 0 ? transfer_error(result) : 0;
 }
 
 int CI2cBackend::i2c_write(int local_index, int address, const std::uint8_t* data, int length) {

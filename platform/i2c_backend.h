@@ -27,9 +27,11 @@ class CI2cBackend : public CAccessBackend {
         QString sys = QStringLiteral("/sys");
     };
 
-    // How long a transaction waits for another program to release the bus.
+    // How long a transaction waits for another program to release the bus: longer than the
+    // longest single exchange another process holds it for (our own DDC/CI layer lets go of
+    // the bus between attempts), time-outs on both transfers included.
     static constexpr int kLockPollMs = 20;
-    static constexpr int kLockWaitMs = 2000;
+    static constexpr int kLockWaitMs = 5000;
     // 7-bit addresses of the display's DDC/CI slave and EDID EEPROM.
     static constexpr int kDdcSlave = 0x37;
     static constexpr int kEdidSlave = 0x50;
@@ -57,19 +59,20 @@ class CI2cBackend : public CAccessBackend {
         QString name;
         QString path;
         QString connector;
-        bool plain_io = false;  // the driver rejects combined transfers
-        int fd = -1;            // open only within a transaction
+        QByteArray edid;      // as the kernel read it for the output; empty: read over the bus
+        int edid_offset = 0;  // where the next EDID read starts
+        int fd = -1;          // open only within a transaction
         int depth = 0;
     };
     // Opens and locks a bus device: the descriptor, or an access-library error.
     int open_locked(const QString& path, const QString& name, bool report);
     void close_locked(int fd);
-    // Runs `messages` on an open bus, falling back to plain reads and writes where the driver
-    // rejects combined transfers. 0 or -errno.
-    int run(int fd, bool& plain_io, CI2cMessage* messages, int count);
+    // Runs `messages` on an open bus, falling back to plain reads and writes for this transfer
+    // where the driver rejects the combined one. 0 or -errno.
+    int run(int fd, CI2cMessage* messages, int count);
     // Runs one message on interface `local_index`, inside or outside a transaction.
     int single(int local_index, CI2cMessage message);
-    bool probe(const QString& path, const QString& name, QString& connector);
+    bool probe(const QString& path, const QString& name);
     void report_once(const QString& key, const QString& text, bool warning);
 
     Paths paths_;

@@ -55,8 +55,11 @@ int CLinuxI2cDeviceOps::transfer(int fd, CI2cMessage* messages, int count) {
     return result == count ? 0 : -EIO;
 }
 
-int CLinuxI2cDeviceOps::set_slave(int fd, int address) {
-    return ::ioctl(fd, I2C_SLAVE, static_cast<unsigned long>(address)) == 0 ? 0 : failure();
+int CLinuxI2cDeviceOps::set_slave(int fd, int address, bool force) {
+    return ::ioctl(fd, force ? I2C_SLAVE_FORCE : I2C_SLAVE, static_cast<unsigned long>(address)) ==
+                   0
+               ? 0
+               : failure();
 }
 
 int CLinuxI2cDeviceOps::write_bytes(int fd, const std::uint8_t* data, int length) {

@@ -25,7 +25,8 @@ class CI2cDeviceOps {
     virtual int unlock(int fd) = 0;
     virtual int functionality(int fd, unsigned long& functions) = 0;     // I2C_FUNCS
     virtual int transfer(int fd, CI2cMessage* messages, int count) = 0;  // I2C_RDWR
-    virtual int set_slave(int fd, int address) = 0;                      // I2C_SLAVE
+    // I2C_SLAVE, or I2C_SLAVE_FORCE (also where a kernel driver holds the address).
+    virtual int set_slave(int fd, int address, bool force) = 0;
     virtual int write_bytes(int fd, const std::uint8_t* data, int length) = 0;
     virtual int read_bytes(int fd, std::uint8_t* data, int length) = 0;
 };
@@ -39,7 +40,7 @@ class CLinuxI2cDeviceOps final : public CI2cDeviceOps {
     int unlock(int fd) override;
     int functionality(int fd, unsigned long& functions) override;
     int transfer(int fd, CI2cMessage* messages, int count) override;
-    int set_slave(int fd, int address) override;
+    int set_slave(int fd, int address, bool force) override;
     int write_bytes(int fd, const std::uint8_t* data, int length) override;
     int read_bytes(int fd, std::uint8_t* data, int length) override;
 };

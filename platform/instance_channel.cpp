@@ -4,13 +4,14 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace platform {
 
 namespace {
-const QByteArray kActivate = QByteArrayLiteral("activate\n");
+const QByteArray kActivate = QByteArrayLiteral("activate");
 // Anything longer is not ours; the connection is dropped without reading on.
-constexpr qint64 kLongestRequest = 64;
+constexpr qint64 kLongestRequest = 64 + CInstanceChannel::kLongestToken;
 
 QString socket_path_for(const QString& name) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -49,18 +50,35 @@ void CInstanceChannel::accept_connections() {
                 return;
             }
             if (!socket->canReadLine()) return;
-            const QByteArray line = socket->readLine(kLongestRequest);
+            const QByteArray line = socket->readLine(kLongestRequest + 1);
             socket->disconnectFromServer();
-            if (line == kActivate) Q_EMIT activation_requested();
+            if (!line.endsWith('\n')) return;
+            const QByteArray request = line.chopped(1);
+            if (request == kActivate) {
+                Q_EMIT activation_requested(QString());
+            } else if (request.startsWith(kActivate + ' ')) {
+                const QString token = QString::fromLatin1(request.mid(kActivate.size() + 1));
+                // A token that is not one is dropped; the window still comes forward as far
+                // as the desktop allows without one.
+                Q_EMIT activation_requested(usable_token(token) ? token : QString());
+            }
         });
     }
 }
 
-bool CInstanceChannel::ask_running_instance(const QString& name, int timeout_ms) {
+bool CInstanceChannel::usable_token(const QString& token) {
+    if (token.isEmpty() || token.size() > kLongestToken) return false;
+    return std::all_of(token.begin(), token.end(),
+                       [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7F; });
+}
+
+bool CInstanceChannel::ask_running_instance(const QString& name, int timeout_ms,
+                                            const QString& token) {
     QLocalSocket socket;
     socket.connectToServer(socket_path_for(name));
     if (!socket.waitForConnected(timeout_ms)) return false;
-    socket.write(kActivate);
+    socket.write(usable_token(token) ? kActivate + ' ' + token.toLatin1() + '\n'
+                                     : kActivate + '\n');
     const bool sent = socket.waitForBytesWritten(timeout_ms);
     socket.disconnectFromServer();
     return sent;

@@ -16,6 +16,8 @@ class CInstanceChannel : public QObject {
 
   public:
     static constexpr int kRequestTimeout = 1000;
+    // Activation tokens (xdg-activation) are short printable ASCII.
+    static constexpr int kLongestToken = 256;
 
     // `name` is the single-instance guard's name.
     explicit CInstanceChannel(const QString& name, QObject* parent = nullptr);
@@ -26,12 +28,19 @@ class CInstanceChannel : public QObject {
     bool listen();
     QString socket_path() const { return path_; }
 
-    // For a second instance: asks the running one to activate its window. True when the
-    // request was delivered within `timeout_ms`.
-    static bool ask_running_instance(const QString& name, int timeout_ms = kRequestTimeout);
+    // For a second instance: asks the running one to activate its window, handing over the
+    // activation token the desktop gave this start (on Wayland only the token lets the
+    // compositor raise another client's window). True when the request was delivered within
+    // `timeout_ms`.
+    static bool ask_running_instance(const QString& name, int timeout_ms = kRequestTimeout,
+                                     const QString& token = QString());
+    // True for a token that can travel in a request: printable ASCII without spaces, not empty,
+    // at most kLongestToken characters.
+    static bool usable_token(const QString& token);
 
   Q_SIGNALS:
-    void activation_requested();
+    // `token`: the second start's activation token, or empty.
+    void activation_requested(const QString& token);
 
   private:
     void accept_connections();

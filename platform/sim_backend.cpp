@@ -1,5 +1,8 @@
 #include "platform/sim_backend.h"
 
+#include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
 
 #include "platform/interface_info.h"
@@ -30,10 +33,28 @@ std::int32_t product_identifier(const QByteArray& edid) {
     return static_cast<std::int32_t>((b(8) + 256 * b(9)) << 16 | (b(10) + 256 * b(11)));
 }
 
+bool is_ddcci(int address) {
+    return (address & 0xFE) == sim::kDdcAddress;
+}
+
+// The thread asking, as "pid:tid": threads of one process and other processes alike.
+QString requester() {
+    return QStringLiteral("%1:%2").arg(::getpid()).arg(::gettid());
+}
+
+// An exchange whose thread is gone (a process that died in the middle) is over.
+bool requester_alive(const QString& who) {
+    const QStringList parts = who.split(QLatin1Char(':'));
+    if (parts.size() != 2) return false;
+    return QFileInfo::exists(QStringLiteral("/proc/%1/task/%2").arg(parts[0], parts[1]));
+}
+
 }  // namespace
 
 CSimBackend::CSimBackend(sim::CSimConfig config)
     : config_(std::move(config)), store_(config_.state_file) {
+    if (!config_.state_file.isEmpty())
+        exchange_file_ = config_.state_file + QStringLiteral(".exchanges");
     monitors_ = sim::create_monitors(config_);
     for (auto& m : monitors_) {
         monitor_list_.push_back(m.get());
@@ -169,6 +190,62 @@ bool CSimBackend::ddcci_switched_off(int local_index, int address) const {
            !monitors_[iface.monitor]->video_ddcci();
 }
 
+std::map<QString, QString> CSimBackend::open_exchanges() {
+    if (exchange_file_.isEmpty()) return exchanges_;
+    std::map<QString, QString> open;
+    QFile file(exchange_file_);
+    if (!file.open(QIODevice::ReadOnly)) return open;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const int tab = line.indexOf('\t');
+        if (tab > 0) open[QString::fromUtf8(line.left(tab))] = QString::fromUtf8(line.mid(tab + 1));
+    }
+    return open;
+}
+
+void CSimBackend::store_open_exchanges(const std::map<QString, QString>& open) {
+    if (exchange_file_.isEmpty()) {
+        exchanges_ = open;
+        return;
+    }
+    QByteArray text;
+    for (const auto& [key, who] : open)
+        text += key.toUtf8() + '\t' + who.toUtf8() + '\n';
+    QFile file(exchange_file_);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(text);
+}
+
+void CSimBackend::check_overlap(sim::CSimMonitor& m) {
+    const auto open = open_exchanges();
+    const auto it = open.find(m.key());
+    if (it == open.end()) return;
+    const QString me = requester();
+    if (it->second == me || !requester_alive(it->second)) return;
+    ++m.state().overlapping_conversations;
+    qCWarning(sim_log).noquote() << "overlapping conversation on" << m.key() << "- a request of"
+                                 << me << "while the exchange of" << it->second << "is open ("
+                                 << m.state().overlapping_conversations << "so far)";
+}
+
+void CSimBackend::track_exchange(sim::CSimMonitor& m, bool wrote) {
+    auto open = open_exchanges();
+    const QString key = m.key();
+    const QString me = requester();
+    const auto it = open.find(key);
+    const bool mine = it != open.end() && it->second == me;
+    // A reply another thread's request is waiting for stays theirs.
+    if (!wrote && it != open.end() && !mine) return;
+    // The writer's first read ends the exchange, whatever it found: a program that gives up
+    // on a slow reply (or whose read failed) has ended it, and later polls are its own.
+    const bool now_open = wrote && m.reply_pending();
+    if (now_open == mine) return;
+    if (now_open) {
+        open[key] = me;
+    } else {
+        open.erase(key);
+    }
+    store_open_exchanges(open);
+}
+
 int CSimBackend::i2c_write(int local_index, int address, const std::uint8_t* data, int length) {
     std::lock_guard lock(mutex_);
     // One request is one step of the shared monitor: another process's changes are taken
@@ -179,17 +256,34 @@ int CSimBackend::i2c_write(int local_index, int address, const std::uint8_t* dat
     // With DDC/CI off in its menu, nothing acknowledges at 0x6E on the video cable.
     if (ddcci_switched_off(local_index, address)) return access_result(sim::kSimNoAcknowledge);
     const sim::CSimMonitorState before = m->state();
+    if (is_ddcci(address)) check_overlap(*m);
     const int result = access_result(m->i2c_write(address, data, length));
+    // A request nobody acknowledged opens nothing, and ends the writer's earlier exchange: the
+    // program gives up on it or starts again.
+    if (is_ddcci(address)) track_exchange(*m, result >= 0);
     if (!(m->state() == before)) save_locked();
     return result;
 }
 
 int CSimBackend::i2c_read(int local_index, int address, std::uint8_t* buffer, int length) {
     std::lock_guard lock(mutex_);
+    sim::CSimStateStore::Lock shared(store_);
     sim::CSimMonitor* m = nullptr;
-    if (const int r = reachable(local_index, m)) return r;
-    if (ddcci_switched_off(local_index, address)) return access_result(sim::kSimNoAcknowledge);
-    return access_result(m->i2c_read(address, buffer, length));
+    if (const int r = reachable(local_index, m)) {
+        if (m && is_ddcci(address)) track_exchange(*m, false);
+        return r;
+    }
+    if (ddcci_switched_off(local_index, address)) {
+        track_exchange(*m, false);
+        return access_result(sim::kSimNoAcknowledge);
+    }
+    if (!is_ddcci(address)) return access_result(m->i2c_read(address, buffer, length));
+    const int overlaps = m->state().overlapping_conversations;
+    check_overlap(*m);
+    const int result = access_result(m->i2c_read(address, buffer, length));
+    track_exchange(*m, false);
+    if (m->state().overlapping_conversations != overlaps) save_locked();
+    return result;
 }
 
 std::unique_ptr<CAccessBackend> create_sim_backend_from_environment() {

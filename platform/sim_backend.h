@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -53,6 +54,15 @@ class CSimBackend : public CAccessBackend {
     int reachable(int local_index, sim::CSimMonitor*& monitor);
     bool ddcci_switched_off(int local_index, int address) const;
     void report(const QString& text);
+    // Open exchanges, by monitor key: who wrote the request whose reply is still unread. Kept
+    // beside the state file (under its lock), so that every process sees the others'.
+    std::map<QString, QString> open_exchanges();
+    void store_open_exchanges(const std::map<QString, QString>& open);
+    // Counts a DDC/CI request of the calling thread that arrives while another thread's or
+    // process's exchange on `m` is open.
+    void check_overlap(sim::CSimMonitor& m);
+    // After the calling thread's request or read: the exchange is open while a reply waits.
+    void track_exchange(sim::CSimMonitor& m, bool wrote);
 
     sim::CSimConfig config_;
     std::vector<std::unique_ptr<sim::CSimMonitor>> monitors_;
@@ -61,6 +71,8 @@ class CSimBackend : public CAccessBackend {
     std::vector<Interface> interfaces_;
     mutable std::mutex mutex_;
     QString last_report_;
+    QString exchange_file_;
+    std::map<QString, QString> exchanges_;  // without a state file
 };
 
 // The simulator backend ORVALE_SIM_CONFIG asks for, or null when it is unset or unusable.

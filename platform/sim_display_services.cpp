@@ -88,6 +88,22 @@ QByteArray CSimDisplayServices::monitor_edid(const QString& id) const {
     return QByteArray();
 }
 
+QString CSimDisplayServices::own_colord_device_id(const QString& id) const {
+    static const QString kPrefix = QStringLiteral("orvale-sim-");
+    for (std::size_t i = 0; i < config_.displays.size(); ++i) {
+        if (device_id(i).compare(id, Qt::CaseInsensitive) != 0) continue;
+        const sim::CSimDisplay& d = config_.displays[i];
+        const QString model = edid_descriptor_text(d.edid, kEdidNameTag);
+        const QString serial = edid_descriptor_text(d.edid, kEdidSerialTag);
+        if (!model.isEmpty() && !serial.isEmpty())
+            return kPrefix + model + QLatin1Char('-') + serial;
+        return kPrefix + monitor_device_name(d);
+    }
+    // A name the simulator never gave still must not reach a desktop device.
+    QString name = id.section(QLatin1Char('\\'), -1);
+    return kPrefix + (name.isEmpty() ? QStringLiteral("unknown") : name);
+}
+
 bool CSimDisplayServices::driver_values(const QString& device_key,
                                         CMonitorDriverValues& values) const {
     for (const sim::CSimDisplay& d : config_.displays) {

@@ -19,6 +19,11 @@ class CSimDisplayServices : public CDisplayServices {
     bool driver_values(const QString& device_key, CMonitorDriverValues& values) const override;
     bool adapter_driver(const QString& adapter_device_id, QString& driver_key,
                         QString& driver_version) const override;
+    // The colord device id of a simulated monitor: colord keeps its profiles only under this
+    // id, never under the desktop's ids for an output or an EDID, which belong to real
+    // monitors. "orvale-sim-<model>-<serial>" from the simulated EDID, else
+    // "orvale-sim-<device name>".
+    QString own_colord_device_id(const QString& device_id) const;
 
     const sim::CSimConfig& config() const { return config_; }
 

@@ -24,6 +24,26 @@ void sleep_ms(int milliseconds);
 // The caller keeps ownership and must keep it alive while installed.
 CSleeper* install_sleeper(CSleeper* sleeper);
 
+// Waits on the GUI thread keep the window alive: while a CResponsiveWaits lives, sleep_ms on
+// the thread that made it runs an event loop that takes no user input (the window system's
+// liveness pings are answered and the window repaints) until the wait is over; with a fake
+// sleeper installed, pending events are processed once and the fake records the wait as
+// always. Whatever runs inside must not start a monitor conversation: in_responsive_wait()
+// tells it so.
+class CResponsiveWaits {
+  public:
+    CResponsiveWaits();
+    ~CResponsiveWaits();
+    CResponsiveWaits(const CResponsiveWaits&) = delete;
+    CResponsiveWaits& operator=(const CResponsiveWaits&) = delete;
+
+  private:
+    void* previous_;
+};
+
+// True while the GUI thread is inside such a wait.
+bool in_responsive_wait();
+
 // Installs a sleeper for the lifetime of the guard and restores the previous one afterwards.
 class CScopedSleeper {
   public:

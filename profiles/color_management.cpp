@@ -46,6 +46,20 @@ int installAndAssociate(const QString& deviceName, const QString& path) {
     return 0;
 }
 
+int installAndReplaceAssociations(const QString& deviceName, const QString& path) {
+    const QString native = QDir::toNativeSeparators(path);
+    if (!platform::install_color_profile(native)) return kInstallFailed;
+    const QString name = QFileInfo(native).fileName();
+    const QStringList before = display_profiles(deviceName);
+    disassociateAll(deviceName);
+    if (platform::associate_color_profile(deviceName, name)) return 0;
+    // A display without any profile falls back to no colour management at all: the old ones
+    // go back, the first last so that it is the default again.
+    for (auto old = before.crbegin(); old != before.crend(); ++old)
+        platform::associate_color_profile(deviceName, *old);
+    return kAssociateFailed;
+}
+
 int disassociateAll(const QString& deviceName) {
     // A profile that will not let go is left; the others still go.
     for (const QString& name : display_profiles(deviceName))

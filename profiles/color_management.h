@@ -20,6 +20,11 @@ QString targetFolder(bool create, const ProfileTexts& texts);
 // kAssociateFailed.
 int installAndAssociate(const QString& deviceName, const QString& path);
 
+// Installs the profile at `path` and makes it the display's only display profile: the old
+// ones are removed once the new one is installed, right before it is associated, and come back
+// when the association fails. 0, kInstallFailed (the old ones untouched) or kAssociateFailed.
+int installAndReplaceAssociations(const QString& deviceName, const QString& path);
+
 // Removes every display profile from the display. Always 0.
 int disassociateAll(const QString& deviceName);
 

@@ -61,14 +61,16 @@ void put_text_descriptor(Block d, std::uint8_t tag, const QByteArray& text) {
     }
 }
 
-void put_range_limits(Block d, int max_clock_mhz) {
+void put_range_limits(Block d, int max_clock_mhz, int edid_revision) {
     d[3] = 0xFD;
     d[5] = 24;   // minimum vertical rate, Hz
     d[6] = 75;   // maximum vertical rate
     d[7] = 30;   // minimum horizontal rate, kHz
     d[8] = 120;  // maximum horizontal rate
     d[9] = static_cast<std::uint8_t>((max_clock_mhz + 9) / 10);
-    d[10] = 0x00;  // default timing formula
+    // EDID 1.4 deprecates the default GTF that 1.3 assumes; a panel of fixed timings offers
+    // none, so 1.4 says "range limits only".
+    d[10] = edid_revision >= 4 ? 0x01 : 0x00;
     d[11] = 0x0A;
     for (int i = 12; i < 18; ++i)
         d[i] = 0x20;
@@ -90,18 +92,30 @@ void put_chromaticities(Block b, const std::array<double, 8>& xy) {
         b[27 + i] = static_cast<std::uint8_t>(v[i] >> 2);
 }
 
-// Standard timing: (width / 8 - 31), then aspect code in bits 7..6 and refresh - 60.
-void put_standard_timings(Block b) {
-    const std::uint8_t entries[][2] = {
-        {static_cast<std::uint8_t>(1920 / 8 - 31), 0x00},  // 1920 x 1200 (16:10)
-        {static_cast<std::uint8_t>(1920 / 8 - 31), 0xC0},  // 1920 x 1080 (16:9)
-        {static_cast<std::uint8_t>(1680 / 8 - 31), 0x00},  // 1680 x 1050
-        {static_cast<std::uint8_t>(1280 / 8 - 31), 0x80},  // 1280 x 1024 (5:4)
+struct StandardTiming {
+    int width;
+    int height;
+    std::uint8_t aspect;  // bits 7..6 of the second byte (EDID 1.3 on: 0 is 16:10)
+};
+
+// The pixel clock, in MHz, of the fastest standard timing below (DMT 1920 x 1200 at 60 Hz):
+// the range limits must cover it.
+constexpr int kFastestStandardClockMhz = 194;
+
+// Standard timing: (width / 8 - 31), then aspect code in bits 7..6 and refresh - 60. Only the
+// modes the panel can show are listed.
+void put_standard_timings(Block b, const CSimModel& model) {
+    const StandardTiming entries[] = {
+        {1920, 1200, 0x00},  // 16:10
+        {1920, 1080, 0xC0},  // 16:9
+        {1680, 1050, 0x00},
+        {1280, 1024, 0x80},  // 5:4
     };
     int slot = 0;
-    for (const auto& e : entries) {
-        b[38 + 2 * slot] = e[0];
-        b[39 + 2 * slot] = e[1];
+    for (const StandardTiming& e : entries) {
+        if (e.width > model.width_px || e.height > model.height_px) continue;
+        b[38 + 2 * slot] = static_cast<std::uint8_t>(e.width / 8 - 31);
+        b[39 + 2 * slot] = e.aspect;
         ++slot;
     }
     for (; slot < 8; ++slot) {
@@ -110,16 +124,18 @@ void put_standard_timings(Block b) {
     }
 }
 
-void put_cea_block(Block e) {
+void put_cea_block(Block e, const CSimModel& model) {
     e[0] = 0x02;  // CEA-861 timing extension
     e[1] = 0x03;
-    // One video data block: 1080p60, 720p60, 480p60 (1080p native).
-    const std::uint8_t video[] = {0x43, 0x90, 0x04, 0x03};
-    for (int i = 0; i < 4; ++i)
-        e[4 + i] = video[i];
-    e[2] = 4 + 4;  // detailed timings follow the data block
-    e[3] = 0x01;   // one native format
-    put_detailed_timing(e + e[2], 1920, 1080, 527, 296);
+    // A video data block: 1080p60, 720p60, 480p60, none native (the panel's own mode is the
+    // base block's first detailed timing); a video capability block: RGB quantization range
+    // selectable, IT and CE formats underscanned.
+    const std::uint8_t blocks[] = {0x43, 0x10, 0x04, 0x03, 0xE2, 0x00, 0x4A};
+    for (std::size_t i = 0; i < sizeof blocks; ++i)
+        e[4 + i] = blocks[i];
+    e[2] = static_cast<std::uint8_t>(4 + sizeof blocks);  // detailed timings follow
+    e[3] = 0x81;  // underscanned by default; one native detailed timing (the base block's)
+    put_detailed_timing(e + e[2], 1920, 1080, model.width_cm * 10, model.height_cm * 10);
     put_checksum(e);
 }
 
@@ -153,7 +169,9 @@ QByteArray build_edid(const CSimModel& model, const QByteArray& serial) {
     b[9] = static_cast<std::uint8_t>(vendor & 0xFF);
     b[10] = static_cast<std::uint8_t>(model.product_code & 0xFF);  // little-endian
     b[11] = static_cast<std::uint8_t>(model.product_code >> 8);
-    const std::uint32_t number = edid_serial_number(serial);
+    // With a serial descriptor and a CTA extension, CTA-861 wants the numeric serial zero.
+    const std::uint32_t number =
+        model.cea_extension && model.serial_descriptor ? 0 : edid_serial_number(serial);
     for (int i = 0; i < 4; ++i)
         b[12 + i] = static_cast<std::uint8_t>(number >> (8 * i));
     b[16] = 12;           // week of manufacture
@@ -169,12 +187,13 @@ QByteArray build_edid(const CSimModel& model, const QByteArray& serial) {
     b[35] = 0x21;  // 640 x 480 and 800 x 600 at 60 Hz
     b[36] = 0x08;  // 1024 x 768 at 60 Hz
     b[37] = 0x00;
-    put_standard_timings(b);
+    put_standard_timings(b, model);
 
     put_detailed_timing(b + 54, model.width_px, model.height_px, model.width_cm * 10,
                         model.height_cm * 10);
     const int clock_mhz = (b[54] | (b[55] << 8)) / 100;
-    put_range_limits(b + 72, clock_mhz + 10);
+    put_range_limits(b + 72, std::max(clock_mhz + 10, kFastestStandardClockMhz),
+                     model.edid_revision);
     put_text_descriptor(b + 90, 0xFC, model.name.toLatin1());
     if (model.serial_descriptor) {
         put_text_descriptor(b + 108, 0xFF, serial);
@@ -183,7 +202,7 @@ QByteArray build_edid(const CSimModel& model, const QByteArray& serial) {
     }
     b[126] = model.cea_extension ? 1 : 0;
     put_checksum(b);
-    if (model.cea_extension) put_cea_block(b + 128);
+    if (model.cea_extension) put_cea_block(b + 128, model);
     return edid;
 }
 

@@ -267,7 +267,8 @@ std::vector<CSimModel> build_models() {
     plain.height_px = 1080;
     plain.width_cm = 53;
     plain.height_cm = 30;
-    plain.native = {0.640, 0.330, 0.300, 0.600, 0.150, 0.060, 0.313, 0.329};
+    // sRGB with its D65 white, as its EDID's sRGB flag says.
+    plain.native = {0.640, 0.330, 0.300, 0.600, 0.150, 0.060, 0.3127, 0.3290};
     plain.mccs_version = "2.2";
     plain.features = {
         global(code::restore_factory, 0, 1, 0, momentary),

@@ -82,6 +82,9 @@ class CSimMonitor {
     bool video_ddcci() const { return state_.video_ddcci; }
     void set_video_ddcci(bool on) { state_.video_ddcci = on; }
     bool link_lost() const { return link_lost_; }
+    // A reply (or the "still working" null replies before it) waits to be read: the exchange
+    // its request opened is not over.
+    bool reply_pending() const { return pending_.present || null_polls_ > 0; }
     void reconnect() { link_lost_ = false; }
 
     CSimFaultScript& faults() { return faults_; }

@@ -258,6 +258,10 @@ QJsonObject state_to_json(const CSimModel& model, const CSimMonitorState& state)
     o.insert(QStringLiteral("usb_plugged"), state.usb_plugged);
     o.insert(QStringLiteral("video_ddcci"), state.video_ddcci);
     o.insert(QStringLiteral("active_memory"), state.active_memory);
+    // Only a faulty program makes one; files of monitors that never met one stay as they were.
+    if (state.overlapping_conversations > 0) {
+        o.insert(QStringLiteral("overlapping_conversations"), state.overlapping_conversations);
+    }
     o.insert(QStringLiteral("features"), values_to_json(state.values));
 
     const std::vector<std::uint16_t> ramp = factory_table(model);
@@ -369,6 +373,15 @@ bool state_from_json(const CSimModel& model, const QJsonObject& o, CSimMonitorSt
             state.usb_plugged = v.toBool();
         } else {
             state.video_ddcci = v.toBool();
+        }
+    }
+    const QJsonValue overlaps = o.value(QStringLiteral("overlapping_conversations"));
+    if (!overlaps.isUndefined()) {
+        if (whole_number(overlaps) && overlaps.toInt() >= 0) {
+            state.overlapping_conversations = overlaps.toInt();
+        } else {
+            r.ignore(QStringLiteral("overlapping_conversations"),
+                     shown(overlaps) + QStringLiteral(" is not a count"));
         }
     }
     const QJsonValue active = o.value(QStringLiteral("active_memory"));

@@ -34,6 +34,10 @@ struct CSimMonitorState {
     bool usb_plugged = false;
     // DDC/CI over the video cable, as the monitor's menu switches it; the EDID is always there.
     bool video_ddcci = true;
+    // Requests that arrived from another thread or process while an exchange (a request, its
+    // wait and the read of its reply) was open: a fault of the program, which must hold one
+    // conversation per monitor.
+    int overlapping_conversations = 0;
 
     bool operator==(const CSimMonitorState&) const = default;
 };

@@ -158,6 +158,7 @@ QString osd_report(const CSimMonitor& m, const CSimOsdChange& asked) {
 void show_monitor(const CSimMonitor& m, QTextStream& out) {
     const CSimMonitorState& s = m.state();
     out << m.key() << "  (" << usb_text(m) << ")\n";
+    out << "overlapping conversations: " << s.overlapping_conversations << "\n";
     out << "features:\n";
     for (const CSimFeature& f : m.model().features) {
         if (f.scope != CSimScope::global) continue;

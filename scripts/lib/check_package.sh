@@ -20,6 +20,9 @@ echo "== package: cpack"
 (cd "$build" && cpack -G DEB >"$work/cpack.log") || { cat "$work/cpack.log"; exit 1; }
 deb=$(ls -t "$build"/package/*.deb | head -n 1)
 dpkg-deb --field "$deb" Package Version Depends Recommends Installed-Size
+# Without Qt's Wayland plugin a Wayland session runs the program through XWayland.
+dpkg-deb --field "$deb" Recommends | grep -qw qt6-wayland ||
+    { echo "the package does not recommend qt6-wayland" >&2; exit 1; }
 dpkg -x "$deb" "$work/root"
 
 # Every file an install rule installs is in the package, whichever folder added the rule.

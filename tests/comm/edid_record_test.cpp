@@ -242,16 +242,37 @@ TEST(EdidSizes, LargestResolutionFromEveryTimingSource) {
     EXPECT_EQ(r.max_height, 870);
     EXPECT_EQ(r.established_timings, (1u << 2) | (1u << 16));
 
-    // Heights by aspect code: 1:1, 4:3, 5:4, 16:9; one entry at a time.
-    const int heights[4] = {1280, 960, 1024, 720};
-    for (int aspect = 0; aspect < 4; ++aspect) {
-        Bytes s = base_block();
-        s[38] = (1280 - 248) / 8;
-        s[39] = static_cast<std::uint8_t>((aspect << 6) | 15);
-        r = decoded(sealed(s));
-        ASSERT_EQ(r.standard_timings.size(), 1u);
-        EXPECT_EQ(r.standard_timings[0].refresh, 75);
-        EXPECT_EQ(r.max_height, heights[aspect]) << aspect;
+    // Heights by aspect code, one entry at a time: code 0 is 1:1 before EDID 1.3 and 16:10
+    // from 1.3 on, in the base block and in a standard-timing descriptor alike.
+    struct Revision {
+        int revision;
+        int heights[4];
+    };
+    for (const Revision& rev :
+         {Revision{2, {1280, 960, 1024, 720}}, Revision{3, {800, 960, 1024, 720}},
+          Revision{4, {800, 960, 1024, 720}}}) {
+        for (int aspect = 0; aspect < 4; ++aspect) {
+            Bytes s = base_block();
+            s[19] = static_cast<std::uint8_t>(rev.revision);
+            s[38] = (1280 - 248) / 8;
+            s[39] = static_cast<std::uint8_t>((aspect << 6) | 15);
+            r = decoded(sealed(s));
+            ASSERT_EQ(r.standard_timings.size(), 1u);
+            EXPECT_EQ(r.standard_timings[0].refresh, 75);
+            EXPECT_EQ(r.max_height, rev.heights[aspect]) << rev.revision << " " << aspect;
+
+            Bytes d = base_block();
+            d[19] = static_cast<std::uint8_t>(rev.revision);
+            d[kSlots[3] + 3] = 0xFA;
+            d[kSlots[3] + 5] = (1280 - 248) / 8;
+            d[kSlots[3] + 6] = static_cast<std::uint8_t>(aspect << 6);
+            for (int i = kSlots[3] + 7; i < kSlots[3] + 17; ++i)
+                d[static_cast<std::size_t>(i)] = 0x01;
+            r = decoded(sealed(d));
+            ASSERT_EQ(r.descriptors[3].standard_timings.size(), 1u);
+            EXPECT_EQ(r.descriptors[3].standard_timings[0].height(), rev.heights[aspect])
+                << rev.revision << " " << aspect;
+        }
     }
     // Width and height are maximised separately: 1920 x 1080 and 1600 x 1200 give 1920 x 1200.
     b[40] = (1920 - 248) / 8;

@@ -168,13 +168,20 @@ TEST_F(TransactionTest, LengthLimitsRefuseBeforeAnyTraffic) {
 
 TEST_F(TransactionTest, SendCommandRetriesWithGrowingWaitsThenPauses) {
     const Bytes request{0x0C};
-    for (int k = 0; k < 4; ++k)
+    for (int k = 0; k < 5; ++k)
         expect_request(request, -204);
+    EXPECT_EQ(control.send_command(request.data(), 1, 200), -204);
+    EXPECT_EQ(sleeper.waits(), (std::vector<int>{50, 250, 450, 650, 850, 200}));
+    // Other programs on the bus get it during each back-off: one bus transaction per attempt.
+    EXPECT_EQ(bus->begins, 5);
+    EXPECT_EQ(bus->ends, 5);
+
+    // A device that is gone does not come back by waiting: no further attempt.
+    sleeper.clear();
+    expect_request(request, -204);
     expect_request(request, -203);
     EXPECT_EQ(control.send_command(request.data(), 1, 200), -203);
-    EXPECT_EQ(sleeper.waits(), (std::vector<int>{50, 250, 450, 650, 850, 200}));
-    EXPECT_EQ(bus->begins, 1);
-    EXPECT_EQ(bus->ends, 1);
+    EXPECT_EQ(sleeper.waits(), (std::vector<int>{50, 200}));
 
     sleeper.clear();
     expect_request(request, -204);
@@ -217,13 +224,18 @@ TEST_F(TransactionTest, AnsweredAtOnceWaitsBeforeTheReadAndAfterTheExchange) {
 }
 
 TEST_F(TransactionTest, FailedWritesWaitTwicePerAttempt) {
-    for (int k = 0; k < 4; ++k)
+    for (int k = 0; k < 5; ++k)
         expect_request({0x01, 0x10}, -204);
-    expect_request({0x01, 0x10}, -203);
-    EXPECT_EQ(transact({0x01, 0x10}, 8, true), -203);
+    EXPECT_EQ(transact({0x01, 0x10}, 8, true), -204);
     EXPECT_EQ(length, 0);
     EXPECT_EQ(sleeper.waits(),
               (std::vector<int>{50, 50, 250, 100, 450, 150, 650, 200, 850, 250, 50}));
+
+    // A removed device ends the transaction at once, with only the closing pause.
+    sleeper.clear();
+    expect_request({0x01, 0x10}, -203);
+    EXPECT_EQ(transact({0x01, 0x10}, 8, true), -203);
+    EXPECT_EQ(sleeper.waits(), (std::vector<int>{50}));
 }
 
 TEST_F(TransactionTest, BadReplyIsReadAgainAfterALongerWait) {

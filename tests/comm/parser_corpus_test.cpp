@@ -96,6 +96,9 @@ TEST(EdidCorpus, EveryRealEdidDecodesWithPlausibleFields) {
 
         EXPECT_GE(r.max_width, 640);
         EXPECT_GE(r.max_height, 350);
+        // Every panel of the corpus is landscape: a square largest mode means a 16:10 standard
+        // timing read as 1:1.
+        EXPECT_LT(r.max_height, r.max_width);
         if (r.preferred_timing && r.descriptors[0].kind == kEdidDetailedTiming) {
             EXPECT_EQ(r.preferred_width, r.descriptors[0].timing.h_active);
             EXPECT_GT(r.preferred_width * r.preferred_height, 0);

@@ -46,7 +46,10 @@ TEST(SecondInstance, ExitsAtOnceWithoutWindowOrFileWritesAndBringsTheFirstForwar
         << first_output.constData();
 
     QProcess second;
-    second.setProcessEnvironment(program_environment());
+    QProcessEnvironment second_env = program_environment();
+    // As a Wayland desktop starts a program: the running window needs this token to come up.
+    second_env.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("desktop-token-42"));
+    second.setProcessEnvironment(second_env);
     second.setProcessChannelMode(QProcess::MergedChannels);
     second.start(QStringLiteral(ORVALE_BINARY), {});
     ASSERT_TRUE(second.waitForFinished(30000));
@@ -65,10 +68,17 @@ TEST(SecondInstance, ExitsAtOnceWithoutWindowOrFileWritesAndBringsTheFirstForwar
         [&] {
             first.waitForReadyRead(50);
             first_output += first.readAll();
-            return first_output.contains("activation requested by a second start");
+            return first_output.contains(
+                "activation requested by a second start with its activation token");
         },
         10000))
         << first_output.constData();
+    // The manual page tells what the user sees.
+    const QString manual = QString::fromUtf8(
+        read_file(QStringLiteral(ORVALE_SOURCE_DIR "/desktop/orvale.1")).simplified());
+    EXPECT_TRUE(manual.contains(QLatin1String("a second start brings the running window forward")))
+        << qPrintable(manual);
+    EXPECT_FALSE(manual.contains(QLatin1String("only beeps"))) << qPrintable(manual);
 
     first.kill();
     first.waitForFinished(10000);

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include "core/error_messages.h"
 #include "core/picture_mode_rules.h"
 #include "core/string_table.h"
 
@@ -99,3 +100,16 @@ TEST_F(Translated, TheLuminanceUnitIsAnEntryOfItsOwnThatTheSpinBoxesShow) {
 }
 
 }  // namespace
+
+// The access library's failures reach the user as what they are: the monitor could not be
+// talked to. The caller's own mistakes are not dressed up as that.
+TEST(ErrorMessages, AccessLibraryFailuresAreCommunicationErrors) {
+    const ErrorMessage null_reply = error_message(-23, false);
+    for (int code : {-203, -204, -205}) {
+        EXPECT_TRUE(is_communication_error(code)) << code;
+        const ErrorMessage message = error_message(code, false);
+        EXPECT_EQ(message.string_id, null_reply.string_id) << code;
+        EXPECT_NE(message.string_id, error_message(-9999, false).string_id) << code;
+    }
+    EXPECT_FALSE(is_communication_error(-202)) << "bad arguments are a fault of the caller";
+}

@@ -284,3 +284,34 @@ TEST_F(CtlProcess, HelpForTheToolAndEveryCommand) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CtlProcess, VerifyMeasuresTheActiveModeAndLeavesTheMonitorAsItWas) {
+    const QString before = machine.show(QStringLiteral("0"));
+    const Result run = ok({"--json", "verify", "1"});
+    const QJsonObject o = run.json();
+    EXPECT_EQ(o["display"].toInt(), 1);
+    EXPECT_EQ(o["patches"].toArray().size(), 69);
+    // The sRGB mode lies inside the panel's gamut: only the panel's small flaws remain.
+    EXPECT_LT(o["average"].toDouble(), 1.0);
+    EXPECT_TRUE(o["passed"].toBool());
+    EXPECT_NEAR(o["white_luminance"].toDouble(), o["target_white_luminance"].toDouble(), 3.0);
+    double sum = 0.0;
+    for (const auto& p : o["patches"].toArray())
+        sum += p.toObject()["delta_e"].toDouble();
+    EXPECT_NEAR(sum / 69.0, o["average"].toDouble(), 1e-9);
+    EXPECT_EQ(machine.show(QStringLiteral("0")), before);
+
+    // The people's text ends with the verdict; a monitor that cannot be controlled is refused.
+    EXPECT_TRUE(ok({"verify", "1"}).out.trimmed().endsWith(QStringLiteral("passed")));
+    EXPECT_NE(machine.ctl({"verify", "3"}).exit_code, 0);
+    Machine real = machine;
+    real.env.remove(QStringLiteral("ORVALE_SIM_CONFIG"));
+    real.env.remove(QStringLiteral("ORVALE_CTL_WAITS"));
+    const Result refused = real.ctl({"verify", "1"});
+    EXPECT_NE(refused.exit_code, 0);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Verify..."))) << refused.err.toStdString();
+}
+
+}  // namespace

@@ -69,6 +69,7 @@ int FakeI2cOps::functionality(int fd, unsigned long& functions) {
 
 int FakeI2cOps::message(FakeBus& b, const platform::CI2cMessage& m) {
     b.addresses.push_back(m.address);
+    if (b.transfer_error) return -b.transfer_error;
     if (m.address == 0x50 && !b.eeprom.isEmpty()) {
         if (m.read) {
             for (int i = 0; i < m.length; ++i)
@@ -95,7 +96,7 @@ int FakeI2cOps::transfer(int fd, platform::CI2cMessage* messages, int count) {
     return 0;
 }
 
-int FakeI2cOps::set_slave(int fd, int address) {
+int FakeI2cOps::set_slave(int fd, int address, bool /*force*/) {
     auto it = open_.find(fd);
     if (it == open_.end()) return -EBADF;
     it->second.slave = address;

@@ -19,6 +19,7 @@ struct FakeBus {
     bool plain_i2c = true;                // I2C_FUNC_I2C; false: an SMBus-only controller
     int functions_error = 0;              // errno I2C_FUNCS fails with (a node that is no bus)
     bool rejects_rdwr = false;            // I2C_RDWR fails with EOPNOTSUPP
+    int transfer_error = 0;               // errno every transfer fails with (0: none)
     int held_by_other_polls = 0;  // lock attempts refused before the lock is free; <0 always
 
     // What the bus saw.
@@ -45,7 +46,7 @@ class FakeI2cOps final : public platform::CI2cDeviceOps {
     int unlock(int fd) override;
     int functionality(int fd, unsigned long& functions) override;
     int transfer(int fd, platform::CI2cMessage* messages, int count) override;
-    int set_slave(int fd, int address) override;
+    int set_slave(int fd, int address, bool force) override;
     int write_bytes(int fd, const std::uint8_t* data, int length) override;
     int read_bytes(int fd, std::uint8_t* data, int length) override;
 

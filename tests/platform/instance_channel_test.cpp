@@ -51,6 +51,38 @@ TEST(InstanceChannel, OnlyTheActivationRequestIsObeyed) {
     EXPECT_EQ(requests.count(), 1);
 }
 
+// On Wayland only the second start's activation token lets the compositor raise the running
+// window: it travels with the request when it can be passed on safely, and is dropped otherwise.
+TEST(InstanceChannel, TheActivationTokenTravelsWhenItIsOne) {
+    CInstanceChannel running(QStringLiteral("channel-d"));
+    ASSERT_TRUE(running.listen());
+    QSignalSpy requests(&running, &CInstanceChannel::activation_requested);
+    const QString name = QStringLiteral("channel-d");
+    const QString token = QStringLiteral("weston-7_ab.c:9/Q+=");
+    const QString longest(CInstanceChannel::kLongestToken, QLatin1Char('t'));
+    const QList<std::pair<QString, QString>> cases = {
+        {token, token},
+        {longest, longest},
+        {QString(), QString()},
+        {longest + QLatin1Char('t'), QString()},
+        {QStringLiteral("two words"), QString()},
+        {QStringLiteral("line\nactivate"), QString()},
+        {QStringLiteral("caf\u00e9"), QString()},
+    };
+    for (const auto& [sent, received] : cases) {
+        requests.clear();
+        ASSERT_TRUE(CInstanceChannel::ask_running_instance(name, 1000, sent));
+        ASSERT_TRUE(requests.wait(2000)) << sent.toStdString();
+        ASSERT_EQ(requests.count(), 1);
+        EXPECT_EQ(requests.at(0).at(0).toString(), received) << sent.toStdString();
+    }
+    // Written by hand: a token that is not one still brings the window forward, without it.
+    requests.clear();
+    send_raw(running.socket_path(), "activate a b\n");
+    ASSERT_TRUE(requests.wait(2000));
+    EXPECT_EQ(requests.at(0).at(0).toString(), QString());
+}
+
 TEST(InstanceChannel, ASocketLeftByACrashedInstanceIsReplaced) {
     CInstanceChannel running(QStringLiteral("channel-c"));
     {

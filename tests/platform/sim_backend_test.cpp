@@ -3,11 +3,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <thread>
 
 #include "platform/access_library.h"
 #include "platform/i2c_backend.h"
 #include "platform/sim_backend.h"
 #include "sim/sim_tool.h"
+#include "support/log_capture.h"
 #include "support/test_environment.h"
 
 namespace {
@@ -284,6 +286,84 @@ TEST_F(SimulatedMachine, DdcCiSwitchedOffOnTheVideoCableLeavesTheEdidAndTheUsbLi
     ASSERT_EQ(sim::run_sim_tool({"--config", config, "--state", state, "ddcci", "a", "on"}, o, e),
               0);
     EXPECT_EQ(host.get(0, 0x1050), 1);
+}
+
+}  // namespace
+
+namespace {
+
+QString show_text(const QString& config, const QString& state) {
+    QString sink;
+    QTextStream out(&sink), err(&sink);
+    sim::run_sim_tool(QStringList{"--config", config, "--state", state, "show", "kx271w"}, out,
+                      err);
+    return sink;
+}
+
+TEST_F(SimulatedMachine, ARequestInsideAnotherThreadsOrProcesssOpenExchangeIsCounted) {
+    testing_support::LogCapture log("orvale.sim");
+    auto library = start();
+    Host host{*library};
+    // One conversation after another, from several threads, is no fault.
+    EXPECT_EQ(host.get(1, 0x1050), 1);
+    std::thread([&] { EXPECT_EQ(host.get(1, 0x1050), 1); }).join();
+    EXPECT_EQ(host.get(0, 0x1050), 1);  // the video cable reaches the same monitor
+    host.set(1, 0x2BE, 1);              // a set's reply closes its exchange like any other
+    EXPECT_TRUE(show_text(config, state).contains("overlapping conversations: 0"));
+
+    // Another thread's request while this thread's reply waits to be read.
+    ASSERT_GE(host.send(1, bytes({0xC6, 0x10, 0x50})), 0);
+    std::thread([&] { EXPECT_EQ(host.get(0, 0x2BE), 1); }).join();
+    host.receive(1);  // the reply was lost to the other request; the exchange is theirs
+    EXPECT_TRUE(show_text(config, state).contains("overlapping conversations: 1"));
+    EXPECT_TRUE(log.text().contains("overlapping conversation on KX271W"));
+
+    // Another process (its own backend on the same state file) meets this one's open exchange.
+    ASSERT_GE(host.send(1, bytes({0xC6, 0x10, 0x50})), 0);
+    std::thread([&] {
+        auto other = start();
+        Host second{*other};
+        EXPECT_GE(second.send(1, bytes({0xC6, 0x02, 0xBE})), 0);
+    }).join();
+    EXPECT_TRUE(show_text(config, state).contains("overlapping conversations: 2"));
+
+    // The count survives a restart, as the rest of the monitor's state does.
+    library.reset();
+    auto again = start();
+    Host third{*again};
+    EXPECT_EQ(third.get(1, 0x1050), 1);
+    EXPECT_TRUE(show_text(config, state).contains("overlapping conversations: 2"));
+}
+
+// An exchange whose thread is gone cannot be overlapped: nothing will ever read its reply.
+TEST_F(SimulatedMachine, AnExchangeLeftOpenByAThreadThatEndedIsNoOverlap) {
+    auto library = start();
+    Host host{*library};
+    std::thread([&] { ASSERT_GE(host.send(1, bytes({0xC6, 0x10, 0x50})), 0); }).join();
+    EXPECT_EQ(host.get(1, 0x1050), 1);
+    EXPECT_TRUE(show_text(config, state).contains("overlapping conversations: 0"));
+}
+
+}  // namespace
+
+namespace {
+
+// A slow reply the program stopped polling for, then a retry nobody acknowledged: the program
+// has given up on that exchange, so the next thread's request crosses nothing.
+TEST_F(SimulatedMachine, ARetryNobodyAcknowledgedLeavesNoExchangeOpen) {
+    auto library = start(R"({"monitors": [
+        {"id": "kx271w", "model": "KX271W", "serial": "71000123", "usb": true,
+         "faults": [{"fault": "slow", "exchange": 0, "count": 5},
+                    {"fault": "write_failure", "exchange": 1}]}
+    ]})");
+    Host host{*library};
+    ASSERT_GE(host.send(1, bytes({0xC6, 0x10, 0x50})), 0);
+    int result = 0;
+    host.receive(1, &result);  // still working: the reply stays behind in the monitor
+    EXPECT_LT(host.send(1, bytes({0xC6, 0x10, 0x50})), 0) << "the retry is not acknowledged";
+    std::thread([&] { EXPECT_GE(host.get(0, 0x2BE), 0); }).join();
+    EXPECT_TRUE(show_text(config, state).contains("overlapping conversations: 0"))
+        << qPrintable(show_text(config, state));
 }
 
 }  // namespace

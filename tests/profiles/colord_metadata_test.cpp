@@ -12,6 +12,7 @@
 #include "sim/sim_config.h"
 #include "sim/sim_edid.h"
 #include "sim/sim_model.h"
+#include "support/desktop_display_services.h"
 #include "support/test_environment.h"
 
 using namespace profile_bytes;
@@ -35,7 +36,8 @@ QMap<QString, QString> metadata_of(const QString& path) {
 class ColordMetadata : public ::testing::Test {
   protected:
     void SetUp() override {
-        services_ = std::make_unique<platform::CSimDisplayServices>(sim::CSimConfig::default_set());
+        services_ = std::make_unique<testing_support::CDesktopDisplayServices>(
+            sim::CSimConfig::default_set());
         platform::set_display_services(services_.get());
     }
     void TearDown() override { platform::set_display_services(nullptr); }
@@ -48,7 +50,7 @@ class ColordMetadata : public ::testing::Test {
         return QString();
     }
 
-    std::unique_ptr<platform::CSimDisplayServices> services_;
+    std::unique_ptr<testing_support::CDesktopDisplayServices> services_;
 };
 
 TEST_F(ColordMetadata, ProfileForADisplayNamesItsEdidAndDevice) {
@@ -85,7 +87,7 @@ TEST_F(ColordMetadata, ADisplayWithoutEdidIsNamedByItsOutput) {
     sim::CSimConfig config = sim::CSimConfig::default_set();
     for (sim::CSimDisplay& d : config.displays)
         d.edid.clear();
-    services_ = std::make_unique<platform::CSimDisplayServices>(config);
+    services_ = std::make_unique<testing_support::CDesktopDisplayServices>(config);
     platform::set_display_services(services_.get());
 
     ProfileSpec spec =

@@ -4,7 +4,7 @@
 #   private_colord.sh start DIR   bus socket DIR/system_bus_socket; pids and logs in DIR
 #   private_colord.sh stop DIR
 # colord keeps its databases in /var/lib/colord whatever it is told, so it runs in a mount
-# namespace of its own with an empty tmpfs there. Needs root (as CI runs), dbus-daemon, colord
+# namespace of its own with an empty tmpfs there. Its dummy sensor stands in for an instrument. Needs root (as CI runs), dbus-daemon, colord
 # and unshare. Outside CI, a machine that cannot run it makes the start succeed without a
 # daemon and the colord tests skip; in CI (CI set) the start fails.
 set -euo pipefail
@@ -93,14 +93,15 @@ unshare --mount --propagation private true 2>/dev/null ||
 mkdir -p /var/lib/colord
 unshare --mount --propagation private sh -c \
     'mount -t tmpfs -o mode=0755 orvale-colord /var/lib/colord && mkdir /var/lib/colord/icc &&
-     exec "$0" --verbose' "$colord_binary" >"$dir/colord.log" 2>&1 &
+     exec "$0" --verbose --create-dummy-sensor' "$colord_binary" >"$dir/colord.log" 2>&1 &
 echo $! > "$dir/colord.pid"
 
 for _ in $(seq $((ready_seconds * 10))); do
     # colormgr says "(null)" for the daemon's version until colord owns its name.
     version=$(colormgr --version 2>/dev/null | sed -n 's/^Daemon version:[[:space:]]*\([0-9].*\)/\1/p' || true)
-    if [ -n "$version" ]; then
-        echo "private colord: colord $version on $DBUS_SYSTEM_BUS_ADDRESS"
+    # The dummy sensor is registered on colord's own schedule, after its name may be owned.
+    if [ -n "$version" ] && colormgr get-sensors 2>/dev/null | grep -q '^Object Path:'; then
+        echo "private colord: colord $version on $DBUS_SYSTEM_BUS_ADDRESS, with its dummy sensor"
         exit 0
     fi
     running "$(cat "$dir/colord.pid")" ||

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygonF>
+#include <algorithm>
 #include <cmath>
 
 #include "color/color_temperature.h"
@@ -14,6 +15,9 @@ namespace {
 
 // Half the side of the square around a point that picks it up, in pixels.
 constexpr double kHitDistance = 9.0;
+
+// The first temperature whose white follows the daylight formula (whiteForTemperature).
+constexpr int kDaylightFromKelvin = 4000;
 
 }  // namespace
 
@@ -191,14 +195,24 @@ void TW_gamut_graph::draw_triangle(QPainter& painter, const QPointF& r, const QP
 
 void TW_gamut_graph::draw_filled_triangle(QPainter& painter) const {
     if (m_points.size() < 4) return;
-    auto whole = [](const QPointF& p) {
-        return QPoint(static_cast<int>(std::round(p.x() - 0.5)),
-                      static_cast<int>(std::round(p.y() - 0.5)));
+    // Filled in the device pixels of the painter's target, so a scaled desktop gets a sharp
+    // fill rather than a stretched one.
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    auto whole = [ratio](const QPointF& p) {
+        return QPoint(static_cast<int>(std::round(p.x() * ratio - 0.5)),
+                      static_cast<int>(std::round(p.y() * ratio - 0.5)));
     };
+    const QRect area = plotRect();
+    const QRect clip(
+        QPoint(int(std::floor(area.left() * ratio)), int(std::floor(area.top() * ratio))),
+        QPoint(int(std::ceil((area.right() + 1) * ratio)) - 1,
+               int(std::ceil((area.bottom() + 1) * ratio)) - 1));
     const QPointF white = pixel(m_fixedWhite.x, m_fixedWhite.y);
-    const graphs::FilledTriangle fill = graphs::fill_gamut_triangle(
-        whole(m_points[0]), whole(m_points[1]), whole(m_points[2]), whole(white), plotRect());
-    if (!fill.image.isNull()) painter.drawImage(fill.origin, fill.image);
+    graphs::FilledTriangle fill = graphs::fill_gamut_triangle(
+        whole(m_points[0]), whole(m_points[1]), whole(m_points[2]), whole(white), clip);
+    if (fill.image.isNull()) return;
+    fill.image.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(fill.origin) / ratio, fill.image);
 }
 
 void TW_gamut_graph::draw_planckian_locus(QPainter& painter) const {
@@ -215,15 +229,38 @@ void TW_gamut_graph::draw_planckian_locus(QPainter& painter) const {
     painter.setPen(QPen(QColor(255, 255, 128), 1.0));
     painter.drawPolyline(locus);
 
-    const QFontMetrics metrics(font());
-    bool far_side = false;
+    for (const PlanckianMark& mark : planckianMarks()) {
+        painter.setPen(QPen(QColor(0, 0, 0, 150), 3.0));
+        painter.drawLine(mark.tick);
+        painter.setPen(QPen(Qt::white, 1.0));
+        painter.drawLine(mark.tick);
+        // A label moved out from its tick keeps a thin line to it.
+        const QPointF nearest(std::clamp(mark.anchor.x(), mark.label.left(), mark.label.right()),
+                              std::clamp(mark.anchor.y(), mark.label.top(), mark.label.bottom()));
+        if (QLineF(mark.anchor, nearest).length() > 6.0) {
+            painter.setPen(QPen(QColor(0, 0, 0, 150), 1.0));
+            painter.drawLine(mark.anchor, nearest);
+        }
+        painter.setPen(Qt::black);
+        painter.fillRect(mark.label.adjusted(-1, 0, 1, 0), QColor(255, 255, 255, 190));
+        painter.drawText(mark.label, Qt::AlignCenter, QStringLiteral("%1K").arg(mark.kelvin));
+    }
+}
+
+QList<TW_gamut_graph::PlanckianMark> TW_gamut_graph::planckianMarks() const {
+    QList<PlanckianMark> marks;
+    QList<QPointF> centres;
     for (int kelvin : {4000, 5000, 5500, 6500, 9300}) {
-        far_side = !far_side;
+        // The white switches from the Planckian to the daylight formula at 4000 K: a direction
+        // taken across the switch follows the jump between the two, not the locus.
+        const int from = kelvin - 100 < kDaylightFromKelvin && kelvin >= kDaylightFromKelvin
+                             ? kelvin
+                             : kelvin - 100;
         CChromaticity at;
         CChromaticity before;
         CChromaticity after;
         if (!whiteForTemperature(static_cast<std::uint16_t>(kelvin), at) ||
-            !whiteForTemperature(static_cast<std::uint16_t>(kelvin - 100), before) ||
+            !whiteForTemperature(static_cast<std::uint16_t>(from), before) ||
             !whiteForTemperature(static_cast<std::uint16_t>(kelvin + 100), after)) {
             continue;
         }
@@ -233,26 +270,60 @@ void TW_gamut_graph::draw_planckian_locus(QPainter& painter) const {
         const double length = std::hypot(along.x(), along.y());
         if (length <= 0) continue;
         const QPointF across(-along.y() / length * 0.0025, along.x() / length * 0.0025);
-        const QPointF a = mapToPixel(centre + across);
-        const QPointF b = mapToPixel(centre - across);
-        painter.setPen(QPen(QColor(0, 0, 0, 150), 3.0));
-        painter.drawLine(a, b);
-        painter.setPen(QPen(Qt::white, 1.0));
-        painter.drawLine(a, b);
-        // Labels alternate between the two sides, so that close temperatures stay apart.
-        const QPointF end = (a.y() > b.y()) == far_side ? a : b;
-        const QString label = QStringLiteral("%1K").arg(kelvin);
-        const QPointF side = end - mapToPixel(centre);
-        const double norm = std::hypot(side.x(), side.y());
-        const QPointF offset = norm > 0 ? side / norm * 4.0 : QPointF(0, 4);
-        const QRectF box(end + offset +
-                             QPointF(offset.x() < 0 ? -metrics.horizontalAdvance(label) : 0.0,
-                                     offset.y() < 0 ? -metrics.height() : 0.0),
-                         QSizeF(metrics.horizontalAdvance(label), metrics.height()));
-        painter.setPen(Qt::black);
-        painter.fillRect(box.adjusted(-1, 0, 1, 0), QColor(255, 255, 255, 190));
-        painter.drawText(box, Qt::AlignCenter, label);
+        marks.append({kelvin, QLineF(mapToPixel(centre + across), mapToPixel(centre - across)),
+                      QRectF(), QPointF()});
+        centres.append(mapToPixel(centre));
     }
+
+    // Labels alternate between the two sides of the locus, so that close temperatures stay
+    // apart; where the whole diagram leaves too little room, a label moves further out (with a
+    // leader line) until it covers neither another label nor another tick and stays in the plot.
+    const QFontMetrics metrics(font());
+    const double step = metrics.height() * 0.6;
+    QList<QRectF> placed;
+    const QRectF plot(plotRect());
+    auto clear_of_the_rest = [&](const QRectF& box, qsizetype self) {
+        if (!plot.contains(box)) return false;
+        const QRectF padded = box.adjusted(-2, -1, 2, 1);
+        for (const QRectF& other : placed) {
+            if (padded.intersects(other)) return false;
+        }
+        for (qsizetype i = 0; i < marks.size(); ++i) {
+            if (i == self) continue;
+            for (int k = 0; k <= 10; ++k) {
+                if (padded.contains(marks[i].tick.pointAt(k / 10.0))) return false;
+            }
+        }
+        return true;
+    };
+    bool far_side = false;
+    for (qsizetype i = 0; i < marks.size(); ++i) {
+        far_side = !far_side;
+        PlanckianMark& mark = marks[i];
+        const QString label = QStringLiteral("%1K").arg(mark.kelvin);
+        const QSizeF size(metrics.horizontalAdvance(label), metrics.height());
+        const bool a_first = (mark.tick.p1().y() > mark.tick.p2().y()) == far_side;
+        const QPointF ends[2] = {a_first ? mark.tick.p1() : mark.tick.p2(),
+                                 a_first ? mark.tick.p2() : mark.tick.p1()};
+        QRectF first_choice;
+        for (int attempt = 0; attempt < 16 && mark.label.isNull(); ++attempt) {
+            const QPointF end = ends[attempt % 2];
+            const QPointF side = end - centres[i];
+            const double norm = std::hypot(side.x(), side.y());
+            const QPointF unit = norm > 0 ? side / norm : QPointF(0, 1);
+            const QPointF offset = unit * (4.0 + step * (attempt / 2));
+            const QRectF box(end + offset +
+                                 QPointF(offset.x() < 0 ? -size.width() : 0.0,
+                                         offset.y() < 0 ? -size.height() : 0.0),
+                             size);
+            if (attempt == 0) first_choice = box;
+            if (clear_of_the_rest(box, i)) mark.label = box;
+        }
+        if (mark.label.isNull()) mark.label = first_choice;
+        mark.anchor = ends[0];
+        placed.append(mark.label);
+    }
+    return marks;
 }
 
 void TW_gamut_graph::drawCurves(QPainter& painter) {

@@ -3,6 +3,7 @@
 // The CIE 1931 xy chromaticity diagram (or CIE 1976 u'v'): spectral locus, reference
 // triangles, the monitor's native gamut, the monitor's gamut with draggable primaries and white
 // point, an optional colour-filled triangle, a target white point and the Planckian locus.
+#include <QLineF>
 #include <QList>
 #include <QPixmap>
 #include <QPointF>
@@ -43,6 +44,16 @@ class TW_gamut_graph : public Plotter {
     // The index of the point under `pixel`, 0 when none: the last listed point closer than 9
     // pixels in both x and y.
     int pointAt(const QPointF& pixel) const;
+
+    // A marked temperature of the Planckian locus as it is drawn, in widget pixels: the tick
+    // across the locus and the box of its label.
+    struct PlanckianMark {
+        int kelvin = 0;
+        QLineF tick;
+        QRectF label;
+        QPointF anchor;  // the end of the tick the label belongs to
+    };
+    QList<PlanckianMark> planckianMarks() const;
 
   public slots:
     // Four points: red, green, blue, white. A white with x <= 0 is replaced by the centroid of

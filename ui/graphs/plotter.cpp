@@ -301,8 +301,13 @@ void Plotter::recomputeMargins() {
 
 void Plotter::refreshPixmap() {
     if (m_freeze) return;
-    const QSize pixels = size().expandedTo(QSize(1, 1));
-    if (m_pixmap.size() != pixels) m_pixmap = QPixmap(pixels);
+    // Device pixels: on a scaled desktop a pixmap of the widget's size would be stretched.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size().expandedTo(QSize(1, 1))) * ratio).toSize();
+    if (m_pixmap.size() != pixels || m_pixmap.devicePixelRatio() != ratio) {
+        m_pixmap = QPixmap(pixels);
+        m_pixmap.setDevicePixelRatio(ratio);
+    }
     m_pixmap.fill(Qt::white);
     {
         QPainter painter(&m_pixmap);
@@ -385,6 +390,8 @@ QColor Plotter::gridColor() const {
 }
 
 void Plotter::paintEvent(QPaintEvent*) {
+    // Moved to a screen of another scale since the last change.
+    if (m_pixmap.devicePixelRatio() != devicePixelRatioF()) refreshPixmap();
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_pixmap);
     if (m_rubberBandIsShown) {
@@ -470,12 +477,12 @@ void Plotter::scroll_current(int dx, int dy) {
 }
 
 void Plotter::wheelEvent(QWheelEvent* event) {
-    const QPoint delta = event->angleDelta();
-    if (delta.x() != 0) {
-        scroll_current(delta.x() / 120, 0);
-    } else if (delta.y() != 0) {
-        scroll_current(0, delta.y() / 120);
-    }
+    // Touchpads and smooth wheels send fractions of a notch: gather them until a whole one.
+    constexpr int kNotch = 120;
+    m_wheelDelta += event->angleDelta();
+    const QPoint steps(m_wheelDelta.x() / kNotch, m_wheelDelta.y() / kNotch);
+    m_wheelDelta -= steps * kNotch;
+    if (!steps.isNull()) scroll_current(steps.x(), steps.y());
     event->accept();
 }
 

@@ -144,6 +144,7 @@ class Plotter : public QWidget {
     QRect m_rubberBandRect;  // normalised, always square
     QPoint m_bandStart;
     bool m_rubberBandIsShown = false;
+    QPoint m_wheelDelta;  // wheel angle not yet turned into a whole step
     QPixmap m_pixmap;
     int m_marginLeft = 35;
     int m_marginRight = 10;

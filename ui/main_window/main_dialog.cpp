@@ -12,15 +12,22 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <memory>
 #include <string_view>
 
 #include "comm/ddc_monitor.h"
 #include "core/error_box.h"
 #include "core/master_control.h"
+#include "core/monitor_change_notes.h"
+#include "core/monitor_token.h"
+#include "core/monitor_tracker.h"
 #include "core/operation_running.h"
 #include "core/string_table.h"
+#include "platform/access_library.h"
 #include "platform/device_notifier.h"
+#include "platform/sleeper.h"
 #include "platform/termination.h"
+#include "platform/window_placement.h"
 #include "ui/display_config/display_configuration_dialog.h"
 #include "ui/main_window/panel_picture_mode.h"
 #include "ui/main_window/panel_pip_mode.h"
@@ -35,7 +42,8 @@ Q_LOGGING_CATEGORY(monitor_log, "orvale.monitor", QtWarningMsg)
 namespace {
 constexpr int kCommunicationError = -1023;
 
-// Sets the busy flag for a scope and puts back what it was, so nested handlers keep it set.
+// Sets the busy flag for a scope and puts back what it was, so nested handlers keep it set;
+// works on the monitor list and its monitors, so it holds the monitor token too.
 class BusyScope {
   public:
     BusyScope() : previous_(operation_running) { operation_running = true; }
@@ -44,6 +52,7 @@ class BusyScope {
     BusyScope& operator=(const BusyScope&) = delete;
 
   private:
+    CMonitorUse in_use_;
     bool previous_;
 };
 
@@ -75,7 +84,8 @@ main_dialog::main_dialog(QWidget* parent)
       pages_(new QStackedWidget(this)),
       display_combo_(new QComboBox(this)),
       configure_button_(new QToolButton(this)),
-      device_timer_(new QTimer(this)) {
+      device_timer_(new QTimer(this)),
+      responsive_waits_(std::make_unique<platform::CResponsiveWaits>()) {
     setObjectName(QStringLiteral("main_dialog"));
     page_list_->setObjectName(QStringLiteral("main_page_list"));
     page_list_->setViewMode(QListView::IconMode);
@@ -160,9 +170,10 @@ main_dialog::main_dialog(QWidget* parent)
     notifier_ = notifier.release();
     connect(notifier_, &platform::CDeviceNotifier::usb_device_changed, this,
             &main_dialog::usb_device_changed);
-    // A monitor switched on or connected by its video cable alone takes the same path.
+    // A monitor switched on or connected by its video cable alone takes the same path; the
+    // kernel does not say whether it came or went.
     connect(notifier_, &platform::CDeviceNotifier::display_changed, this,
-            [this] { usb_device_changed(true); });
+            [this] { device_changed("a display changed on its video cable"); });
 }
 
 main_dialog::~main_dialog() {
@@ -220,7 +231,7 @@ void main_dialog::startup_complete() {
 }
 
 void main_dialog::start_check_display_settings() {
-    onDisplaySelectionChanged(display_combo_->currentIndex());
+    select_display(display_combo_->currentIndex());
     if (!master_control_instance || platform::termination_requested()) return;
     const BusyScope busy;
     CMultiMonitor& monitors = master_control_instance->monitor_list();
@@ -250,11 +261,19 @@ void main_dialog::start_check_display_settings() {
         monitors.initialise_displays();
         fill_selector();
         display_combo_->setCurrentIndex(index);
-        onDisplaySelectionChanged(display_combo_->currentIndex());
+        select_display(display_combo_->currentIndex());
     }
 }
 
 void main_dialog::onDisplaySelectionChanged(int index) {
+    if (index < 0 || !master_control_instance) return;
+    // Connecting frees the monitor a conversation may still be using: after it, with the
+    // selection the combo box has then.
+    monitor_token::run_when_free(this, "select",
+                                 [this] { select_display(display_combo_->currentIndex()); });
+}
+
+void main_dialog::select_display(int index) {
     if (index < 0 || !master_control_instance) return;
     const BusyScope busy;
     CTargetDisplay& target = master_control_instance->current_display();
@@ -275,6 +294,30 @@ void main_dialog::update_ui() {
     }
 }
 
+void main_dialog::hand_over_capabilities(CDDCMonitor* monitor, const CMonitorEntry& entry) {
+    // An empty copy (a new monitor whose read failed) would erase what the monitor parsed.
+    if (entry.adjust.extra.isEmpty()) return;
+    monitor->set_capabilities(
+        std::string_view(entry.adjust.extra.constData(), std::size_t(entry.adjust.extra.size())));
+}
+
+void main_dialog::resync_if_changed_elsewhere() {
+    CDDCMonitor* monitor = current_display_ ? current_display_->monitor() : nullptr;
+    if (!monitor || !isActiveWindow() || usb_updates_blocked_ || operation_running ||
+        CheckRestoreMonitorSettingsThread::monitor_in_use())
+        return;
+    if (monitor_token::busy()) {
+        monitor_token::run_when_free(this, "resync", [this] { resync_if_changed_elsewhere(); });
+        return;
+    }
+    if (monitor_change_notes::noted(monitor->model_name(), monitor->serial_number())) {
+        const CMonitorUse use;
+        const BusyScope busy;
+        CheckForMonitorTrackerRecord();
+        update_ui();
+    }
+}
+
 void main_dialog::CheckForMonitorTrackerRecord() {
     usb_updates_blocked_ = true;
     CDDCMonitor* monitor = current_display_ ? current_display_->monitor() : nullptr;
@@ -284,8 +327,19 @@ void main_dialog::CheckForMonitorTrackerRecord() {
         entry.modelName = monitor->model_name();
         entry.serialNumber = monitor->serial_number();
         const bool known = tracker.lookup(entry) >= 0;
-        if (!known || monitor->has_memory_table())
-            show_message(this, string(707), QMessageBox::Information, true);
+        // A stored record stands until the monitor, orvale-ctl or the user says it changed:
+        // reading it again costs half a minute of a flashing screen.
+        const bool changed_elsewhere =
+            monitor_change_notes::noted(entry.modelName, entry.serialNumber);
+        if (known && !changed_elsewhere && !monitor->has_memory_table()) {
+            hand_over_capabilities(monitor, entry);
+            qCInfo(monitor_log).noquote()
+                << "record of" << entry.modelName << entry.serialNumber << "used as stored";
+            usb_updates_blocked_ = false;
+            if (usb_update_pending_ && application_active()) start_device_timer();
+            return;
+        }
+        show_message(this, string(707), QMessageBox::Information, true);
         int error = 0;
         if (platform::termination_requested()) {
             usb_updates_blocked_ = false;
@@ -306,28 +360,37 @@ void main_dialog::CheckForMonitorTrackerRecord() {
         if (error == 0) {
             tracker.store(entry);
             monitor->clear_memory_table_flag();
+            monitor_change_notes::clear(entry.modelName, entry.serialNumber);
             qCInfo(monitor_log).noquote()
                 << "record of" << entry.modelName << entry.serialNumber << "read from the monitor";
         } else {
             show_error(this, kCommunicationError, true);
         }
-        // An empty copy (a new monitor whose read failed) would erase what the monitor parsed.
-        if (!entry.adjust.extra.isEmpty()) {
-            monitor->set_capabilities(std::string_view(entry.adjust.extra.constData(),
-                                                       std::size_t(entry.adjust.extra.size())));
-        }
+        hand_over_capabilities(monitor, entry);
     }
     usb_updates_blocked_ = false;
     if (usb_update_pending_ && application_active()) start_device_timer();
 }
 
 void main_dialog::update_on_device_changed() {
-    // The worker of a progress dialog owns the monitor, or another handler is half way through
-    // the monitor list (both run event loops): try again once they are done.
-    if (CheckRestoreMonitorSettingsThread::monitor_in_use() || operation_running ||
-        usb_updates_blocked_) {
+    if (usb_updates_blocked_) {
         usb_update_pending_ = true;
-        if (!usb_updates_blocked_) device_timer_->start(kDeviceChangeDelay);
+        return;
+    }
+    // A conversation owns the monitor (a page handler in its event processing, a worker, a
+    // wait): the rescan, which frees monitors, runs once it is over.
+    if (monitor_token::busy()) {
+        usb_update_pending_ = true;
+        monitor_token::run_when_free(this, "rescan", [this] {
+            usb_update_pending_ = false;
+            update_on_device_changed();
+        });
+        return;
+    }
+    // The busy flag alone (set without the token): look again later.
+    if (operation_running) {
+        usb_update_pending_ = true;
+        device_timer_->start(kDeviceChangeDelay);
         return;
     }
     ++rescans_;
@@ -342,21 +405,42 @@ void main_dialog::update_on_device_changed() {
             fill_selector();
             master_control_instance->log_detected_displays();
         }
-        onDisplaySelectionChanged(display_combo_->currentIndex());
+        select_display(display_combo_->currentIndex());
     }
 }
 
 void main_dialog::onDisplayConfiguration() {
     if (!master_control_instance) return;
+    if (monitor_token::busy()) {
+        monitor_token::run_when_free(this, "configure", [this] { onDisplayConfiguration(); });
+        return;
+    }
     const BusyScope busy;
     CMultiMonitor& monitors = master_control_instance->monitor_list();
-    monitors.scan_interfaces();
-    TW_Display_Configuration_Dialog dialog(monitors, this);
-    if (dialog.exec() == QDialog::Accepted) {
+    bool accepted = false;
+    {
+        // The dialog lists the monitors without asking them anything (its own enumeration);
+        // here only the desktop is read again, so nothing keeps the window waiting.
+        auto cursor = std::make_unique<BusyCursor>();
+        monitors.build_display_list();
+        TW_Display_Configuration_Dialog dialog(monitors, this);
+        cursor.reset();
+        accepted = dialog.exec() == QDialog::Accepted;
+    }
+    {
+        const BusyCursor cursor;
+        // Whether a monitor answers is known from the last scan; only a changed interface
+        // list, which the dialog's enumeration has just counted, needs the probes again.
+        platform::CAccessLibrary* library = platform::access_library();
+        if (accepted && library && library->GetNumDisplayInterfaces() != monitors.interface_count())
+            monitors.enumerate(true);
+        // The desktop was read again: every record gets its monitor back, also after Cancel.
         monitors.initialise_displays();
-        fill_selector();
+        if (accepted) fill_selector();
+    }
+    if (accepted) {
         show();
-        onDisplaySelectionChanged(display_combo_->currentIndex());
+        select_display(display_combo_->currentIndex());
     }
 }
 
@@ -367,12 +451,15 @@ void main_dialog::start_device_timer() {
 
 void main_dialog::usb_device_changed(bool added) {
     // Arrival and removal both rescan.
+    device_changed(added ? "a monitor arrived" : "a monitor left");
+}
+
+void main_dialog::device_changed(const char* what) {
     if (!usb_updates_blocked_ && application_active()) {
-        qCInfo(monitor_log) << (added ? "a monitor arrived" : "a monitor left") << "- rescan in"
-                            << kDeviceChangeDelay << "ms";
+        qCInfo(monitor_log) << what << "- rescan in" << kDeviceChangeDelay << "ms";
         start_device_timer();
     } else {
-        qCInfo(monitor_log) << (added ? "a monitor arrived" : "a monitor left") << "- rescan held"
+        qCInfo(monitor_log) << what << "- rescan held"
                             << (usb_updates_blocked_ ? "while the monitor is busy"
                                                      : "until the window is active");
         usb_update_pending_ = true;
@@ -391,9 +478,12 @@ bool main_dialog::application_active() const {
 void main_dialog::showEvent(QShowEvent* event) {
     if (!first_show_done_) {
         first_show_done_ = true;
-        if (master_control_instance) {
+        if (master_control_instance && platform::clients_place_windows()) {
             const QPoint stored = master_control_instance->preferences().main_window_position();
-            if (Preferences::has_position(stored) && position_on_screen(stored)) move(stored);
+            // The client area's corner, as stored: the frame's would move the window by the
+            // frame's size at every start under a window manager that decorates it.
+            if (Preferences::has_position(stored) && position_on_screen(stored))
+                setGeometry(QRect(stored, size()));
         }
     }
     QDialog::showEvent(event);
@@ -414,14 +504,19 @@ void main_dialog::keyPressEvent(QKeyEvent* event) {
 
 void main_dialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && usb_update_pending_)
-        usb_device_changed(true);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (usb_update_pending_) device_changed("a held device change");
+        // orvale-ctl may have changed the monitor while another window had the focus.
+        QTimer::singleShot(0, this, &main_dialog::resync_if_changed_elsewhere);
+    }
 }
 
 void main_dialog::store_position() {
-    if (!master_control_instance) return;
-    const QPoint position = pos();
-    if (Preferences::storable_position(position)) {
-        master_control_instance->preferences().set_main_window_position(position);
+    // Where the compositor places windows the position is not the window's: the one stored
+    // from a session that could place it stays. Stored as the client area's corner, the kind
+    // showEvent gives back; a frame closed at zero on an axis keeps the position stored before.
+    if (!master_control_instance || !platform::clients_place_windows()) return;
+    if (Preferences::storable_position(pos())) {
+        master_control_instance->preferences().set_main_window_position(geometry().topLeft());
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QPoint>
+#include <memory>
 
 class QComboBox;
 class QListWidget;
@@ -10,10 +11,13 @@ class QStackedWidget;
 class QTimer;
 class QToolButton;
 class CTargetDisplay;
+class CDDCMonitor;
+struct CMonitorEntry;
 
 namespace platform {
 class CDeviceNotifier;
-}
+class CResponsiveWaits;
+}  // namespace platform
 
 // The main window: the page list, the five pages, the display selector with the display
 // configuration button. Drives the selector, synchronises the selected monitor's record, and
@@ -63,10 +67,18 @@ class main_dialog : public QDialog {
     void changeEvent(QEvent* event) override;
 
   private:
+    // Connects the display at `index` and synchronises its record; the caller owns the token.
+    void select_display(int index);
     void fill_selector();
     void store_position();
+    static void hand_over_capabilities(CDDCMonitor* monitor, const CMonitorEntry& entry);
+    // Reads the selected monitor's record again when orvale-ctl changed the monitor.
+    void resync_if_changed_elsewhere();
     bool application_active() const;
     void start_device_timer();
+    // Rescans after a device change, or holds it until the monitor or the window is free;
+    // `what` names the change in the log.
+    void device_changed(const char* what);
 
     QListWidget* page_list_;
     QStackedWidget* pages_;
@@ -80,4 +92,6 @@ class main_dialog : public QDialog {
     bool usb_updates_blocked_ = false;
     bool usb_update_pending_ = false;
     int rescans_ = 0;
+    // Protocol waits on the GUI thread keep answering the window system while this window lives.
+    std::unique_ptr<platform::CResponsiveWaits> responsive_waits_;
 };

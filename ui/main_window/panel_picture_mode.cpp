@@ -14,11 +14,13 @@
 #include "core/error_box.h"
 #include "core/master_control.h"
 #include "core/mode_profile.h"
+#include "core/monitor_token.h"
 #include "core/operation_running.h"
 #include "core/string_table.h"
 #include "profiles/color_management.h"
 #include "profiles/display_profile.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
+#include "ui/verify/verify_dialog.h"
 #include "ui/wizard/color_wizard.h"
 #include "ui_panel_picture_mode.h"
 
@@ -150,6 +152,7 @@ void panel_picture_mode::disable_controls() {
 }
 
 void panel_picture_mode::update_ui() {
+    const CMonitorUse in_use;
     BusyCursor busy;
     process_pending_events();
     CDDCMonitor* m = monitor();
@@ -162,6 +165,7 @@ void panel_picture_mode::update_ui() {
     ui->black_level_units_label->setText(unit.trimmed());
     ui->edit_picture_mode_pushButton->setEnabled(m != nullptr);
     ui->reset_picture_mode_pushButton->setEnabled(m != nullptr);
+    ui->verify_picture_mode_pushButton->setEnabled(m != nullptr);
 
     int memory = 0;
     int memories = 0;
@@ -379,12 +383,13 @@ int panel_picture_mode::prepare_adjustment(bool with_105d) {
 
 void panel_picture_mode::timer_timeout() {
     CDDCMonitor* m = monitor();
-    if (operation_running) {
+    if (operation_running || monitor_token::busy()) {
         // The moved value is not lost: it is written once the operation is over.
         if (brightness_dirty || black_level_dirty) write_timer.start(kWriteDelayMs);
         return;
     }
     if (!m) return;
+    const CMonitorUse in_use;
     BusyCursor busy;
     int result = 0;
     if (!adjust_prepared) result = prepare_adjustment(true);
@@ -414,11 +419,12 @@ void panel_picture_mode::timer_timeout() {
 
 void panel_picture_mode::save_timer_timeout() {
     CDDCMonitor* m = monitor();
-    if (operation_running) {
+    if (operation_running || monitor_token::busy()) {
         if (settings_unsaved) save_timer.start(kSaveDelayMs);
         return;
     }
     if (!m) return;
+    const CMonitorUse in_use;
     BusyCursor busy;
     const int result = m->save_settings();
     settings_unsaved = false;
@@ -431,10 +437,14 @@ void panel_picture_mode::profile_changed_timer_timeout() {
 
 void panel_picture_mode::check_brightness_limit_timer_timeout() {
     CDDCMonitor* m = monitor();
-    if (!limit_check_applies(QApplication::activeWindow() != nullptr, operation_running,
-                             m != nullptr, percent_mode_)) {
+    // Another conversation (a worker reading LUTs, a handler in its event processing) owns
+    // the monitor: the repeating timer looks again on its next tick.
+    if (!limit_check_applies(QApplication::activeWindow() != nullptr,
+                             operation_running || monitor_token::busy(), m != nullptr,
+                             percent_mode_)) {
         return;
     }
+    const CMonitorUse in_use;
     std::array<Gain, 3> gains{};
     int luminance = 0;
     for (std::size_t i = 0; i < gains.size(); ++i) {
@@ -463,6 +473,7 @@ void panel_picture_mode::check_brightness_limit_timer_timeout() {
 }
 
 void panel_picture_mode::picture_mode_buttonClicked(int value) {
+    const CMonitorUse in_use;
     BusyCursor busy;
     CDDCMonitor* m = monitor();
     if (!m) return;
@@ -496,6 +507,7 @@ bool panel_picture_mode::refresh_record_item() {
 void panel_picture_mode::on_reset_picture_mode_pushButton_clicked() {
     const auto answer = QMessageBox::question(this, string(1), string(176),
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    const CMonitorUse in_use;
     CDDCMonitor* m = monitor();
     if (answer != QMessageBox::Yes || !m) return;
     BusyCursor busy;
@@ -512,6 +524,7 @@ void panel_picture_mode::on_reset_picture_mode_pushButton_clicked() {
 }
 
 bool panel_picture_mode::write_switch(int code, bool on) {
+    const CMonitorUse in_use;
     BusyCursor busy;
     process_pending_events();
     CDDCMonitor* m = monitor();
@@ -528,6 +541,7 @@ bool panel_picture_mode::write_switch(int code, bool on) {
 }
 
 void panel_picture_mode::on_metamerism_checkBox_stateChanged(int state) {
+    const CMonitorUse in_use;
     if (!write_switch(feature::kMetamerism, state == Qt::Checked)) return;
     if (refresh_record_item()) generate_new_icc_profile();
 }
@@ -537,6 +551,8 @@ void panel_picture_mode::on_response_improve_checkBox_stateChanged(int state) {
 }
 
 void panel_picture_mode::on_edit_picture_mode_pushButton_clicked() {
+    // The wizard's conversations join this one: nothing else talks to the monitor meanwhile.
+    const CMonitorUse in_use;
     limit_timer.stop();
     QPointer<QDialog> wizard = wizard_factory() ? wizard_factory()(this) : nullptr;
     CDDCMonitor* m = monitor();
@@ -571,7 +587,22 @@ void panel_picture_mode::on_edit_picture_mode_pushButton_clicked() {
     Q_EMIT block_unblock_usb_update(false);
 }
 
+void panel_picture_mode::on_verify_picture_mode_pushButton_clicked() {
+    // The dialog keeps the monitor for its whole run: no rescan may free it meanwhile.
+    const CMonitorUse in_use;
+    CDDCMonitor* m = monitor();
+    if (!m || !master_control_instance) return;
+    limit_timer.stop();
+    // The dialog only reads the monitor; the page's own timers keep away meanwhile.
+    Q_EMIT block_unblock_usb_update(true);
+    verify_dialog dialog(m, master_control_instance->current_display().info(), this);
+    dialog.exec();
+    Q_EMIT block_unblock_usb_update(false);
+    update_ui();
+}
+
 void panel_picture_mode::generate_new_icc_profile() {
+    const CMonitorUse in_use;
     CDDCMonitor* m = monitor();
     if (!m || !master_control_instance ||
         !master_control_instance->preferences().auto_manage_icc_profiles()) {

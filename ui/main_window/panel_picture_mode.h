@@ -45,6 +45,7 @@ class panel_picture_mode : public QWidget {
     void check_brightness_limit_timer_timeout();
     void on_reset_picture_mode_pushButton_clicked();
     void on_edit_picture_mode_pushButton_clicked();
+    void on_verify_picture_mode_pushButton_clicked();
     void picture_mode_buttonClicked(int value);
     void on_black_level_verticalSlider_valueChanged(int value);
     void on_brightness_verticalSlider_valueChanged(int value);

@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 
 #include "comm/ddc_monitor.h"
+#include "core/monitor_token.h"
 #include "ui/main_window/panel_common.h"
 #include "ui/main_window/picture_mode_labels.h"
 #include "ui_panel_pip_mode.h"
@@ -50,6 +51,7 @@ void panel_pip_mode::showEvent(QShowEvent* event) {
 }
 
 bool panel_pip_mode::write(int code, int value, bool process_events, bool settle_after) {
+    const CMonitorUse in_use;
     CDDCMonitor* monitor = current_monitor();
     if (!monitor) return false;
     int result = 0;
@@ -69,6 +71,7 @@ bool panel_pip_mode::write(int code, int value, bool process_events, bool settle
 void panel_pip_mode::onPIPInputSelectionChanged(int value) {
     const QVariant data = ui->pip_input_comboBox->itemData(value);
     if (!data.isValid()) return;
+    const CMonitorUse in_use;
     if (!write(kSubInput, data.toInt(), true, true)) return;
     save_timer_.start(kSaveDelay);
     update_ui();
@@ -77,12 +80,14 @@ void panel_pip_mode::onPIPInputSelectionChanged(int value) {
 void panel_pip_mode::onPIPPicturePresetSelectionChanged(int index) {
     const QVariant data = ui->pip_picture_mode_number_comboBox->itemData(index);
     if (!data.isValid()) return;
+    const CMonitorUse in_use;
     if (!write(kSubMemory, data.toInt(), true, true)) return;
     save_timer_.start(kSaveDelay);
     update_ui();
 }
 
 void panel_pip_mode::onPIPModeSelectionChanged(int id) {
+    const CMonitorUse in_use;
     if (!write(kPipMode, id, true, true)) return;
     save_timer_.start(kSaveDelay);
     update_ui();
@@ -112,6 +117,12 @@ void panel_pip_mode::on_pip_v_pos_horizontalSlider_valueChanged(int in_value) {
 }
 
 void panel_pip_mode::save_timer_timeout() {
+    // The settings are not lost when another conversation owns the monitor: saved later.
+    if (monitor_token::busy()) {
+        save_timer_.start(kSaveDelay);
+        return;
+    }
+    const CMonitorUse in_use;
     CDDCMonitor* monitor = current_monitor();
     if (!monitor) return;
     int result = 0;
@@ -214,6 +225,7 @@ void panel_pip_mode::read_slider(int code, QSlider* slider) {
 }
 
 void panel_pip_mode::update_ui() {
+    const CMonitorUse in_use;
     CDDCMonitor* monitor = current_monitor();
     setEnabled(monitor != nullptr);
     if (!monitor) return;
@@ -253,5 +265,10 @@ void panel_pip_mode::update_ui() {
         ui->pip_h_pos_horizontalSlider->setEnabled(false);
         ui->pip_v_pos_horizontalSlider->setEnabled(false);
         ui->pip_size_comboBox->setEnabled(false);
+    }
+    // A label stays black beside a greyed control unless it follows it.
+    for (QLabel* label : {ui->pip_input_label, ui->pip_size_label, ui->pip_picture_mode_label,
+                          ui->pip_h_pos_label, ui->pip_v_pos_label}) {
+        label->setEnabled(label->buddy() && label->buddy()->isEnabled());
     }
 }

@@ -6,11 +6,13 @@
 
 #include "comm/ddc_monitor.h"
 #include "core/master_control.h"
+#include "core/monitor_token.h"
 #include "core/picture_mode_rules.h"
 #include "core/string_table.h"
 #include "ui/main_window/panel_common.h"
 #include "ui/patterns/test_pattern_drawing.h"
 #include "ui/patterns/tw_test_pattern_dialog.h"
+#include "ui/patterns/tw_test_pattern_widget.h"
 #include "ui_panel_settings.h"
 
 using namespace panel_common;
@@ -67,7 +69,8 @@ void panel_settings::showEvent(QShowEvent* event) {
     test_pattern_dialog_class* dialog = pattern_dialog();
     {
         const QSignalBlocker white(ui->white_screen_background_checkBox);
-        ui->white_screen_background_checkBox->setChecked(dialog && dialog->isVisible());
+        ui->white_screen_background_checkBox->setChecked(dialog && dialog->isVisible() &&
+                                                         !dialog->controls_enabled());
     }
     if (dialog) {
         connect(dialog, &test_pattern_dialog_class::hidden, this,
@@ -76,6 +79,7 @@ void panel_settings::showEvent(QShowEvent* event) {
 }
 
 void panel_settings::update_ui() {
+    const CMonitorUse in_use;
     BusyCursor busy;
     led_available_ = false;
     uniformity_available_ = false;
@@ -140,6 +144,7 @@ void panel_settings::update_warning() {
 }
 
 void panel_settings::on_monitor_settings_LED_brightness_horizontalSlider_valueChanged(int value) {
+    const CMonitorUse in_use;
     CDDCMonitor* monitor = current_monitor();
     if (!monitor || !led_available_ || value == last_led_) return;
     int result = 0;
@@ -157,6 +162,7 @@ void panel_settings::on_monitor_settings_LED_brightness_horizontalSlider_valueCh
 }
 
 void panel_settings::on_monitor_settings_colorcomp_level_horizontalSlider_valueChanged(int value) {
+    const CMonitorUse in_use;
     CDDCMonitor* monitor = current_monitor();
     if (!monitor || !uniformity_available_ || value == last_uniformity_) return;
     int result = 0;
@@ -174,6 +180,11 @@ void panel_settings::on_monitor_settings_colorcomp_level_horizontalSlider_valueC
 }
 
 void panel_settings::timer_timeout() {
+    if (monitor_token::busy()) {
+        save_timer_.start(kSaveDelay);
+        return;
+    }
+    const CMonitorUse in_use;
     CDDCMonitor* monitor = current_monitor();
     if (!monitor) return;
     int result = 0;
@@ -195,24 +206,31 @@ void panel_settings::on_white_screen_background_checkBox_stateChanged(int state)
         dialog->hide();
         return;
     }
-    const DisplayInfo* info =
-        master_control_instance ? &master_control_instance->current_display().info() : nullptr;
-    const QRect area = info ? QRect(QPoint(info->desktop_left, info->desktop_top),
-                                    QPoint(info->desktop_right, info->desktop_bottom))
-                            : QRect();
     // A display that is not on the desktop has nowhere to put the screen; a window of no size
     // somewhere else would leave the box checked over nothing.
-    if (area.width() <= 0 || area.height() <= 0) {
+    if (!dialog->show_over(selected_display_area(), test_patterns::kWhitePattern, false)) {
         const QSignalBlocker blocker(ui->white_screen_background_checkBox);
         ui->white_screen_background_checkBox->setChecked(false);
-        return;
     }
-    dialog->resize(area.size());
-    dialog->move(area.topLeft());
-    // The user must always have a way back: the close control and Escape.
-    dialog->enable_close_control(true);
-    dialog->SetTestPattern(test_patterns::kWhitePattern);
-    dialog->show();
+}
+
+QRect panel_settings::selected_display_area() {
+    if (!master_control_instance) return QRect();
+    const DisplayInfo& info = master_control_instance->current_display().info();
+    return QRect(QPoint(info.desktop_left, info.desktop_top),
+                 QPoint(info.desktop_right, info.desktop_bottom));
+}
+
+void panel_settings::on_test_patterns_pushButton_clicked() {
+    test_pattern_dialog_class* dialog = pattern_dialog();
+    if (!dialog) return;
+    {
+        const QSignalBlocker blocker(ui->white_screen_background_checkBox);
+        ui->white_screen_background_checkBox->setChecked(false);
+    }
+    // Opens where the user left off, but never on the white screen the box stands for.
+    const int pattern = dialog->controls_enabled() ? dialog->pattern_widget()->pattern() : 0;
+    dialog->show_over(selected_display_area(), pattern, true);
 }
 
 void panel_settings::test_pattern_hidden() {

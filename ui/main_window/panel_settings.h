@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -36,6 +37,7 @@ class panel_settings : public QWidget {
   public Q_SLOTS:
     void update_ui();
     void on_white_screen_background_checkBox_stateChanged(int);
+    void on_test_patterns_pushButton_clicked();
     void on_manage_icc_profiles_checkBox_stateChanged(int);
     void timer_timeout();
     void on_monitor_settings_LED_brightness_horizontalSlider_valueChanged(int);
@@ -50,6 +52,8 @@ class panel_settings : public QWidget {
     void reload_monitor();
     void update_warning();
     static class tw_test_pattern_dialog* pattern_dialog();
+    // The selected display's desktop area (empty when it is not on the desktop).
+    static QRect selected_display_area();
 
     std::unique_ptr<Ui::panel_settingsClass> ui;
     QButtonGroup* storage_group_;

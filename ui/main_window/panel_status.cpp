@@ -6,6 +6,8 @@
 #include "comm/ddc_monitor.h"
 #include "comm/pvx_factory_ddc_control.h"
 #include "core/master_control.h"
+#include "core/monitor_change_notes.h"
+#include "core/monitor_token.h"
 #include "core/picture_mode_rules.h"
 #include "core/string_table.h"
 #include "profiles/color_management.h"
@@ -36,6 +38,7 @@ void panel_status::showEvent(QShowEvent* event) {
 }
 
 void panel_status::update_ui() {
+    const CMonitorUse in_use;
     const QString none = QStringLiteral("-");
     ui->status_software_version_label->setText(software_version());
     CDDCMonitor* monitor = current_monitor();
@@ -86,6 +89,7 @@ void panel_status::show_link_quality() {
 }
 
 void panel_status::on_synchronize_pushButton_clicked() {
+    const CMonitorUse in_use;
     CDDCMonitor* monitor = current_monitor();
     if (!monitor) return;
     Q_EMIT block_unblock_usb_update(true);
@@ -104,6 +108,7 @@ void panel_status::on_synchronize_pushButton_clicked() {
     }
     if (result == 0) {
         tracker.store(entry);
+        monitor_change_notes::clear(entry.modelName, entry.serialNumber);
     } else {
         show_communication_error(this);
     }

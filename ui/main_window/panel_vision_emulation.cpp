@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 
 #include "comm/ddc_monitor.h"
+#include "core/monitor_token.h"
 #include "ui/main_window/panel_common.h"
 #include "ui_panel_vision_emulation.h"
 
@@ -33,6 +34,7 @@ void panel_vision_emulation::showEvent(QShowEvent* event) {
 }
 
 void panel_vision_emulation::color_vision_emulation_buttonClicked(int value) {
+    const CMonitorUse in_use;
     CDDCMonitor* monitor = current_monitor();
     if (!monitor) return;
     int result = 0;
@@ -49,6 +51,7 @@ void panel_vision_emulation::color_vision_emulation_buttonClicked(int value) {
 }
 
 void panel_vision_emulation::update_ui() {
+    const CMonitorUse in_use;
     CDDCMonitor* monitor = current_monitor();
     setEnabled(monitor != nullptr);
     if (!monitor) return;

@@ -326,4 +326,14 @@ void draw_pattern(QPainter& painter, QSize size, int index, const QImage& qualit
     }
 }
 
+QImage render_pattern(QSize pixels, qreal ratio, int index, const QImage& quality_chart) {
+    QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        draw_pattern(painter, image.size(), index, quality_chart);
+    }
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
 }  // namespace test_patterns

@@ -38,6 +38,9 @@ QRect quality_region(const QImage& chart, bool white);
 
 // Paints pattern `index` over a widget of `size`; `quality_chart` is the IT8-3 chart.
 void draw_pattern(QPainter& painter, QSize size, int index, const QImage& quality_chart);
+// Pattern `index` in device pixels for a widget of `pixels` device pixels shown at `ratio`
+// device pixels per widget pixel: a one-pixel feature is one device pixel at every scale.
+QImage render_pattern(QSize pixels, qreal ratio, int index, const QImage& quality_chart);
 
 // The pieces, for callers and tests that need one of them.
 void draw_solid(QPainter& painter, QSize size, int index);

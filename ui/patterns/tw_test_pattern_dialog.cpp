@@ -1,5 +1,12 @@
 #include "ui/patterns/tw_test_pattern_dialog.h"
 
+#include <QKeyEvent>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+#include "platform/window_placement.h"
 #include "ui/patterns/tw_test_pattern_widget.h"
 #include "ui_tw_test_pattern_dialog.h"
 
@@ -26,6 +33,42 @@ tw_test_pattern_dialog::~tw_test_pattern_dialog() = default;
 
 TW_test_pattern_widget* tw_test_pattern_dialog::pattern_widget() const {
     return ui->draw_widget;
+}
+
+QScreen* tw_test_pattern_dialog::screen_for(const QRect& area) {
+    QScreen* best = nullptr;
+    qint64 best_overlap = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect overlap = screen->geometry().intersected(area);
+        const qint64 size = qint64(overlap.width()) * overlap.height();
+        if (size > best_overlap) {
+            best = screen;
+            best_overlap = size;
+        }
+    }
+    return best;
+}
+
+bool tw_test_pattern_dialog::show_over(const QRect& area, int pattern, bool navigation) {
+    if (area.width() <= 0 || area.height() <= 0) return false;
+    // The user must always have a way back: the close control and Escape.
+    enable_close_control(true);
+    enable_controls(navigation);
+    SetTestPattern(pattern);
+    if (!platform::clients_place_windows()) {
+        // A Wayland client cannot place a window; it can ask for full screen on an output,
+        // which must be chosen before the window is mapped.
+        hide();
+        create();
+        if (QScreen* screen = screen_for(area)) windowHandle()->setScreen(screen);
+        showFullScreen();
+    } else {
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+        resize(area.size());
+        move(area.topLeft());
+        show();
+    }
+    return true;
 }
 
 void tw_test_pattern_dialog::SetTestPattern(int in_pattern) {
@@ -85,6 +128,18 @@ void tw_test_pattern_dialog::showEvent(QShowEvent* event) {
     activateWindow();
     raise();
     ui->draw_widget->setFocus(Qt::OtherFocusReason);
+}
+
+void tw_test_pattern_dialog::keyPressEvent(QKeyEvent* event) {
+    // Qt ignores the shortcuts of hidden buttons: once the controls have hidden themselves the
+    // keys arrive here, from the pattern widget, and step all the same.
+    const int key = event->key();
+    if (controls_enabled_ && (key == Qt::Key_BracketLeft || key == Qt::Key_BracketRight)) {
+        step(key == Qt::Key_BracketRight);
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void tw_test_pattern_dialog::hideEvent(QHideEvent* event) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <memory>
 
+class QScreen;
 class TW_test_pattern_widget;
 namespace Ui {
 class TW_test_pattern_dialogClass;
@@ -18,6 +19,11 @@ class tw_test_pattern_dialog : public QDialog {
     ~tw_test_pattern_dialog() override;
 
     TW_test_pattern_widget* pattern_widget() const;
+    // Shows `pattern` over a display's desktop area, with the close control, and with the
+    // stepping controls when `navigation`; false (nothing shown) when the area is empty.
+    bool show_over(const QRect& area, int pattern, bool navigation);
+    // The screen a display's desktop area lies on (most of it), or nullptr.
+    static QScreen* screen_for(const QRect& area);
     bool controls_enabled() const { return controls_enabled_; }
     bool close_control_enabled() const { return close_control_enabled_; }
 
@@ -37,6 +43,7 @@ class tw_test_pattern_dialog : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void step(bool forward);

@@ -59,8 +59,22 @@ void TW_test_pattern_widget::update_timer() {
 }
 
 void TW_test_pattern_widget::paintEvent(QPaintEvent*) {
+    // Drawn in device pixels: the patterns' one-pixel features must land on single device
+    // pixels on a scaled desktop, not be stretched over two or blended.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (frame_.size() != pixels || frame_.devicePixelRatio() != ratio ||
+        frame_pattern_ != pattern_) {
+        frame_ = test_patterns::render_pattern(pixels, ratio, pattern_, it8_3_);
+        frame_pattern_ = pattern_;
+    }
     QPainter painter(this);
-    test_patterns::draw_pattern(painter, size(), pattern_, it8_3_);
+    painter.drawImage(QPoint(0, 0), frame_);
+}
+
+void TW_test_pattern_widget::hideEvent(QHideEvent* event) {
+    frame_ = QImage();  // a full-screen frame is tens of megabytes at 2x
+    QWidget::hideEvent(event);
 }
 
 void TW_test_pattern_widget::mouseMoveEvent(QMouseEvent* event) {

@@ -38,6 +38,7 @@ class TW_test_pattern_widget : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     int pattern_ = 0;
@@ -45,4 +46,6 @@ class TW_test_pattern_widget : public QWidget {
     QImage it8_3_;
     QImage it8_4_;
     QTimer controls_timer_;
+    QImage frame_;  // the current pattern in device pixels
+    int frame_pattern_ = -1;
 };

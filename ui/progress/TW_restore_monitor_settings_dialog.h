@@ -7,6 +7,7 @@
 #include <span>
 
 #include "core/check_restore_monitor_settings_thread.h"
+#include "core/monitor_token.h"
 
 namespace Ui {
 class TW_restore_monitor_settings_dialog;
@@ -56,6 +57,8 @@ class TW_restore_monitor_settings_dialog : public QDialog {
     void operation_finished(int error);
     void show_percentage();
 
+    // The worker talks on the dialog's behalf: GUI-thread timers and rescans wait for it.
+    CMonitorUse in_use_;
     std::unique_ptr<Ui::TW_restore_monitor_settings_dialog> ui_;
     CheckRestoreMonitorSettingsThread* worker_;
     int operation_;

@@ -5,6 +5,7 @@
 #include <QHideEvent>
 #include <QScreen>
 #include <QShowEvent>
+#include <QWindow>
 
 #include "comm/ddc_monitor.h"
 #include "core/master_control.h"
@@ -61,6 +62,16 @@ color_wizard::color_wizard(QWidget* parent) : QWizard(parent) {
         lut_generator_.setDisplayProfile(full);
     }
     lut_viewer_ = new view_3d_lut_dialog(this);
+    // A window manager raises the modal wizard over its own viewer on a click (Next, say):
+    // the viewer, while shown, goes back on top, the wizard keeping the keyboard.
+    const auto keep_viewer_above = [this] {
+        if (lut_viewer_->isVisible()) lut_viewer_->raise();
+    };
+    connect(this, &QWizard::currentIdChanged, lut_viewer_, keep_viewer_above);
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, lut_viewer_,
+            [this, keep_viewer_above](QWindow* focused) {
+                if (focused && focused == windowHandle()) keep_viewer_above();
+            });
 }
 
 color_wizard::~color_wizard() = default;
@@ -183,13 +194,17 @@ void color_wizard::done(int result) {
 void color_wizard::showEvent(QShowEvent* event) {
     if (master_control_instance) {
         const QPoint stored = master_control_instance->preferences().wizard_position();
-        if (stored.x() != Preferences::kNoPosition && on_a_screen(stored)) move(stored);
+        // The client area's corner, as stored (see hideEvent).
+        if (stored.x() != Preferences::kNoPosition && on_a_screen(stored))
+            setGeometry(QRect(stored, size()));
     }
     QWizard::showEvent(event);
 }
 
 void color_wizard::hideEvent(QHideEvent* event) {
+    // The client area's corner: the frame's, given back as the client's, would move the wizard
+    // by its frame at every opening. A frame hidden at zero on an axis stores nothing.
     if (master_control_instance && Preferences::storable_position(pos()))
-        master_control_instance->preferences().set_wizard_position(pos());
+        master_control_instance->preferences().set_wizard_position(geometry().topLeft());
     QWizard::hideEvent(event);
 }

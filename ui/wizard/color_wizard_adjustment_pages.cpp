@@ -112,12 +112,21 @@ void ColorWizardWhitePointPage::initializePage() {
         if (monitor->get_value(wizard_feature::color_preset, preset) == 0 &&
             preset != kUserColorPreset) {
             int user = kUserColorPreset;
-            if (monitor->set_value(wizard_feature::color_preset, user) != 0)
+            // Through the model, so the white point is not read before the preset settled.
+            if (monitor->set_color_preset(user) != 0)
                 wizard_monitor::show_communication_error(this);
         }
     }
     form_->read_current_white_point();
     wizard_.set_changed();
+}
+
+bool ColorWizardWhitePointPage::validatePage() {
+    // A white point nobody read or entered must not go on into the profiles and the commit:
+    // Next is the user's way to try the read again.
+    form_->flush_pending_writes();
+    if (!form_->white_point_known()) form_->read_current_white_point();
+    return form_->white_point_known();
 }
 
 int ColorWizardWhitePointPage::nextId() const {
@@ -156,13 +165,22 @@ bool ColorWizardBrightnessPage::validatePage() {
     form_->flush_pending_writes();
     CDDCMonitor* monitor = wizard_.monitor();
     if (!monitor) return true;
-    const wizard_monitor::CWaitCursor wait;
-    monitor->save_settings();
-    CModeSettings item;
-    if (monitor->read_memory_settings(item) == 0) {
-        CAdjustValue& record = wizard_.adjust_record();
-        if (!record.setModeSettings(item)) record.modeSettings.append(item);
-        wizard_.save_record();
+    int saved = 0;
+    {
+        const wizard_monitor::CWaitCursor wait;
+        saved = monitor->save_settings();
+        CModeSettings item;
+        if (saved == 0 && monitor->read_memory_settings(item) == 0) {
+            CAdjustValue& record = wizard_.adjust_record();
+            if (!record.setModeSettings(item)) record.modeSettings.append(item);
+            wizard_.save_record();
+        }
+    }
+    // Settings the monitor did not save are lost at its next power cycle: the user stays on
+    // the page and can press Finish again.
+    if (saved != 0) {
+        wizard_monitor::show_communication_error(this);
+        return false;
     }
     return true;
 }

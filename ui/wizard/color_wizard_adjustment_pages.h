@@ -46,6 +46,8 @@ class ColorWizardWhitePointPage : public QWizardPage {
   public:
     explicit ColorWizardWhitePointPage(color_wizard& wizard);
     void initializePage() override;
+    // Refused while the white point on the page is not known to be the monitor's.
+    bool validatePage() override;
     int nextId() const override;
     color_wizard_white_point* form() const { return form_; }
 

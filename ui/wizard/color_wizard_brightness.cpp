@@ -2,6 +2,8 @@
 
 #include "ui_color_wizard_brightness.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QToolTip>
 #include <array>
@@ -18,6 +20,18 @@ namespace {
 void show_indicator(QLabel* label, const picture_mode::Indicator& indicator) {
     label->setText(indicator.text);
     label->setToolTip(indicator.tool_tip);
+}
+
+// Setting a spin box rewrites its text: a box the user is typing in keeps its text while the
+// value read back is the one it already holds.
+void show_read_value(QDoubleSpinBox* spin, double value) {
+    if (spin->hasFocus() && spin->textFromValue(value) == spin->textFromValue(spin->value()))
+        return;
+    spin->setValue(value);
+}
+
+void set_range(QDoubleSpinBox* spin, double minimum, double maximum) {
+    if (spin->minimum() != minimum || spin->maximum() != maximum) spin->setRange(minimum, maximum);
 }
 
 }  // namespace
@@ -43,6 +57,8 @@ color_wizard_brightness::color_wizard_brightness(QWidget* parent)
             &color_wizard_brightness::brightness_spinBox_valuechanged);
     connect(ui->black_level_spinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_brightness::black_level_spinBox_valuechanged);
+    commit_on_return(ui->brightness_spinBox);
+    commit_on_return(ui->black_level_spinBox);
     apply_spin_box_format();
 }
 
@@ -62,12 +78,17 @@ void color_wizard_brightness::apply_spin_box_format() {
     const picture_mode::BrightnessScale brightness = brightness_scale();
     const picture_mode::BlackLevelScale black = black_level_scale();
     const QString suffix = picture_mode::unit_suffix(percent_display);
-    ui->brightness_spinBox->setSuffix(suffix);
-    ui->black_level_spinBox->setSuffix(suffix);
-    ui->brightness_spinBox->setDecimals(brightness.decimals());
-    ui->black_level_spinBox->setDecimals(black.decimals());
-    ui->brightness_spinBox->setSingleStep(brightness.step());
-    ui->black_level_spinBox->setSingleStep(black.step());
+    // Each of these rewrites the text of the box, even unchanged: only what changes is set, so
+    // that a read-back does not wipe what the user is typing.
+    for (auto [spin, decimals] : {std::pair{ui->brightness_spinBox, brightness.decimals()},
+                                  std::pair{ui->black_level_spinBox, black.decimals()}}) {
+        if (spin->suffix() != suffix) spin->setSuffix(suffix);
+        if (spin->decimals() != decimals) spin->setDecimals(decimals);
+    }
+    for (auto [spin, step] : {std::pair{ui->brightness_spinBox, brightness.step()},
+                              std::pair{ui->black_level_spinBox, black.step()}}) {
+        if (spin->singleStep() != step) spin->setSingleStep(step);
+    }
     // The range each control covers, in the unit shown.
     const auto range_text = [this](double low, double high, int decimals) {
         return tr("%1 to %2%3")
@@ -97,6 +118,10 @@ void color_wizard_brightness::read_all_values() {
     timer.stop();
     brightness_dirty = black_level_dirty = false;
     uniformity_limit_value = contrast_limit_value = black_floor_value = -1;
+    // The controls are disabled while the monitor is read back after each write; the one the
+    // user works in must keep the focus, or the next Return would press a wizard button.
+    const QPointer<QWidget> focused =
+        isAncestorOf(QApplication::focusWidget()) ? QApplication::focusWidget() : nullptr;
     // Decimals first, so that the values read are not rounded to the previous mode's.
     apply_spin_box_format();
     bool failed = false;
@@ -115,8 +140,10 @@ void color_wizard_brightness::read_all_values() {
             set_black_level_value_indicator(-1);
             return;
         }
-        set_brightness_enabled(false);
-        set_black_level_enabled(false);
+        // The controls stay enabled while they are read, so that the focus and what the user
+        // is typing stay where they are; only a failed read disables them.
+        bool black_read = false;
+        bool brightness_read = false;
         // The first failure ends the read: what follows it is not trusted to answer either.
         int floor = 0, black = 0, black_max = 0, uniformity = 0, contrast = 0;
         int brightness = 0, brightness_max = 0;
@@ -130,9 +157,9 @@ void color_wizard_brightness::read_all_values() {
                 ui->black_level_verticalSlider->setRange(0, black_max);
                 ui->black_level_verticalSlider->setValue(black);
                 const picture_mode::BlackLevelScale scale = black_level_scale();
-                ui->black_level_spinBox->setRange(scale.spin_minimum(), scale.spin_maximum());
-                ui->black_level_spinBox->setValue(scale.to_spin(black));
-                set_black_level_enabled(true);
+                set_range(ui->black_level_spinBox, scale.spin_minimum(), scale.spin_maximum());
+                show_read_value(ui->black_level_spinBox, scale.to_spin(black));
+                black_read = true;
                 if (monitor->get_value(wizard_feature::uniformity_limit, uniformity) != 0 ||
                     monitor->get_value(wizard_feature::contrast_limit, contrast) != 0) {
                     failed = true;
@@ -149,14 +176,16 @@ void color_wizard_brightness::read_all_values() {
                         ui->brightness_verticalSlider->setRange(minimum, brightness_max);
                         ui->brightness_verticalSlider->setValue(brightness);
                         const picture_mode::BrightnessScale scale = brightness_scale();
-                        ui->brightness_spinBox->setRange(scale.spin_minimum(),
-                                                         scale.spin_maximum());
-                        ui->brightness_spinBox->setValue(scale.to_spin(brightness));
-                        set_brightness_enabled(true);
+                        set_range(ui->brightness_spinBox, scale.spin_minimum(),
+                                  scale.spin_maximum());
+                        show_read_value(ui->brightness_spinBox, scale.to_spin(brightness));
+                        brightness_read = true;
                     }
                 }
             }
         }
+        set_black_level_enabled(black_read);
+        set_brightness_enabled(brightness_read);
         set_brightness_value_indicator(ui->brightness_verticalSlider->isEnabled()
                                            ? ui->brightness_verticalSlider->value()
                                            : -1);
@@ -165,6 +194,7 @@ void color_wizard_brightness::read_all_values() {
                                             : -1);
     }
     apply_spin_box_format();
+    if (focused && focused->isEnabled()) focused->setFocus();
     if (failed) show_communication_error(this);
 }
 

@@ -85,6 +85,8 @@ color_wizard_color_gamut::color_wizard_color_gamut(QWidget* parent)
             &color_wizard_color_gamut::onBlue_CIE_x_changed);
     connect(ui->blue_y_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_color_gamut::onBlue_CIE_y_changed);
+    for (QDoubleSpinBox* box : spin_boxes())
+        commit_on_return(box);
     TW_gamut_graph* graph = ui->color_gamut_widget;
     graph->setCaption(tr("CIE 1931 xy"));
     graph->SetOnlyAdjustRGB(true);

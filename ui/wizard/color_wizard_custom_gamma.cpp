@@ -34,6 +34,7 @@ color_wizard_custom_gamma::color_wizard_custom_gamma(QWidget* parent)
             &color_wizard_custom_gamma::gamma_mode_changed);
     connect(ui->gamma_value_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_custom_gamma::gamma_value_changed);
+    commit_on_return(ui->gamma_value_doubleSpinBox);
     ui->widget_Color_Custom_Curve_Graph->setXAxisTitle(tr("Input Level"));
     ui->widget_Color_Custom_Curve_Graph->setYAxisTitle(tr("Output Luminance"));
     ui->widget_Color_Custom_Curve_Graph->setShowAxisTitles(true);
@@ -110,8 +111,8 @@ void color_wizard_custom_gamma::gamma_mode_changed(int id) {
     {
         const CWaitCursor wait;
         int type = id;
-        error = monitor ? monitor->set_value(wizard_feature::gamma_type, type)
-                        : CDDCMonitor::kNotConnected;
+        // The model's own write keeps the monitor's settle wait before 0x2E8 is asked for.
+        error = monitor ? monitor->set_mode_0268(type) : CDDCMonitor::kNotConnected;
         if (error == 0) {
             ui->gamma_value_doubleSpinBox->setEnabled(id == kGammaValue);
             if (id == kGammaValue) {

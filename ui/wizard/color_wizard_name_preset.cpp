@@ -48,7 +48,14 @@ int color_wizard_name_preset::checked_slot() const {
 
 void color_wizard_name_preset::set_slot_enabled(int slot, bool enabled) {
     if (!radio(slot)) return;
-    if (!enabled && radio(slot)->isChecked()) radio(1)->setChecked(true);
+    // A slot that goes away takes the choice with it: the user picks another, as moving it
+    // would overwrite a slot nobody chose.
+    if (!enabled && radio(slot)->isChecked()) {
+        const bool exclusive = radio(slot)->autoExclusive();
+        radio(slot)->setAutoExclusive(false);
+        radio(slot)->setChecked(false);
+        radio(slot)->setAutoExclusive(exclusive);
+    }
     radio(slot)->setEnabled(enabled);
     name_label(slot)->setEnabled(enabled);
     update_edits();

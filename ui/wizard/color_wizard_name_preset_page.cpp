@@ -6,6 +6,7 @@
 #include "comm/ddc_monitor.h"
 #include "core/error_box.h"
 #include "ui/wizard/color_wizard.h"
+#include "ui/wizard/color_wizard_intro_page.h"
 #include "ui/wizard/color_wizard_name_preset.h"
 #include "ui/wizard/wizard_monitor.h"
 #include "ui/wizard/wizard_page_setup.h"
@@ -40,8 +41,19 @@ void ColorWizardNamePresetPage::initializePage() {
     metamerism_ = monitor && monitor->get_value(wizard_feature::metamerism, value) == 0 ? value : 0;
     if (!wizard_.record_loaded()) return;
     const QList<CNamedEntry>& names = wizard_.adjust_record().namedEntries;
-    form_->set_slot_enabled(4, names.size() >= kNamesForSlot4);
-    form_->set_slot_enabled(5, names.size() >= kNamesForSlot5);
+    const int chosen = form_->checked_slot();
+    // A slot the monitor is in exists whatever the record says; the user chose it by being
+    // there, and moving the choice elsewhere would overwrite a slot nobody chose.
+    const int monitor_slot = slot_of_monitor_mode();
+    form_->set_slot_enabled(4, names.size() >= kNamesForSlot4 || monitor_slot == 4);
+    form_->set_slot_enabled(5, names.size() >= kNamesForSlot5 || monitor_slot == 5);
+    if (chosen != 0 && form_->checked_slot() == 0) {
+        show_message(this,
+                     tr("Custom %1 is not available on this monitor. Choose the memory location "
+                        "for the new settings.")
+                         .arg(chosen),
+                     QMessageBox::Information);
+    }
     for (const CNamedEntry& entry : names) {
         if (entry.slot < 1 || entry.slot > color_wizard_name_preset::kSlots) continue;
         setField(QStringLiteral("name_preset.nametext%1").arg(entry.slot), entry.name);
@@ -69,10 +81,22 @@ void ColorWizardNamePresetPage::remember_name(int slot, const QString& typed,
     wizard_.save_record();
 }
 
+int ColorWizardNamePresetPage::slot_of_monitor_mode() const {
+    const auto* intro = qobject_cast<const ColorWizardIntroPage*>(wizard_.page(kIntroPage));
+    if (!intro) return 0;
+    const int slot = intro->initial_mode() - programmable_mode(1) + 1;
+    return slot >= 1 && slot <= color_wizard_name_preset::kSlots ? slot : 0;
+}
+
 bool ColorWizardNamePresetPage::validatePage() {
     const int slot = form_->checked_slot();
     CDDCMonitor* monitor = wizard_.monitor();
-    if (slot == 0 || !monitor) return false;
+    if (slot == 0) {
+        show_message(this, tr("Choose the memory location for the new settings."),
+                     QMessageBox::Information);
+        return false;
+    }
+    if (!monitor) return false;
     const QString name = form_->name_edit(slot)->text();
     const bool store_name = name != initial_names[static_cast<std::size_t>(slot)];
     // Nothing goes to the monitor before the name is known to be one it can hold.
@@ -105,10 +129,11 @@ bool ColorWizardNamePresetPage::validatePage() {
     {
         const wizard_monitor::CWaitCursor wait;
         CMonitorSettingList to_slot = switch_list(programmable_mode(slot), metamerism_);
-        wizard_.apply_settings(to_slot);
+        result = wizard_.apply_settings(to_slot);
         // From here on the monitor may hold something else: a cancel must restore it.
         wizard_.set_changed();
-        if (store_name) {
+        // Without the switch, what follows would go into the mode that happens to be active.
+        if (result == 0 && store_name) {
             const QByteArray bytes = slot_name_bytes(name);
             result = monitor->write_slot_name(slot, bytes.constData());
             if (result == 0) remember_name(slot, name, QString::fromLatin1(bytes));

@@ -23,6 +23,9 @@ class ColorWizardNamePresetPage : public QWizardPage {
     color_wizard_name_preset* form() const { return form_; }
 
   private:
+    // The slot (1 to 5) of the Programmable mode the monitor was in when the wizard opened; 0
+    // in any other mode.
+    int slot_of_monitor_mode() const;
     // Each path's writes; 0 when all of them succeeded, else the first failure.
     int commit_printer_emulation();
     int commit_custom_mode(bool emulate_display);

@@ -74,6 +74,8 @@ color_wizard_white_point::color_wizard_white_point(QWidget* parent)
             &color_wizard_white_point::onWhitePoint_CIE_x_changed);
     connect(ui->white_y_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
             &color_wizard_white_point::onWhitePoint_CIE_y_changed);
+    commit_on_return(ui->white_x_doubleSpinBox);
+    commit_on_return(ui->white_y_doubleSpinBox);
     TW_gamut_graph* graph = ui->color_gamut_widget;
     graph->setCaption(tr("CIE 1931 xy"));
     graph->setPlotSettings(PlotSettings(kBaseMin, kBaseMax, kTicks, kBaseMin, kBaseMax, kTicks),
@@ -104,6 +106,8 @@ QString color_wizard_white_point::color_temperature_text(double x, double y) {
 }
 
 void color_wizard_white_point::emit_white_point() {
+    // The spin boxes hold their form's minimum until a read fills them: that is no white point.
+    if (!known_) return;
     Q_EMIT white_point_changed(
         static_cast<unsigned int>(chromaticity_code(ui->white_x_doubleSpinBox->value())),
         static_cast<unsigned int>(chromaticity_code(ui->white_y_doubleSpinBox->value())));
@@ -112,6 +116,7 @@ void color_wizard_white_point::emit_white_point() {
 void color_wizard_white_point::read_current_white_point() {
     timer.stop();
     x_dirty = y_dirty = false;
+    known_ = false;
     bool failed = false;
     {
         const QSignalBlocker block_x(ui->white_x_doubleSpinBox);
@@ -127,6 +132,7 @@ void color_wizard_white_point::read_current_white_point() {
             if (monitor->get_value(wizard_feature::white_y, value) == 0) {
                 ui->white_y_doubleSpinBox->setEnabled(true);
                 ui->white_y_doubleSpinBox->setValue(value / 1000.0);
+                known_ = true;
             } else {
                 failed = true;
             }
@@ -142,12 +148,15 @@ void color_wizard_white_point::read_current_white_point() {
 void color_wizard_white_point::update_cie_xy_values() {
     const double x = ui->white_x_doubleSpinBox->value();
     const double y = ui->white_y_doubleSpinBox->value();
-    int data = kCustomItem;
-    for (int i = 0; i < kPresetCount; ++i) {
-        if (same_thousandths(kPresets[i].x, x) && same_thousandths(kPresets[i].y, y)) {
-            data = i;
-            break;
-        }
+    const auto matches = [&](int i) {
+        return same_thousandths(kPresets[i].x, x) && same_thousandths(kPresets[i].y, y);
+    };
+    const bool picked_holds =
+        picked_preset >= 0 && picked_preset < kPresetCount && matches(picked_preset);
+    if (!picked_holds && !applying_preset) picked_preset = kCustomItem;
+    int data = picked_holds ? picked_preset : kCustomItem;
+    for (int i = 0; i < kPresetCount && data == kCustomItem; ++i) {
+        if (matches(i)) data = i;
     }
     {
         const QSignalBlocker blocker(ui->white_point_comboBox);
@@ -169,9 +178,13 @@ void color_wizard_white_point::update_color_gamut_widget() {
 
 void color_wizard_white_point::selected_whitepoint_changed(int index) {
     const int data = ui->white_point_comboBox->itemData(index).toInt();
+    picked_preset = data;
     if (data < 0 || data >= kPresetCount) return;
+    applying_preset = true;
     ui->white_x_doubleSpinBox->setValue(kPresets[data].x);
     ui->white_y_doubleSpinBox->setValue(kPresets[data].y);
+    applying_preset = false;
+    update_cie_xy_values();
 }
 
 void color_wizard_white_point::onWhitePoint_CIE_x_changed(double) {
@@ -198,9 +211,11 @@ void color_wizard_white_point::timer_timeout() {
     int error = 0;
     {
         const CWaitCursor wait;
+        int written = 0;
         const auto write = [&](bool& dirty, int feature, double value) {
             if (!dirty) return;
             dirty = false;
+            ++written;
             int code = chromaticity_code(value);
             const int result =
                 monitor ? monitor->set_value(feature, code) : CDDCMonitor::kNotConnected;
@@ -208,6 +223,12 @@ void color_wizard_white_point::timer_timeout() {
         };
         write(x_dirty, wizard_feature::white_x, ui->white_x_doubleSpinBox->value());
         write(y_dirty, wizard_feature::white_y, ui->white_y_doubleSpinBox->value());
+        // After a failed write nobody knows what the monitor holds until it is read again;
+        // both values entered and taken are known as well as read ones.
+        if (error != 0)
+            known_ = false;
+        else if (written == 2)
+            known_ = true;
     }
     emit_white_point();
     if (error != 0) show_communication_error(this);

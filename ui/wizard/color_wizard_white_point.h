@@ -27,6 +27,9 @@ class color_wizard_white_point : public QWidget {
     // Writes what is still waiting for the debounce timer; hiding the widget does it too.
     void flush_pending_writes();
     bool write_pending() const { return timer.isActive(); }
+    // True while both values on the page are what the monitor holds (read, or written since);
+    // false before the first read and after a failed read or write.
+    bool white_point_known() const { return known_; }
 
     // The label text for a chromaticity: its correlated colour temperature and distance from
     // the Planckian locus, or "- K" outside the temperatures the page deals in.
@@ -54,5 +57,11 @@ class color_wizard_white_point : public QWidget {
     std::unique_ptr<Ui::color_wizard_white_pointClass> ui;
     QTimer timer;
     bool x_dirty = false;
+    // The preset the user chose last: shown while the values are still its own, even where an
+    // earlier preset has the same chromaticity (7500K (D75) and DICOM Clear).
+    int picked_preset = kCustomItem;
+    // Set while a picked preset writes its two values: between the two it matches nothing.
+    bool applying_preset = false;
     bool y_dirty = false;
+    bool known_ = false;
 };

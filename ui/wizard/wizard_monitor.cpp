@@ -1,6 +1,8 @@
 #include "ui/wizard/wizard_monitor.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QKeyEvent>
 #include <cmath>
 
 #include "core/error_box.h"
@@ -18,6 +20,31 @@ void show_communication_error(QWidget* parent) {
 
 int chromaticity_code(double value) {
     return static_cast<int>(std::trunc(value * 1000.0));
+}
+
+namespace {
+
+class ReturnCommits : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+        auto* box = qobject_cast<QAbstractSpinBox*>(watched);
+        if (!box) return false;
+        box->interpretText();
+        box->selectAll();
+        return true;
+    }
+};
+
+}  // namespace
+
+void commit_on_return(QAbstractSpinBox* box) {
+    box->installEventFilter(new ReturnCommits(box));
 }
 
 CWaitCursor::CWaitCursor() {

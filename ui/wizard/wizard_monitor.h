@@ -3,6 +3,7 @@
 #include <QObject>
 
 class CDDCMonitor;
+class QAbstractSpinBox;
 class QWidget;
 
 // What the four adjustment widgets share: the monitor they work on, their error report and the
@@ -25,6 +26,11 @@ void show_communication_error(QWidget* parent);
 
 // A chromaticity as the monitor holds it: thousandths, cut (not rounded).
 int chromaticity_code(double value);
+
+// Return in the spin box takes the typed value as Tab does (the delayed write) and goes no
+// further: in a wizard it would otherwise press Next or Finish, leaving the page (or saving
+// the monitor and closing) while the user only meant to enter a number.
+void commit_on_return(QAbstractSpinBox* box);
 
 // The wait cursor for as long as it lives.
 class CWaitCursor {

@@ -354,4 +354,53 @@ TEST_F(GamutGraph, ShowingTheTargetMarksItInLightGreen) {
     EXPECT_EQ(picture(), hidden);
 }
 
+// The locus direction at a marked temperature, in diagram coordinates, from two whites of the
+// same formula (the white switches from the Planckian to the daylight formula at 4000 K).
+QPointF locus_direction(const TW_gamut_graph& graph, int kelvin) {
+    CChromaticity a;
+    CChromaticity b;
+    EXPECT_TRUE(whiteForTemperature(static_cast<std::uint16_t>(kelvin), a));
+    EXPECT_TRUE(whiteForTemperature(static_cast<std::uint16_t>(kelvin + 10), b));
+    return graph.toDiagram(b) - graph.toDiagram(a);
+}
+
+bool touches(const QRectF& box, const QLineF& line) {
+    for (int i = 0; i <= 20; ++i) {
+        if (box.contains(line.pointAt(i / 20.0))) return true;
+    }
+    return false;
+}
+
+TEST_F(GamutGraph, PlanckianTicksCrossTheLocusAndLabelsKeepClearOfEachOther) {
+    graph.SetShowPlankianLocus(true);
+    for (int side : {300, 400}) {
+        ASSERT_TRUE(graph_events::show_square(graph, side));
+        for (bool uv : {false, true}) {
+            SCOPED_TRACE(std::to_string(side) + (uv ? " u'v'" : " xy"));
+            graph.SetColorspace(uv);
+            const QList<TW_gamut_graph::PlanckianMark> marks = graph.planckianMarks();
+            ASSERT_EQ(marks.size(), 5);
+            for (const TW_gamut_graph::PlanckianMark& mark : marks) {
+                const QPointF tick =
+                    graph.mapFromPixel(mark.tick.p2()) - graph.mapFromPixel(mark.tick.p1());
+                const QPointF along = locus_direction(graph, mark.kelvin);
+                const double cosine = (tick.x() * along.x() + tick.y() * along.y()) /
+                                      std::hypot(tick.x(), tick.y()) /
+                                      std::hypot(along.x(), along.y());
+                // Within about one degree of a right angle.
+                EXPECT_LT(std::fabs(cosine), 0.02) << mark.kelvin;
+                EXPECT_NEAR(std::hypot(tick.x(), tick.y()), 0.005, 1e-3) << mark.kelvin;
+                EXPECT_TRUE(QRectF(graph.plotRect()).contains(mark.label)) << mark.kelvin;
+            }
+            for (const TW_gamut_graph::PlanckianMark& a : marks) {
+                for (const TW_gamut_graph::PlanckianMark& b : marks) {
+                    if (a.kelvin == b.kelvin) continue;
+                    EXPECT_FALSE(a.label.intersects(b.label)) << a.kelvin << " " << b.kelvin;
+                    EXPECT_FALSE(touches(a.label, b.tick)) << a.kelvin << " over " << b.kelvin;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -240,6 +240,31 @@ TEST_F(PlotterWidget, ArrowKeysWheelAndPlusMinusPanAndZoomAZoomedLevel) {
     EXPECT_EQ(plotter.zoomLevel(), 1);
 }
 
+TEST_F(PlotterWidget, SmoothWheelDeltasGatherIntoWholeSteps) {
+    plotter.setPlotSettings(PlotSettings(0.0, 1.0, 10, 0.0, 1.0, 10));
+    drag(plotter, inside(0.4, 0.4), inside(0.4, 0.4) + QPointF(70, 70));
+    ASSERT_EQ(plotter.zoomLevel(), 1);
+    const PlotSettings zoomed = plotter.plotSettings();
+    const double stepX = zoomed.spanX() / zoomed.numXTicks;
+    const double stepY = zoomed.spanY() / zoomed.numYTicks;
+    // A touchpad: eight eighths of a notch down make one step, not before the eighth.
+    for (int i = 0; i < 7; ++i)
+        wheel(plotter, QPoint(0, -15));
+    EXPECT_EQ(plotter.plotSettings(), zoomed);
+    wheel(plotter, QPoint(0, -15));
+    EXPECT_NEAR(plotter.plotSettings().minY, zoomed.minY - stepY, 1e-12);
+    // Both axes of one event count, and what is left over is kept for the next.
+    wheel(plotter, QPoint(100, 60));
+    EXPECT_NEAR(plotter.plotSettings().minY, zoomed.minY - stepY, 1e-12);
+    EXPECT_NEAR(plotter.plotSettings().minX, zoomed.minX, 1e-12);
+    wheel(plotter, QPoint(50, 60));
+    EXPECT_NEAR(plotter.plotSettings().minX, zoomed.minX + stepX, 1e-12);
+    EXPECT_NEAR(plotter.plotSettings().minY, zoomed.minY, 1e-12);
+    // Turning back gives back what was gathered: 30 left over to the right, then 150 left.
+    wheel(plotter, QPoint(-150, 0));
+    EXPECT_NEAR(plotter.plotSettings().minX, zoomed.minX, 1e-12);
+}
+
 TEST_F(PlotterWidget, InstallingWithoutResetAddsALevelAsGivenAndResetStartsAgain) {
     // 0.25 to 0.43 in nine ticks would round out to 0.24 to 0.44 in ten: it is kept as asked,
     // with its own range as the pan limits.

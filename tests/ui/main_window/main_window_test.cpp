@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QListWidget>
+#include <QLoggingCategory>
 #include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,61 +19,30 @@
 #include <functional>
 #include <memory>
 
+#include "comm/ddc_monitor.h"
 #include "comm/multi_monitor.h"
 #include "core/master_control.h"
 #include "core/operation_running.h"
+#include "core/picture_mode_rules.h"
 #include "core/settings_paths.h"
 #include "core/string_table.h"
 #include "platform/device_notifier.h"
+#include "support/log_capture.h"
 #include "support/test_environment.h"
 #include "ui/main_window/main_dialog.h"
+#include "ui/main_window/main_window_start.h"
 
 namespace {
 
-// Closes every message box that comes up and keeps its text.
-class MessageCatcher : public QObject {
-  public:
-    MessageCatcher() {
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(w);
-                if (box && box->isVisible()) {
-                    texts << box->text();
-                    box->done(QMessageBox::Ok);
-                }
-            }
-        });
-        timer_.start();
-    }
-    QStringList texts;
-
-  private:
-    QTimer timer_;
-};
+using testing_support::MessageCatcher;
 
 // A process environment with the simulator configured, the controller started and detection
 // finished, so the main window works on the simulated monitors.
 class MainWindow : public ::testing::Test {
   protected:
     void start(const char* json) {
-        QFile::remove(preferences_file_path());
-        QFile::remove(config_file_path());
-        const QString config = dir_.path() + QStringLiteral("/sim.json");
-        QFile file(config);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        QByteArray text(json);
-        text.replace("STATE", (dir_.path() + QStringLiteral("/state.json")).toUtf8());
-        file.write(text);
-        file.close();
-        qputenv("ORVALE_SIM_CONFIG", config.toUtf8());
-        MasterControl::set_window_factories([] { return new main_dialog(); },
-                                            [](QWidget*) { return nullptr; });
-        master_ = std::make_unique<MasterControl>();
-        master_->start();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return master_->startup_processed(); }, 30000));
-        window_ = qobject_cast<main_dialog*>(master_->main_window());
-        ASSERT_NE(window_, nullptr);
+        ASSERT_NO_FATAL_FAILURE(
+            testing_support::start_main_window(dir_.path(), json, master_, window_));
     }
     void TearDown() override {
         master_.reset();
@@ -210,7 +185,7 @@ TEST_F(MainWindow, AStoredPositionOffEveryScreenIsIgnored) {
         main_dialog second;
         second.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return second.pos() == on; }, 2000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return second.geometry().topLeft() == on; }, 2000));
     }
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
@@ -234,12 +209,113 @@ TEST_F(MainWindow, Synchronising707OnlyForANewOrChangedMonitorAndTheRecordIsKept
     EXPECT_TRUE(catcher.texts.isEmpty()) << qPrintable(catcher.texts.join('|'));
 }
 
+TEST_F(MainWindow, TheFirstSynchronisationShowsThePresetNamesAtOnce) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    ASSERT_EQ(catcher.texts.count(string(707)), 1) << "a first synchronisation ran";
+    const int index =
+        master_->monitor_tracker().find(QStringLiteral("KX241W"), QStringLiteral("41000001"));
+    ASSERT_GE(index, 0);
+    const CMonitorEntry& entry = master_->monitor_tracker().entry(index);
+    ASSERT_FALSE(entry.adjust.modeSettings.isEmpty());
+    auto* page = window_->findChild<QWidget*>(QStringLiteral("panel_picture_mode"));
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(page->isVisible());
+    for (const CModeSettings& item : entry.adjust.modeSettings) {
+        const auto* button = page->findChild<QPushButton*>(
+            QStringLiteral("picture_mode%1_pushButton").arg(item.memory()));
+        ASSERT_NE(button, nullptr) << item.memory();
+        EXPECT_EQ(button->text(),
+                  picture_mode::preset_label(item.preset(), &entry.adjust, false).simplified())
+            << item.memory();
+    }
+}
+
 TEST_F(MainWindow, ThePlaceholderPagesAllowTheDeviceNotifierOfTheSimulator) {
     MessageCatcher catcher;
     start(kOneMonitor);
     auto* sim = qobject_cast<platform::CSimDeviceNotifier*>(window_->device_notifier());
     ASSERT_NE(sim, nullptr);
     EXPECT_EQ(sim->state_file(), dir_.path() + QStringLiteral("/state.json"));
+}
+
+TEST_F(MainWindow, ReturnInASpinBoxTakesTheValueForTheActiveMemoryAndSwitchesNothing) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    activate();
+    catcher.texts.clear();
+    for (QPushButton* button : window_->findChildren<QPushButton*>()) {
+        EXPECT_FALSE(button->autoDefault()) << qPrintable(button->objectName());
+        EXPECT_FALSE(button->isDefault()) << qPrintable(button->objectName());
+    }
+    // Memory 2 is active; the page reads it again when it is shown again.
+    CDDCMonitor* monitor = master_->current_display().monitor();
+    ASSERT_NE(monitor, nullptr);
+    int memory = 2;
+    ASSERT_EQ(monitor->set_value(0x1050, memory), 0);
+    QListWidget* list = window_->page_list();
+    list->setCurrentRow(1);
+    list->setCurrentRow(0);
+
+    int boxes = 0;
+    for (int page = 0; page < main_dialog::kPageCount; ++page) {
+        list->setCurrentRow(page);
+        QApplication::processEvents();
+        for (QAbstractSpinBox* box :
+             window_->pages()->widget(page)->findChildren<QAbstractSpinBox*>()) {
+            auto* spin = qobject_cast<QDoubleSpinBox*>(box);
+            if (!spin || !spin->isVisible() || !spin->isEnabled()) continue;
+            ++boxes;
+            const double before = spin->value();
+            const double typed = spin->value() > (spin->minimum() + spin->maximum()) / 2
+                                     ? spin->minimum() + spin->singleStep()
+                                     : spin->maximum() - spin->singleStep();
+            spin->setFocus();
+            spin->selectAll();
+            QTest::keyClicks(spin, spin->textFromValue(typed));
+            QTest::keyClick(spin, Qt::Key_Return);
+            const QString name = spin->objectName();
+            // The value is the one typed, for the memory that was active; no mode was switched.
+            EXPECT_NE(spin->value(), before) << qPrintable(name);
+            EXPECT_DOUBLE_EQ(spin->value(), typed) << qPrintable(name);
+            int active = 0;
+            ASSERT_EQ(monitor->get_value(0x1050, active), 0);
+            EXPECT_EQ(active, 2) << qPrintable(name);
+            const int feature = name.startsWith(QLatin1String("brightness")) ? 0x02B3 : 0x1054;
+            auto* slider = window_->pages()->widget(page)->findChild<QSlider*>(
+                QString(name).replace(QLatin1String("spinBox"), QLatin1String("verticalSlider")));
+            ASSERT_NE(slider, nullptr) << qPrintable(name);
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] {
+                    int value = -1;
+                    return monitor->get_value(feature, value) == 0 && value == slider->value();
+                },
+                3000))
+                << qPrintable(name) << " was not written";
+            ASSERT_EQ(monitor->get_value(0x1050, active), 0);
+            EXPECT_EQ(active, 2) << qPrintable(name);
+        }
+    }
+    EXPECT_EQ(boxes, 2) << "the Picture Mode page's brightness and black level";
+    EXPECT_TRUE(catcher.texts.isEmpty()) << qPrintable(catcher.texts.join('|'));
+}
+
+TEST_F(MainWindow, DdcCiSwitchedOffIsLoggedAsADisplayChangeNotAnArrival) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    activate();
+    QLoggingCategory::setFilterRules(QStringLiteral("orvale.monitor.info=true"));
+    testing_support::LogCapture log("orvale.monitor");
+    QProcess tool;
+    tool.start(QStringLiteral(ORVALE_SIM_TOOL),
+               {QStringLiteral("ddcci"), QStringLiteral("a"), QStringLiteral("off")});
+    ASSERT_TRUE(tool.waitForFinished(10000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().constData();
+    const bool noted = QTest::qWaitFor([&] { return log.text().contains("rescan"); }, 5000);
+    QLoggingCategory::setFilterRules(QString());
+    ASSERT_TRUE(noted);
+    EXPECT_TRUE(log.text().contains(QLatin1String("a display changed"))) << qPrintable(log.text());
+    EXPECT_FALSE(log.text().contains(QLatin1String("arrived"))) << qPrintable(log.text());
 }
 
 TEST(UsbIds, OnlyTheMonitorsControlInterfacesCount) {

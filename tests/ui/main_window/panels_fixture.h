@@ -10,6 +10,7 @@
 #include <QToolTip>
 #include <memory>
 
+#include "core/check_restore_monitor_settings_thread.h"
 #include "core/master_control.h"
 #include "core/settings_paths.h"
 #include "platform/access_library.h"
@@ -49,6 +50,14 @@ class PanelTest : public ::testing::Test {
         previous_sleeper_ = platform::install_sleeper(&sleeper);
     }
     void TearDown() override {
+        // One conversation per monitor: the simulator saw no request inside another's exchange.
+        // (The latest backend: a rescan replaces the access library and its backend.)
+        platform::CSimBackend* latest = machine_ ? machine_->backend : nullptr;
+        if (latest && !CheckRestoreMonitorSettingsThread::monitor_in_use()) {
+            for (std::size_t i = 0; i < latest->monitor_count(); ++i)
+                EXPECT_EQ(latest->monitor(i)->state().overlapping_conversations, 0)
+                    << qPrintable(latest->monitor(i)->key());
+        }
         master.reset();
         machine_.reset();
         QToolTip::hideText();

@@ -100,6 +100,13 @@ TEST_F(PipPage, EachModeEnablesOnlyWhatItUses) {
         EXPECT_EQ(f.pip_picture_mode_number_comboBox->isEnabled(), c.picture_mode);
         EXPECT_EQ(f.pip_color_vision_groupBox->isEnabled(), c.color_vision);
         EXPECT_TRUE(f.pip_input_comboBox->isEnabled());
+        // Each label greys with the control it names.
+        for (const QLabel* label : {f.pip_input_label, f.pip_size_label, f.pip_picture_mode_label,
+                                    f.pip_h_pos_label, f.pip_v_pos_label}) {
+            ASSERT_NE(label->buddy(), nullptr);
+            EXPECT_EQ(label->isEnabled(), label->buddy()->isEnabled())
+                << qPrintable(label->objectName());
+        }
     }
     set_feature(panel_pip_mode::kPipMode, 2);
     page.update_ui();

@@ -1,7 +1,11 @@
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdlib>
 
 #include "core/string_table.h"
 #include "panels_fixture.h"
@@ -32,6 +36,40 @@ struct SettingsPage : panels_testing::PanelTest {
     std::unique_ptr<QWidget> main_window;
     test_pattern_dialog_class* dialog = nullptr;
 };
+
+// The tick marks the style draws under a slider: runs of marked columns in the row below the
+// groove that has the most of them.
+int drawn_ticks(QSlider* slider) {
+    const QImage image = slider->grab().toImage();
+    const QRgb background = image.pixel(0, image.height() - 1);
+    int most = 0;
+    for (int y = image.height() / 2; y < image.height(); ++y) {
+        int runs = 0;
+        bool in_run = false;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            const bool marked = std::abs(qGray(p) - qGray(background)) > 24;
+            if (marked && !in_run) ++runs;
+            in_run = marked;
+        }
+        most = std::max(most, runs);
+    }
+    return most;
+}
+
+TEST_F(SettingsPage, BothSlidersMarkEveryStep) {
+    start();
+    panel_settings page;
+    page.resize(560, 300);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    for (QSlider* slider : {page.form()->monitor_settings_LED_brightness_horizontalSlider,
+                            page.form()->monitor_settings_colorcomp_level_horizontalSlider}) {
+        SCOPED_TRACE(slider->objectName().toStdString());
+        ASSERT_TRUE(slider->isEnabled());
+        EXPECT_EQ(drawn_ticks(slider), slider->maximum() - slider->minimum() + 1);
+    }
+}
 
 TEST_F(SettingsPage, TheLedSliderWritesOnlyValuesOtherThanTheLastWritten) {
     start();
@@ -177,6 +215,70 @@ TEST_F(SettingsPage, ThePreferencesFollowTheirControls) {
         << "the stored location (shared, by default) is kept";
     page.storageLocationButtonGroup_buttonClicked(0);
     EXPECT_EQ(master->preferences().profile_storage_location(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The user's way to every pattern: beside the white screen, on the selected display, with the
+// caption and the keys, and Escape to leave.
+TEST_F(SettingsPage, TestPatternsOpenOnTheSelectedDisplayWithEveryPatternReachable) {
+    start(panels_testing::kTwoMonitors, 1);
+    make_pattern_dialog();
+    panel_settings page;
+    page.show();
+    QCheckBox* white = page.form()->white_screen_background_checkBox;
+    QPushButton* patterns = page.form()->test_patterns_pushButton;
+    EXPECT_EQ(patterns->text().remove(QLatin1Char('&')), QStringLiteral("Test Patterns..."));
+    QTest::mouseClick(patterns, Qt::LeftButton);
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->pos(), QPoint(2560, 0));
+    EXPECT_EQ(dialog->size(), QSize(1920, 1200));
+    EXPECT_TRUE(dialog->controls_enabled());
+    EXPECT_TRUE(dialog->close_control_enabled());
+    EXPECT_EQ(dialog->pattern_widget()->pattern(), test_patterns::kTg18Pattern);
+    EXPECT_FALSE(white->isChecked()) << "the box stands for the white screen only";
+
+    // Activity shows the caption and the arrows, which step through all eighteen and back.
+    auto* caption = dialog->findChild<QLabel*>(QStringLiteral("test_pattern_label"));
+    auto* next = dialog->findChild<QToolButton*>(QStringLiteral("test_pattern_next_toolButton"));
+    auto* previous =
+        dialog->findChild<QToolButton*>(QStringLiteral("test_pattern_previous_toolButton"));
+    ASSERT_TRUE(caption && next && previous);
+    QTest::mouseMove(dialog->pattern_widget(), QPoint(300, 300));
+    dialog->pattern_widget()->reset_timer();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    QStringList seen;
+    for (int step = 0; step < test_patterns::kPatternCount; ++step) {
+        ASSERT_TRUE(caption->isVisible() && next->isVisible());
+        EXPECT_TRUE(caption->text().contains(QStringLiteral("Pattern #%1:").arg(step + 1)))
+            << qPrintable(caption->text());
+        seen << caption->text();
+        QTest::mouseClick(next, Qt::LeftButton);
+    }
+    EXPECT_EQ(dialog->pattern_widget()->pattern(), 0);
+    seen.removeDuplicates();
+    EXPECT_EQ(seen.size(), test_patterns::kPatternCount);
+    QTest::mouseClick(previous, Qt::LeftButton);
+    EXPECT_EQ(dialog->pattern_widget()->pattern(), test_patterns::kPatternCount - 1);
+
+    // Escape leaves; opened again they are where the user left them.
+    QTest::keyClick(dialog->pattern_widget(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    patterns->click();
+    EXPECT_EQ(dialog->pattern_widget()->pattern(), test_patterns::kPatternCount - 1);
+    // The white screen has no stepping, and the patterns after it start from the first.
+    white->setChecked(true);
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->controls_enabled());
+    EXPECT_EQ(dialog->pattern_widget()->pattern(), test_patterns::kWhitePattern);
+    patterns->click();
+    EXPECT_FALSE(white->isChecked());
+    EXPECT_TRUE(dialog->controls_enabled());
+    EXPECT_EQ(dialog->pattern_widget()->pattern(), 0) << "the white screen is not where they were";
+    QTest::keyClick(dialog->pattern_widget(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 
 #include "comm/ddc_monitor.h"
+#include "core/monitor_change_notes.h"
 #include "panels_fixture.h"
 #include "sim/sim_faults.h"
 #include "ui/main_window/panel_status.h"
@@ -84,6 +85,8 @@ TEST_F(StatusPage, ResynchronisationStoresTheMonitorsRecordWithUpdatesBlockedAro
     CMonitorTracker& tracker = master->monitor_tracker();
     ASSERT_EQ(tracker.find(QStringLiteral("KX271W"), QStringLiteral("71000123")), -1);
     set_feature(0x1050, 2);
+    // orvale-ctl changed the monitor: the fresh record settles that.
+    ASSERT_TRUE(monitor_change_notes::note(QStringLiteral("KX271W"), QStringLiteral("71000123")));
     QSignalSpy blocks(&page, &panel_status::block_unblock_usb_update);
     // Stored between the block and the release, not before or after.
     std::vector<bool> stored_at;
@@ -102,6 +105,7 @@ TEST_F(StatusPage, ResynchronisationStoresTheMonitorsRecordWithUpdatesBlockedAro
     const CModeSettings* second = record.findModeSettings(2);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->preset(), sim_monitor().state().memories[1].values.at(0x1051));
+    EXPECT_FALSE(monitor_change_notes::noted(QStringLiteral("KX271W"), QStringLiteral("71000123")));
 }
 
 TEST_F(StatusPage, AFailedResynchronisationStoresNothingAndSaysSo) {
@@ -109,6 +113,7 @@ TEST_F(StatusPage, AFailedResynchronisationStoresNothingAndSaysSo) {
     panel_status page;
     page.show();
     sim_monitor().faults().add({sim::CSimFault::write_failure, -1, -1, 1, 100000});
+    ASSERT_TRUE(monitor_change_notes::note(QStringLiteral("KX271W"), QStringLiteral("71000123")));
     expect_message_box();
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
@@ -123,6 +128,8 @@ TEST_F(StatusPage, AFailedResynchronisationStoresNothingAndSaysSo) {
     EXPECT_GE(message_boxes, 1);
     EXPECT_EQ(master->monitor_tracker().find(QStringLiteral("KX271W"), QStringLiteral("71000123")),
               -1);
+    EXPECT_TRUE(monitor_change_notes::noted(QStringLiteral("KX271W"), QStringLiteral("71000123")));
+    monitor_change_notes::clear(QStringLiteral("KX271W"), QStringLiteral("71000123"));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
@@ -22,6 +23,7 @@
 #include "sim/sim_faults.h"
 #include "support/test_environment.h"
 #include "ui/main_window/panel_picture_mode.h"
+#include "ui/verify/verify_dialog.h"
 
 namespace {
 
@@ -163,6 +165,17 @@ TEST_F(PicturePage, ShowingThePageReadsTheMonitorAndEnablesWhatItAllows) {
 
 // Slider moves within a second are gathered into one write, 1000 ms after the last move, and
 // the monitor saves 2000 ms after that write.
+// With no monitor selected (the start-up message "no supported display"), nothing that talks
+// to a monitor can be pressed.
+TEST_F(PicturePage, WithoutAMonitorNothingThatNeedsOneCanBePressed) {
+    panel_picture_mode page;
+    page.show();
+    for (const char* name : {"edit_picture_mode_pushButton", "reset_picture_mode_pushButton",
+                             "verify_picture_mode_pushButton"}) {
+        EXPECT_FALSE(child<QAbstractButton>(page, name)->isEnabled()) << name;
+    }
+}
+
 TEST_F(PicturePage, SliderMovesWithinASecondWriteOnceAndSaveTwoSecondsLater) {
     start();
     panel_picture_mode page;
@@ -542,6 +555,39 @@ TEST_F(PicturePage, ResetAsksAndOnlyYesRestoresThePreset) {
     EXPECT_EQ(child<QSlider>(page, "brightness_verticalSlider")->value(), preset_luminance);
     EXPECT_EQ(feature(0x254), 0);
     EXPECT_EQ(feature(0x233), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PicturePage, VerifyOpensTheMeasurementOfTheSelectedMonitorAndChangesNothing) {
+    start();
+    panel_picture_mode page;
+    page.show();
+    const QJsonObject before = sim_monitor().to_json();
+    QSignalSpy blocks(&page, &panel_picture_mode::block_unblock_usb_update);
+    QString serial_seen;
+    int instruments = 0;
+    QTimer closer;
+    closer.setInterval(10);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<verify_dialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        instruments = dialog->instrument_box()->count();
+        serial_seen = master->current_display().info().text2;
+        dialog->reject();
+    });
+    closer.start();
+    child<QPushButton>(page, "verify_picture_mode_pushButton")->click();
+    closer.stop();
+    EXPECT_GE(instruments, 2);  // colord's sensors and spotread are always offered
+    EXPECT_EQ(serial_seen, monitor().serial_number());
+    ASSERT_EQ(blocks.count(), 2);
+    EXPECT_TRUE(blocks.at(0).at(0).toBool());
+    EXPECT_FALSE(blocks.at(1).at(0).toBool());
+    EXPECT_EQ(sim_monitor().to_json(), before);
+    EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
 }
 
 }  // namespace

@@ -272,6 +272,25 @@ TEST_F(PatternDialog, ButtonsAndShortcutsStepAndUpdateTheCaption) {
     EXPECT_FALSE(button("test_pattern_close_toolButton")->accessibleName().isEmpty());
 }
 
+TEST_F(PatternDialog, BracketKeysStepWithTheControlsHiddenOnlyWhenControlsAreEnabled) {
+    dialog.enable_controls(true);
+    dialog.SetTestPattern(5);
+    dialog.show_controls(false);  // as the controls timer leaves them
+    ASSERT_FALSE(button("test_pattern_next_toolButton")->isVisible());
+    QTest::keyClick(dialog.pattern_widget(), Qt::Key_BracketRight);
+    EXPECT_EQ(dialog.pattern_widget()->pattern(), 6) << "the first key steps, not only shows";
+    EXPECT_EQ(caption()->text(), dialog.pattern_widget()->getPatternName());
+    dialog.show_controls(false);
+    QTest::keyClick(dialog.pattern_widget(), Qt::Key_BracketLeft);
+    QTest::keyClick(dialog.pattern_widget(), Qt::Key_BracketLeft);
+    EXPECT_EQ(dialog.pattern_widget()->pattern(), 4) << "one step per key, shown or hidden";
+
+    // Where the dialog offers no stepping (the uniformity check's white), the keys keep it.
+    dialog.enable_controls(false);
+    QTest::keyClick(dialog.pattern_widget(), Qt::Key_BracketRight);
+    EXPECT_EQ(dialog.pattern_widget()->pattern(), 4);
+}
+
 TEST_F(PatternDialog, EscapeAndTheCloseButtonHideItAndSayHidden) {
     QSignalSpy hidden(&dialog, &tw_test_pattern_dialog::hidden);
     EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::SplashScreen));

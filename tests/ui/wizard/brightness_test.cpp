@@ -1,7 +1,9 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "core/string_table.h"
 #include "ui/wizard/color_wizard_brightness.h"
@@ -106,6 +108,52 @@ TEST_F(BrightnessTest, TheLimitCheckRunsWhileShownAndWarnsOfAnUnreachableBrightn
     EXPECT_FALSE(widget.limit_check_running());
 }
 
+TEST_F(BrightnessTest, TheReadBackAfterAWriteKeepsTheFocusAndWhatTheUserTypes) {
+    start(kAbsoluteModel);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* widget = new color_wizard_brightness(&window);
+    layout->addWidget(widget);
+    auto* back = new QPushButton(QStringLiteral("< Back"), &window);
+    layout->addWidget(back);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    widget->read_all_values();
+    QDoubleSpinBox* black = spin(*widget, "black_level_spinBox");
+    QSlider* bright = slider(*widget, "brightness_verticalSlider");
+
+    // A brightness change waits for its write while the user types a black level.
+    bright->setValue(bright->value() + 20);
+    black->setFocus();
+    ASSERT_TRUE(black->hasFocus());
+    black->selectAll();
+    QTest::keyClicks(black, QStringLiteral("3"));
+    // Like the gamma and white-point boxes, the box takes the value as it is typed.
+    EXPECT_EQ(slider(*widget, "black_level_verticalSlider")->value(), 30);
+    ASSERT_TRUE(widget->write_pending());
+    const QString typed = black->text();
+    widget->flush_pending_writes();
+    EXPECT_EQ(sim_value(kBrightness), bright->value());
+    EXPECT_EQ(sim_value(kBlackLevel), 30);
+    EXPECT_TRUE(black->isEnabled());
+    EXPECT_TRUE(bright->isEnabled());
+    EXPECT_TRUE(black->hasFocus()) << "not on " << qPrintable(back->text());
+    EXPECT_EQ(black->text(), typed);
+
+    // Half-typed text (the old number deleted) survives a write that comes due meanwhile.
+    bright->setValue(bright->value() + 10);
+    black->selectAll();
+    QTest::keyClick(black, Qt::Key_Backspace);
+    const QString half = black->text();
+    ASSERT_NE(half, typed);
+    widget->flush_pending_writes();
+    EXPECT_EQ(sim_value(kBrightness), bright->value());
+    EXPECT_TRUE(black->hasFocus());
+    EXPECT_EQ(black->text(), half);
+    EXPECT_TRUE(errors.texts.isEmpty());
+}
+
 TEST_F(BrightnessTest, WithoutAMonitorEverythingIsDisabled) {
     start(kAbsoluteModel);
     DisplayInfo none;
@@ -130,6 +178,22 @@ TEST_F(BrightnessTest, AFailedWriteKeepsTheUsersValueInsteadOfReadingBack) {
     EXPECT_EQ(s->value(), held + 30);
     EXPECT_DOUBLE_EQ(spin(widget, "brightness_spinBox")->value(), held + 30.0);
     EXPECT_EQ(sim_value(kBrightness), held);
+}
+
+TEST_F(BrightnessTest, TheSpinBoxTheUserTypesInKeepsTheFocusWhileTheMonitorIsReadBack) {
+    start(kAbsoluteModel);
+    color_wizard_brightness widget;
+    widget.show();
+    widget.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
+    widget.read_all_values();
+    QDoubleSpinBox* box = spin(widget, "brightness_spinBox");
+    box->setFocus();
+    ASSERT_TRUE(box->hasFocus());
+    box->setValue(box->value() + 10);
+    widget.flush_pending_writes();
+    EXPECT_EQ(sim_value(kBrightness), slider(widget, "brightness_verticalSlider")->value());
+    EXPECT_TRUE(box->hasFocus()) << "the read-back took the focus away";
 }
 
 TEST_F(BrightnessTest, AChangeJustBeforeThePageIsLeftReachesTheMonitor) {

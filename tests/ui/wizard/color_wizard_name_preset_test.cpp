@@ -159,4 +159,77 @@ TEST_F(ColorWizardNamePreset, ANameTheMonitorCannotHoldIsRefusedBeforeAnythingIs
     EXPECT_FALSE(wizard->changed());
 }
 
+TEST_F(ColorWizardNamePreset, AFailedSwitchToTheSlotRefusesThePageAndWritesNothingAfterIt) {
+    auto wizard = at_name_page();
+    const int mode = sim_value(0x1051);
+    const int custom = sim_value(0x1069);
+    wizard->setField(QStringLiteral("name_preset.radio2"), true);
+    wizard->setField(QStringLiteral("name_preset.nametext2"), QStringLiteral("Studio"));
+    fail_command(0xC8);
+    wizard->next();
+    sim_monitor().faults().clear();
+    EXPECT_EQ(wizard->currentId(), kNamePresetPage);
+    ASSERT_EQ(errors.texts.size(), 1);
+    EXPECT_EQ(errors.texts[0], error_text(-1023, false).text);
+    EXPECT_EQ(sim_value(0x1051), mode) << "not switched";
+    EXPECT_EQ(slot_name(2), QByteArray("Programmable2")) << "the name went nowhere";
+    EXPECT_EQ(sim_value(0x1069), custom) << "the mode that was active stays as it was";
+
+    // Once the monitor answers, the same Next makes the mode in the chosen slot.
+    wizard->next();
+    EXPECT_EQ(wizard->currentId(), kGammaPage);
+    EXPECT_EQ(sim_value(0x1051), programmable_mode(2));
+    EXPECT_EQ(slot_name(2), QByteArray("Studio       "));
+}
+
+TEST_F(ColorWizardNamePreset, TheSlotTheMonitorIsInStaysChosenWhateverTheRecordHolds) {
+    // The monitor is in Programmable 4, the record knows only three names.
+    keep_names(3);
+    set_sim_value(0x1051, programmable_mode(4));
+    const QByteArray first = slot_name(1);
+    auto wizard = at_name_page();
+    color_wizard_name_preset* f = form(*wizard);
+    EXPECT_EQ(f->checked_slot(), 4);
+    EXPECT_TRUE(f->radio(4)->isEnabled());
+    EXPECT_FALSE(f->radio(5)->isEnabled());
+    EXPECT_TRUE(errors.texts.isEmpty());
+    wizard->setField(QStringLiteral("name_preset.nametext4"), QStringLiteral("Four"));
+    wizard->next();
+    EXPECT_EQ(wizard->currentId(), kGammaPage);
+    EXPECT_EQ(sim_value(0x1051), programmable_mode(4));
+    EXPECT_EQ(slot_name(4), QByteArray("Four         "));
+    EXPECT_EQ(slot_name(1), first) << "slot 1 was never chosen";
+}
+
+TEST_F(ColorWizardNamePreset, AChosenSlotTheMonitorDoesNotHaveIsNotMovedButAskedFor) {
+    keep_names(3);
+    const int mode = sim_value(0x1051);
+    const QByteArray first = slot_name(1);
+    auto wizard = open_wizard();
+    wizard->setField(QStringLiteral("preset_type.custom"), true);
+    wizard->next();
+    wizard->setField(QStringLiteral("custom_type.full_custom"), true);
+    // A choice of slot 5 that neither the record nor the monitor's mode offers.
+    wizard->setField(QStringLiteral("name_preset.radio5"), true);
+    wizard->next();
+    ASSERT_EQ(wizard->currentId(), kNamePresetPage);
+    color_wizard_name_preset* f = form(*wizard);
+    EXPECT_EQ(f->checked_slot(), 0) << "no slot the user did not choose";
+    ASSERT_EQ(errors.texts.size(), 1);
+    EXPECT_TRUE(errors.texts[0].contains(QStringLiteral("Custom 5")))
+        << qPrintable(errors.texts[0]);
+
+    wizard->next();
+    EXPECT_EQ(wizard->currentId(), kNamePresetPage) << "Next waits for a choice";
+    EXPECT_EQ(errors.texts.size(), 2);
+    EXPECT_EQ(sim_value(0x1051), mode);
+    EXPECT_EQ(slot_name(1), first);
+
+    f->radio(3)->click();
+    wizard->next();
+    EXPECT_EQ(wizard->currentId(), kGammaPage);
+    EXPECT_EQ(sim_value(0x1051), programmable_mode(3));
+    EXPECT_EQ(slot_name(1), first);
+}
+
 }  // namespace

@@ -1,7 +1,10 @@
 // Each path of the page flow walked end to end against a simulated monitor: the pages shown in
 // order, and what the monitor holds afterwards.
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTest>
+#include <algorithm>
 
 #include "color/curve_builders.h"
 #include "color_wizard_fixture.h"
@@ -120,6 +123,77 @@ TEST_F(ColorWizardPaths, DicomHighBrightAndFullPassTheirAdjustmentPages) {
             << "the white point page selects the first user colour preset";
     }
     EXPECT_TRUE(errors.texts.isEmpty());
+}
+
+TEST_F(ColorWizardPaths, TheWhitePointPageLetsTheUserPresetSettleBeforeReadingTheWhite) {
+    set_sim_value(0x0014, 5);
+    auto wizard = open_wizard();
+    wizard->setField(QStringLiteral("preset_type.full"), true);
+    wizard->next();
+    wizard->next();
+    ASSERT_EQ(wizard->currentId(), kColorGamutPage);
+    sleeper.clear();
+    wizard->next();
+    ASSERT_EQ(wizard->currentId(), kWhitePointPage);
+    EXPECT_EQ(sim_value(0x0014), 11);
+    const std::vector<int> waits = sleeper.waits();
+    EXPECT_EQ(std::count(waits.begin(), waits.end(), CDDCMonitor::kPresetWait), 1)
+        << "the monitor model's settle wait after 0x0014";
+    EXPECT_TRUE(errors.texts.isEmpty());
+}
+
+TEST_F(ColorWizardPaths, ReturnInASpinBoxTakesTheValueAndStaysOnThePage) {
+    // Every adjustment page of the full path, the last one (Finish) included.
+    auto wizard = open_wizard();
+    wizard->setField(QStringLiteral("preset_type.full"), true);
+    wizard->next();
+    int boxes = 0;
+    for (const int page : {kGammaPage, kColorGamutPage, kWhitePointPage, kBrightnessPage}) {
+        ASSERT_EQ(wizard->currentId(), page);
+        QApplication::processEvents();
+        for (QDoubleSpinBox* spin : wizard->currentPage()->findChildren<QDoubleSpinBox*>()) {
+            if (!spin->isVisible() || !spin->isEnabled()) continue;
+            ++boxes;
+            const double typed = spin->value() - spin->singleStep() >= spin->minimum()
+                                     ? spin->value() - spin->singleStep()
+                                     : spin->value() + spin->singleStep();
+            spin->setFocus();
+            spin->selectAll();
+            QTest::keyClicks(spin, spin->textFromValue(typed));
+            QTest::keyClick(spin, Qt::Key_Return);
+            EXPECT_TRUE(wizard->isVisible()) << qPrintable(spin->objectName());
+            EXPECT_EQ(wizard->currentId(), page) << qPrintable(spin->objectName());
+            EXPECT_DOUBLE_EQ(spin->value(), typed) << qPrintable(spin->objectName());
+        }
+        if (page != kBrightnessPage) wizard->next();
+    }
+    // Gamut 6, white point 2, brightness 2, and the exponent when the gamma type has one.
+    EXPECT_GE(boxes, 10);
+    // What was typed last went out when the page was left, as with Tab.
+    wizard->button(QWizard::FinishButton)->click();
+    EXPECT_FALSE(wizard->isVisible());
+    EXPECT_TRUE(errors.texts.isEmpty()) << qPrintable(errors.texts.join('|'));
+}
+
+TEST_F(ColorWizardPaths, FinishStaysWhenTheMonitorCannotSaveAndCanBeTriedAgain) {
+    const int saves = sim_monitor().counters().saves;
+    auto wizard = open_wizard();
+    wizard->setField(QStringLiteral("preset_type.dci"), true);
+    wizard->next();
+    ASSERT_EQ(wizard->currentId(), kBrightnessPage);
+    fail_command(0x0C);
+    wizard->button(QWizard::FinishButton)->click();
+    sim_monitor().faults().clear();
+    EXPECT_TRUE(wizard->isVisible());
+    EXPECT_EQ(wizard->currentId(), kBrightnessPage);
+    ASSERT_EQ(errors.texts.size(), 1);
+    EXPECT_EQ(errors.texts[0], error_text(-1023, false).text);
+    EXPECT_EQ(sim_monitor().counters().saves, saves);
+
+    wizard->button(QWizard::FinishButton)->click();
+    EXPECT_FALSE(wizard->isVisible());
+    EXPECT_EQ(wizard->result(), QDialog::Accepted);
+    EXPECT_EQ(sim_monitor().counters().saves, saves + 1);
 }
 
 TEST_F(ColorWizardPaths, FinishSavesTheMonitorAndKeepsItsModeInTheRecord) {

@@ -202,6 +202,38 @@ TEST_F(ColorWizardPrinter, TheTableFollowsTheWhitePointChosenWhileEmulatingAPrin
     expect_viewer_follows(*wizard);
 }
 
+TEST_F(ColorWizardPrinter, AWhitePointNoReadFilledIsNeitherTakenNorLetThrough) {
+    ASSERT_TRUE(install_profile(kPrinter, QStringLiteral("press.icc")));
+    auto wizard = at_printer_page();
+    wizard->next();
+    ASSERT_EQ(wizard->currentId(), kRenderingIntentPage);
+    const int white_x = sim_value(0x1052);
+    const int white_y = sim_value(0x1053);
+    // The monitor stops answering as the white point page is entered.
+    sim::CSimFaultRule lost;
+    lost.fault = sim::CSimFault::lost_reply;
+    lost.repeat = 100;
+    sim_monitor().faults().add(lost);
+    wizard->next();
+    ASSERT_EQ(wizard->currentId(), kWhitePointPage);
+    EXPECT_EQ(wizard->printer_white_x(), 0u);
+    EXPECT_EQ(wizard->printer_white_y(), 0u);
+    EXPECT_FALSE(errors.texts.isEmpty());
+
+    // Next tries the read again; while it fails the page stays.
+    wizard->next();
+    EXPECT_EQ(wizard->currentId(), kWhitePointPage);
+    EXPECT_EQ(wizard->printer_white_x(), 0u);
+
+    sim_monitor().faults().clear();
+    wizard->next();
+    EXPECT_NE(wizard->currentId(), kWhitePointPage);
+    EXPECT_EQ(wizard->printer_white_x(), unsigned(white_x));
+    EXPECT_EQ(wizard->printer_white_y(), unsigned(white_y));
+    EXPECT_EQ(sim_value(0x1052), white_x);
+    EXPECT_EQ(sim_value(0x1053), white_y);
+}
+
 TEST_F(ColorWizardPrinter, OtherPathsLeaveThePrinterWhitePointAlone) {
     auto wizard = open_wizard();
     wizard->setField(QStringLiteral("preset_type.full"), true);

@@ -1,6 +1,7 @@
 #include <QDoubleSpinBox>
 #include <QRadioButton>
 #include <QTest>
+#include <algorithm>
 
 #include "color/curve_builders.h"
 #include "ui/graphs/curves_graph.h"
@@ -86,6 +87,22 @@ TEST_F(CustomGammaTest, ChoosingATypeWritesItAtOnceAndRedrawsItsCurve) {
     button(widget, "gamma_value_radioButton")->click();
     EXPECT_EQ(sim_value(kGammaType), 9);
     EXPECT_TRUE(value(widget)->isEnabled());
+    EXPECT_DOUBLE_EQ(value(widget)->value(), sim_value(kGammaValue) / 100.0 + 0.5);
+}
+
+TEST_F(CustomGammaTest, ATypeSettlesForThreeSecondsBeforeItsExponentIsAskedFor) {
+    set_sim_value(kGammaType, 5);
+    color_wizard_custom_gamma widget;
+    widget.update_ui();
+    sleeper.clear();
+    button(widget, "gamma_value_radioButton")->click();
+    EXPECT_EQ(sim_value(kGammaType), 9);
+    const std::vector<int> waits = sleeper.waits();
+    ASSERT_EQ(std::count(waits.begin(), waits.end(), CDDCMonitor::kMode0268Wait), 1)
+        << "the monitor model's settle wait after 0x268";
+    // The read of 0x2E8 (with its own protocol waits) comes after it.
+    const auto settle = std::find(waits.begin(), waits.end(), CDDCMonitor::kMode0268Wait);
+    EXPECT_NE(settle + 1, waits.end());
     EXPECT_DOUBLE_EQ(value(widget)->value(), sim_value(kGammaValue) / 100.0 + 0.5);
 }
 

@@ -53,11 +53,34 @@ TEST_F(WhitePointTest, PresetsMatchExactlyAndTheLabelShowsTheTemperature) {
     x(widget)->setValue(0.314);
     EXPECT_EQ(combo(widget)->currentText(), QStringLiteral("Custom"));
 
-    // Two presets share a white point: the first in the list is named.
-    combo(widget)->setCurrentIndex(combo(widget)->findText(QStringLiteral("DICOM Clear")));
+    widget.timer_timeout();
+}
+
+TEST_F(WhitePointTest, OfTwoPresetsWithOneWhiteThePickedOneStaysWhileItsValuesDo) {
+    color_wizard_white_point widget;
+    const auto pick = [&](const char* name) {
+        combo(widget)->setCurrentIndex(combo(widget)->findText(QLatin1String(name)));
+    };
+    pick("DICOM Clear");
     EXPECT_DOUBLE_EQ(x(widget)->value(), 0.299);
+    EXPECT_DOUBLE_EQ(y(widget)->value(), 0.315);
+    EXPECT_EQ(combo(widget)->currentText(), QStringLiteral("DICOM Clear"));
+    // Written and read back on entering the page again: still the user's choice.
+    widget.timer_timeout();
+    EXPECT_EQ(sim_value(kWhiteX), 299);
+    widget.read_current_white_point();
+    EXPECT_EQ(combo(widget)->currentText(), QStringLiteral("DICOM Clear"));
+
+    pick("7500K (D75)");
+    EXPECT_EQ(combo(widget)->currentText(), QStringLiteral("7500K (D75)"));
+    pick("DICOM Clear");
+    // Values of its own make it Custom; the same values typed again are the first preset's.
+    x(widget)->setValue(0.300);
+    EXPECT_EQ(combo(widget)->currentText(), QStringLiteral("Custom"));
+    x(widget)->setValue(0.299);
     EXPECT_EQ(combo(widget)->currentText(), QStringLiteral("7500K (D75)"));
     widget.timer_timeout();
+    EXPECT_TRUE(errors.texts.isEmpty());
 }
 
 TEST_F(WhitePointTest, ATemperatureOutsideTheShownRangeHasNoNumber) {
@@ -126,6 +149,56 @@ TEST_F(WhitePointTest, AFailedReadDisablesTheSpinBoxAndReportsIt) {
     EXPECT_TRUE(x(widget)->isEnabled());
     EXPECT_FALSE(y(widget)->isEnabled());
     EXPECT_EQ(errors.texts.size(), 1);
+}
+
+TEST_F(WhitePointTest, AWhitePointNoReadFilledIsNeverAnnounced) {
+    color_wizard_white_point widget;
+    QSignalSpy announced(&widget, &color_wizard_white_point::white_point_changed);
+    // x is read, y is not: the y box still holds its form's minimum.
+    fail_exchange_after(1);
+    widget.read_current_white_point();
+    EXPECT_FALSE(widget.white_point_known());
+    EXPECT_EQ(announced.count(), 0);
+    EXPECT_EQ(errors.texts.size(), 1);
+
+    // An edit of x alone reaches the monitor, but y is still unknown.
+    sim_monitor().faults().clear();
+    x(widget)->setValue(0.320);
+    widget.flush_pending_writes();
+    EXPECT_EQ(sim_value(kWhiteX), 320);
+    EXPECT_EQ(announced.count(), 0);
+
+    // A read that succeeds announces what the monitor holds.
+    widget.read_current_white_point();
+    EXPECT_TRUE(widget.white_point_known());
+    ASSERT_EQ(announced.count(), 1);
+    EXPECT_EQ(announced[0][0].toUInt(), 320u);
+    EXPECT_EQ(announced[0][1].toUInt(), unsigned(sim_value(kWhiteY)));
+}
+
+TEST_F(WhitePointTest, AfterAFailedWriteNothingIsAnnouncedUntilBothValuesAreKnownAgain) {
+    color_wizard_white_point widget;
+    widget.read_current_white_point();
+    ASSERT_TRUE(widget.white_point_known());
+    const int held_x = sim_value(kWhiteX);
+    QSignalSpy announced(&widget, &color_wizard_white_point::white_point_changed);
+    fail_writes();
+    x(widget)->setValue(0.346);
+    widget.flush_pending_writes();
+    EXPECT_EQ(sim_value(kWhiteX), held_x);
+    EXPECT_FALSE(widget.white_point_known());
+    EXPECT_EQ(announced.count(), 0);
+    EXPECT_EQ(errors.texts.size(), 1);
+
+    // Both values entered and taken by the monitor are known again.
+    sim_monitor().faults().clear();
+    x(widget)->setValue(0.347);
+    y(widget)->setValue(0.358);
+    widget.flush_pending_writes();
+    EXPECT_TRUE(widget.white_point_known());
+    ASSERT_EQ(announced.count(), 1);
+    EXPECT_EQ(announced[0][0].toUInt(), 347u);
+    EXPECT_EQ(announced[0][1].toUInt(), 358u);
 }
 
 TEST_F(WhitePointTest, AnEditJustBeforeThePageIsLeftReachesTheMonitor) {

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "platform/instrument.h"
+#include "sim/sim_config.h"
+#include "sim/sim_monitor.h"
+#include "sim/sim_store.h"
+
+namespace platform {
+
+// A colorimeter placed on a simulated monitor's screen: it reads the colour the monitor's panel
+// makes of what the program shows there (CSimScreen), from the monitor's state as the shared
+// state file holds it now, with a small seeded measurement noise. Each reading takes the
+// instrument's integration time through the platform sleeper.
+class CSimColorimeter final : public CInstrument {
+  public:
+    static constexpr int kIntegrationMs = 400;
+    // Relative noise of a reading (one standard deviation) and its floor in cd/m².
+    static constexpr double kNoise = 0.0015;
+    static constexpr double kNoiseFloor = 0.002;
+
+    CSimColorimeter(sim::CSimConfig config, QByteArray serial);
+    ~CSimColorimeter() override;
+
+    QString name() const override;
+    int open() override;
+    int read(CInstrumentSample& sample) override;
+    void close() override;
+
+  private:
+    sim::CSimConfig config_;
+    QByteArray serial_;
+    std::vector<std::unique_ptr<sim::CSimMonitor>> monitors_;
+    std::vector<sim::CSimMonitor*> list_;
+    std::unique_ptr<sim::CSimStateStore> store_;
+    sim::CSimMonitor* monitor_ = nullptr;
+    std::mt19937 noise_;
+    bool open_ = false;
+};
+
+}  // namespace platform
