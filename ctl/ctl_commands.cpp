@@ -11,8 +11,8 @@
 #include "comm/low_level_ddc.h"
 #include "comm/monitor_features.h"
 #include "core/check_restore_monitor_settings_thread.h"
-#include "core/mode_profile.h"
 #include "core/monitor_change_notes.h"
+#include "core/picture_mode_controller.h"
 #include "core/preferences.h"
 #include "core/string_table.h"
 #include "core/verify_files.h"
@@ -399,48 +399,85 @@ QString spec_problem(SpecResult spec) {
     return QString();
 }
 
-// The profile of the active mode, as the Picture Mode page makes it; 0 or the exit code.
+// The Picture Mode page's steps on the opened monitor. A locked old profile has no one to ask
+// on a command line: the message says what to do and the run fails.
+CPictureModeController picture_mode_controller(Session& session) {
+    CPictureModeController::Hooks hooks;
+    hooks.read_curves = [&session](CCurveSet& set) {
+        return CheckRestoreMonitorSettingsThread::read_curves(*session.monitor(), set.red,
+                                                              set.green, set.blue);
+    };
+    hooks.retry_locked = [](const QString&) { return false; };
+    return CPictureModeController(
+        [&session] {
+            return CPictureModeController::Target{session.monitor(), &session.records(),
+                                                  &session.opened()};
+        },
+        hooks);
+}
+
+// The page works on the record the program synchronised when the display was selected. The
+// tool cannot synchronise (every memory read with the screen flashing), so without the
+// program's record it keeps one of its own for this run, holding what the monitor reports
+// for the active memory; 0 or the monitor's error.
+int ensure_record(Session& session, CPictureModeController& controller) {
+    CMonitorEntry entry;
+    if (controller.lookup_record(entry)) return 0;
+    CMonitorEntry own;
+    own.modelName = entry.modelName;
+    own.serialNumber = entry.serialNumber;
+    session.records().store(own);
+    return controller.refresh_record_item();
+}
+
+// The label of a preset by the record's names, as the page's buttons show it.
+QString record_label(CPictureModeController& controller, int preset) {
+    CMonitorEntry entry;
+    const bool has_record = controller.lookup_record(entry);
+    return preset_label(preset, has_record ? &entry.adjust : nullptr,
+                        controller.monitor()->has_simulated_dicom())
+        .simplified();
+}
+
+// The profile of the active mode, as the Picture Mode page makes it after a reset: the
+// record's item of the active memory read again first; 0 or the exit code.
 int make_profile(Command& c, Session& session, QJsonObject& result) {
     CDDCMonitor& m = *session.monitor();
     const auto failed = [&](const QString& what, int code) {
         return c.monitor_failure(session, what, code);
     };
-    ProfileRequest request;
-    if (const int r = m.get_value(feature::kMemory, request.memory); r != 0)
-        return failed(QStringLiteral("memory"), r);
-    if (const int r = m.read_memory_settings(request.item); r != 0)
+    CPictureModeController controller = picture_mode_controller(session);
+    if (const int r = ensure_record(session, controller); r != 0)
         return failed(QStringLiteral("mode settings"), r);
-    request.preset = request.item.preset();
+    if (const int r = controller.refresh_record_item(); r != 0)
+        return failed(QStringLiteral("mode settings"), r);
+    CPictureModeController::ProfileLevels levels;
     int unused = 0;
-    if (const int r = m.get_value_max(feature::kBrightness, request.brightness, unused); r != 0)
+    if (const int r = m.get_value_max(feature::kBrightness, levels.brightness, unused); r != 0)
         return failed(QStringLiteral("brightness"), r);
-    if (const int r = m.get_value_max(feature::kBlackLevel, request.black_level, unused); r != 0)
+    if (const int r = m.get_value_max(feature::kBlackLevel, levels.black_level, unused); r != 0)
         return failed(QStringLiteral("black level"), r);
-    if (const int r = m.get_value(feature::kBlackLimit, request.black_limit);
+    if (const int r = m.get_value(feature::kBlackLimit, levels.black_limit);
         r != 0 && r != CDDCMonitor::kUnsupported) {
         return failed(QStringLiteral("black limit"), r);
     }
-    request.device = display_device_name(session.opened());
-    request.model = m.model_name();
-    request.serial = m.serial_number();
-    CMonitorEntry entry;
-    entry.modelName = request.model;
-    entry.serialNumber = request.serial;
-    CCurveSet stored;
-    if (session.tracker().lookup(entry) >= 0 && entry.adjust.getCurveSet(request.preset, stored))
-        request.curves = stored;
-    request.read_curves = [&m](CCurveSet& set) {
-        return CheckRestoreMonitorSettingsThread::read_curves(m, set.red, set.green, set.blue);
-    };
-    // No one to ask on a command line: the message says what to do and the run fails.
-    request.retry_locked = [](const QString&) { return false; };
 
-    const ProfileResult made = make_active_mode_profile(m, request);
-    result.insert(QStringLiteral("memory"), request.memory);
-    result.insert(QStringLiteral("preset"), request.preset);
+    const CPictureModeController::ActiveModeProfile profile =
+        controller.profile_active_mode(levels);
+    using Step = CPictureModeController::ProfileStep;
+    if (profile.step == Step::not_read) return failed(QStringLiteral("memory"), profile.read_error);
+    result.insert(QStringLiteral("memory"), profile.memory);
+    result.insert(QStringLiteral("preset"), profile.preset);
+    const QString label = record_label(controller, profile.preset);
+    if (profile.step != Step::made) {
+        return c.out.fail(QStringLiteral("no profile for memory %1 (%2): the monitor changed its "
+                                         "mode while it was read")
+                              .arg(profile.memory)
+                              .arg(label),
+                          kExitFailure);
+    }
+    const ProfileResult& made = profile.result;
     if (!made.path.isEmpty()) result.insert(QStringLiteral("path"), made.path);
-    const QString label =
-        preset_label(request.preset, &entry.adjust, m.has_simulated_dicom()).simplified();
     switch (made.outcome) {
         case ProfileOutcome::updated:
         case ProfileOutcome::calibrated_selected:
@@ -449,16 +486,20 @@ int make_profile(Command& c, Session& session, QJsonObject& result) {
                                                          : QStringLiteral("calibrated"));
             c.out.line(QStringLiteral("%1 (memory %2, %3): %4")
                            .arg(outcome_text(made.outcome))
-                           .arg(request.memory)
+                           .arg(profile.memory)
                            .arg(label, made.path));
             return 0;
         case ProfileOutcome::unchanged:
+            result.insert(QStringLiteral("outcome"), QStringLiteral("unchanged"));
+            c.out.line(QStringLiteral("the display's profile already describes memory %1 (%2)")
+                           .arg(profile.memory)
+                           .arg(label));
             return 0;
         case ProfileOutcome::calibrated_missing:
             return c.out.fail(outcome_text(made.outcome), kExitFailure);
         case ProfileOutcome::not_possible:
             return c.out.fail(QStringLiteral("no profile for memory %1 (%2): %3")
-                                  .arg(request.memory)
+                                  .arg(profile.memory)
                                   .arg(label, spec_problem(made.spec)),
                               kExitFailure);
         case ProfileOutcome::ignored:
@@ -591,7 +632,7 @@ int cmd_mode(Command& c) {
                                    .arg(count)
                                    .arg(*wanted));
         Command::note_change(session);
-        const MemorySelection done = select_memory(m, *wanted);
+        const MemorySelection done = picture_mode_controller(session).select_memory(*wanted);
         if (done.select != 0)
             return c.monitor_failure(session, QStringLiteral("memory"), done.select);
         if (done.save != 0) return c.monitor_failure(session, QStringLiteral("save"), done.save);
@@ -607,31 +648,21 @@ int cmd_mode(Command& c) {
         return c.out.finish();
     }
 
-    int preset = 0, presets = 0;
-    const bool preset_known =
-        m.get_value_max(feature::kPreset, preset, presets) == 0 && presets != 0;
+    // The memories as the page's buttons name them.
+    CPictureModeController controller = picture_mode_controller(session);
+    if (const int r = ensure_record(session, controller); r != 0)
+        return c.monitor_failure(session, QStringLiteral("mode settings"), r);
+    const QStringList labels = controller.memory_labels(active, count);
     CMonitorEntry entry;
-    entry.modelName = m.model_name();
-    entry.serialNumber = m.serial_number();
-    const bool has_record = session.tracker().lookup(entry) >= 0;
-    const bool simulated = m.has_simulated_dicom();
+    controller.lookup_record(entry);
     QJsonArray memories;
     for (int memory = 1; memory <= count; ++memory) {
-        std::optional<int> shown;
-        if (memory == active && preset_known) {
-            shown = preset;
-        } else if (has_record) {
-            if (const CModeSettings* item = entry.adjust.findModeSettings(memory))
-                shown = item->preset();
-        }
-        const QString label =
-            shown
-                ? preset_label(*shown, has_record ? &entry.adjust : nullptr, simulated).simplified()
-                : default_button_label(memory);
+        const QString& label = labels[memory - 1];
         QJsonObject item{{QStringLiteral("memory"), memory},
                          {QStringLiteral("label"), label},
                          {QStringLiteral("active"), memory == active}};
-        if (shown) item.insert(QStringLiteral("preset"), *shown);
+        if (const CModeSettings* named = entry.adjust.findModeSettings(memory))
+            item.insert(QStringLiteral("preset"), named->preset());
         memories.append(item);
         c.out.line(QStringLiteral("%1 %2  %3")
                        .arg(memory == active ? QLatin1Char('*') : QLatin1Char(' '))

@@ -56,8 +56,10 @@ QString command_help(const QString& command) {
     if (command == QLatin1String("mode"))
         return QStringLiteral(
             "usage: orvale-ctl [--json] mode N [MEMORY] [--no-profile]\n"
-            "Without MEMORY, shows the picture-mode memories with their preset labels (the\n"
-            "active one as the monitor reports it, the others as the program last read them).\n"
+            "Without MEMORY, shows the picture-mode memories labelled as the Picture Mode\n"
+            "page labels its buttons: by the program's record, with the active memory's preset\n"
+            "as the monitor reports it; \"Mode N\" where the record names none (without the\n"
+            "program's record only the active memory is named).\n"
             "With MEMORY (1 to the monitor's number of memories), selects it as the Picture\n"
             "Mode page does: the write, the settle wait, the save; then, when the program's\n"
             "preference to create and manage ICC display profiles is on, the profile of the\n"
@@ -67,7 +69,9 @@ QString command_help(const QString& command) {
             "usage: orvale-ctl [--json] profile N\n"
             "Writes the ICC display profile of the active picture mode into the colour\n"
             "directory and associates it with display N, as the Picture Mode page does. A mode\n"
-            "calibrated on the monitor gets the profile made at its calibration time instead.\n");
+            "calibrated on the monitor gets the profile made at its calibration time instead.\n"
+            "Nothing is written when the display's profile was made for the same mode and its\n"
+            "colours have not changed since (\"unchanged\").\n");
     if (command == QLatin1String("lut"))
         return QStringLiteral(
             "usage: orvale-ctl [--json] lut N SLOT FILE\n"

@@ -32,7 +32,8 @@ class Session {
     int display_count() const { return monitors_.display_count(); }
     DisplayInfo display(int number) const { return monitors_.display(number - 1); }
     const CMultiMonitor& monitors() const { return monitors_; }
-    const CMonitorTracker& tracker() const { return tracker_; }
+    // The program's stored records; the tool keeps what it adds or changes for this run only.
+    CMonitorTracker& records() { return tracker_; }
 
     // Why a display's monitor cannot be controlled, or an empty text when it can (or, without
     // the probe, may be).

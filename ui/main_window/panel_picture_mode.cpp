@@ -13,9 +13,7 @@
 #include "comm/ddc_monitor.h"
 #include "core/error_box.h"
 #include "core/master_control.h"
-#include "core/mode_profile.h"
 #include "core/monitor_token.h"
-#include "core/operation_running.h"
 #include "core/string_table.h"
 #include "profiles/color_management.h"
 #include "profiles/display_profile.h"
@@ -67,6 +65,12 @@ void process_pending_events() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, kEventProcessingMs);
 }
 
+CPictureModeController::Target current_target() {
+    if (!master_control_instance) return {};
+    CTargetDisplay& display = master_control_instance->current_display();
+    return {display.monitor(), &master_control_instance->monitor_tracker(), &display.info()};
+}
+
 }  // namespace
 
 void panel_picture_mode::set_wizard_factory(WizardFactory factory) {
@@ -78,7 +82,19 @@ void panel_picture_mode::set_curve_reader(CurveReader reader) {
 }
 
 panel_picture_mode::panel_picture_mode(QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::panel_picture_modeClass>()) {
+    : QWidget(parent),
+      ui(std::make_unique<Ui::panel_picture_modeClass>()),
+      controller(current_target, {process_pending_events, [this] { update_ui(); },
+                                  [this](CCurveSet& curves) {
+                                      return curve_reader() ? curve_reader()(this, curves)
+                                                            : CDDCMonitor::kNotConnected;
+                                  },
+                                  [this](const QString& native_path) {
+                                      return QMessageBox::question(
+                                                 this, string(1), string(132).arg(native_path),
+                                                 QMessageBox::Retry | QMessageBox::Ignore,
+                                                 QMessageBox::Retry) == QMessageBox::Retry;
+                                  }}) {
     ui->setupUi(this);
     setObjectName(QStringLiteral("panel_picture_mode"));
 
@@ -118,18 +134,6 @@ panel_picture_mode::~panel_picture_mode() = default;
 
 QString panel_picture_mode::status_text() const {
     return ui->status_label->text();
-}
-
-CDDCMonitor* panel_picture_mode::monitor() const {
-    return master_control_instance ? master_control_instance->current_display().monitor() : nullptr;
-}
-
-bool panel_picture_mode::lookup_record(CMonitorEntry& entry) const {
-    CDDCMonitor* m = monitor();
-    if (!m || !master_control_instance) return false;
-    entry.modelName = m->model_name();
-    entry.serialNumber = m->serial_number();
-    return master_control_instance->monitor_tracker().lookup(entry) >= 0;
 }
 
 void panel_picture_mode::show_communication_error() {
@@ -194,29 +198,9 @@ void panel_picture_mode::update_ui() {
         }
     }
 
-    CMonitorEntry entry;
-    const bool has_record = lookup_record(entry);
-    if (has_record && memory > 0) {
-        int preset = 0;
-        int maximum = 0;
-        if (m->get_value_max(feature::kPreset, preset, maximum) == 0 && maximum != 0) {
-            if (const CModeSettings* item = entry.adjust.findModeSettings(memory)) {
-                CModeSettings updated = *item;
-                updated.values[1] = static_cast<std::int16_t>(preset);
-                entry.adjust.setModeSettings(updated);
-                master_control_instance->monitor_tracker().store(entry);
-            }
-        }
-    }
+    const QStringList labels = controller.memory_labels(memory, kModeCount);
     for (int i = 1; i <= kModeCount; ++i)
-        picture_mode_group->button(i)->setText(default_button_label(i));
-    if (has_record) {
-        const bool simulated = m->has_simulated_dicom();
-        for (const CModeSettings& item : entry.adjust.modeSettings) {
-            if (QAbstractButton* b = picture_mode_group->button(item.memory()))
-                b->setText(preset_label(item.preset(), &entry.adjust, simulated).simplified());
-        }
-    }
+        picture_mode_group->button(i)->setText(labels[i - 1]);
     if (!limit_timer.isActive()) limit_timer.start();
 }
 
@@ -359,31 +343,9 @@ void panel_picture_mode::set_black_level_value_indicator(int value) {
     ui->black_level_label->setToolTip(shown.tool_tip);
 }
 
-int panel_picture_mode::prepare_adjustment(bool with_105d) {
-    CDDCMonitor* m = monitor();
-    int value = 0;
-    if (m->get_value(feature::kPrepare254, value) == 0 && value != kPrepare254Value) {
-        int wanted = kPrepare254Value;
-        if (const int r = m->set_value(feature::kPrepare254, wanted); r != 0) return r;
-        m->wait(kPrepareWait);
-    }
-    if (m->get_value(feature::kPrepare233, value) == 0 && value != kPrepare233Value) {
-        int wanted = kPrepare233Value;
-        if (const int r = m->set_value(feature::kPrepare233, wanted); r != 0) return r;
-        m->wait(kPrepareWait);
-    }
-    if (with_105d && m->get_value(feature::kPrepare105D, value) == 0 &&
-        value != kPrepare105DValue) {
-        int wanted = kPrepare105DValue;
-        if (const int r = m->set_value(feature::kPrepare105D, wanted); r != 0) return r;
-    }
-    adjust_prepared = true;
-    return 0;
-}
-
 void panel_picture_mode::timer_timeout() {
     CDDCMonitor* m = monitor();
-    if (operation_running || monitor_token::busy()) {
+    if (!CPictureModeController::monitor_free()) {
         // The moved value is not lost: it is written once the operation is over.
         if (brightness_dirty || black_level_dirty) write_timer.start(kWriteDelayMs);
         return;
@@ -391,44 +353,24 @@ void panel_picture_mode::timer_timeout() {
     if (!m) return;
     const CMonitorUse in_use;
     BusyCursor busy;
-    int result = 0;
-    if (!adjust_prepared) result = prepare_adjustment(true);
-    bool written = false;
-    if (result == 0 && brightness_dirty) {
-        int value = ui->brightness_verticalSlider->value();
-        result = m->set_value(feature::kBrightness, value);
-        brightness_dirty = false;
-        settings_unsaved = true;
-        written = true;
-    }
-    if (result == 0 && black_level_dirty) {
-        int value = ui->black_level_verticalSlider->value();
-        result = m->set_value(feature::kBlackLevel, value);
-        black_level_dirty = false;
-        settings_unsaved = true;
-        written = true;
-    }
-    if (result != 0) {
-        show_communication_error();
-        brightness_dirty = black_level_dirty = false;
-    }
+    const auto written = controller.write_levels(
+        brightness_dirty ? std::optional(ui->brightness_verticalSlider->value()) : std::nullopt,
+        black_level_dirty ? std::optional(ui->black_level_verticalSlider->value()) : std::nullopt);
+    brightness_dirty = black_level_dirty = false;
+    if (written.result != 0) show_communication_error();
     refresh_brightness_black_level();
-    if (written && result == 0) save_timer.start(kSaveDelayMs);
+    if (written.written && written.result == 0) save_timer.start(kSaveDelayMs);
     if (!limit_timer.isActive()) limit_timer.start();
 }
 
 void panel_picture_mode::save_timer_timeout() {
-    CDDCMonitor* m = monitor();
-    if (operation_running || monitor_token::busy()) {
-        if (settings_unsaved) save_timer.start(kSaveDelayMs);
+    if (!CPictureModeController::monitor_free()) {
+        if (controller.settings_unsaved()) save_timer.start(kSaveDelayMs);
         return;
     }
-    if (!m) return;
-    const CMonitorUse in_use;
+    if (!monitor()) return;
     BusyCursor busy;
-    const int result = m->save_settings();
-    settings_unsaved = false;
-    if (result != 0) show_communication_error();
+    if (controller.save_settings() != 0) show_communication_error();
 }
 
 void panel_picture_mode::profile_changed_timer_timeout() {
@@ -440,7 +382,7 @@ void panel_picture_mode::check_brightness_limit_timer_timeout() {
     // Another conversation (a worker reading LUTs, a handler in its event processing) owns
     // the monitor: the repeating timer looks again on its next tick.
     if (!limit_check_applies(QApplication::activeWindow() != nullptr,
-                             operation_running || monitor_token::busy(), m != nullptr,
+                             !CPictureModeController::monitor_free(), m != nullptr,
                              percent_mode_)) {
         return;
     }
@@ -475,14 +417,8 @@ void panel_picture_mode::check_brightness_limit_timer_timeout() {
 void panel_picture_mode::picture_mode_buttonClicked(int value) {
     const CMonitorUse in_use;
     BusyCursor busy;
-    CDDCMonitor* m = monitor();
-    if (!m) return;
-    if (settings_unsaved) {
-        m->save_settings();
-        settings_unsaved = false;
-    }
-    const MemorySelection done =
-        select_memory(*m, value, process_pending_events, [this] { update_ui(); });
+    if (!monitor()) return;
+    const MemorySelection done = controller.select_memory(value);
     if (done.select != 0) {
         // The monitor did not take the memory: nothing may be saved or profiled for it.
         show_communication_error();
@@ -490,50 +426,32 @@ void panel_picture_mode::picture_mode_buttonClicked(int value) {
         return;
     }
     generate_new_icc_profile();
-    adjust_prepared = false;
     if (done.save != 0) show_communication_error();
-}
-
-bool panel_picture_mode::refresh_record_item() {
-    CMonitorEntry entry;
-    if (!lookup_record(entry)) return false;
-    CModeSettings item;
-    if (monitor()->read_memory_settings(item) != 0) return false;
-    if (!entry.adjust.setModeSettings(item)) entry.adjust.modeSettings.append(item);
-    master_control_instance->monitor_tracker().store(entry);
-    return true;
 }
 
 void panel_picture_mode::on_reset_picture_mode_pushButton_clicked() {
     const auto answer = QMessageBox::question(this, string(1), string(176),
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     const CMonitorUse in_use;
-    CDDCMonitor* m = monitor();
-    if (answer != QMessageBox::Yes || !m) return;
+    if (answer != QMessageBox::Yes || !monitor()) return;
     BusyCursor busy;
-    int one = 1;
-    if (m->set_value(feature::kResetMode, one) != 0) {
+    if (controller.reset_mode() != 0) {
         show_communication_error();
         update_ui();
         return;
     }
     update_ui();
-    if (refresh_record_item()) generate_new_icc_profile();
-    if (prepare_adjustment(false) != 0) show_communication_error();
-    adjust_prepared = true;
+    if (controller.refresh_record_item() == 0) generate_new_icc_profile();
+    if (controller.prepare_adjustment(CPictureModeController::Preparation::after_reset) != 0)
+        show_communication_error();
 }
 
 bool panel_picture_mode::write_switch(int code, bool on) {
     const CMonitorUse in_use;
     BusyCursor busy;
     process_pending_events();
-    CDDCMonitor* m = monitor();
-    if (!m) return false;
-    int value = on ? kSwitchOn : kSwitchOff;
-    int result = m->set_value(code, value);
-    if (result == 0) result = m->save_settings();
-    settings_unsaved = false;
-    if (result != 0) {
+    if (!monitor()) return false;
+    if (controller.write_switch(code, on) != 0) {
         show_communication_error();
         return false;
     }
@@ -543,7 +461,7 @@ bool panel_picture_mode::write_switch(int code, bool on) {
 void panel_picture_mode::on_metamerism_checkBox_stateChanged(int state) {
     const CMonitorUse in_use;
     if (!write_switch(feature::kMetamerism, state == Qt::Checked)) return;
-    if (refresh_record_item()) generate_new_icc_profile();
+    if (controller.refresh_record_item() == 0) generate_new_icc_profile();
 }
 
 void panel_picture_mode::on_response_improve_checkBox_stateChanged(int state) {
@@ -555,33 +473,22 @@ void panel_picture_mode::on_edit_picture_mode_pushButton_clicked() {
     const CMonitorUse in_use;
     limit_timer.stop();
     QPointer<QDialog> wizard = wizard_factory() ? wizard_factory()(this) : nullptr;
-    CDDCMonitor* m = monitor();
-    if (!m) {
+    if (!monitor()) {
         delete wizard;
         return;
     }
     Q_EMIT block_unblock_usb_update(true);
-    int memory = 0;
-    int preset = 0;
-    const bool remembered =
-        m->get_value(feature::kMemory, memory) == 0 && m->get_value(feature::kPreset, preset) == 0;
+    const CPictureModeController::ModeBeforeWizard before = controller.remember_mode();
     // Without a wizard nothing runs, and nothing has changed.
     const int result = wizard ? wizard->exec() : QDialog::Rejected;
     const bool changed = wizard && wizard->property("monitor_changed").toBool();
     delete wizard;
-    m = monitor();
-    if (m && result == QDialog::Accepted) {
-        if (remembered) m->erase_memory_entry(memory, preset);
+    if (monitor() && result == QDialog::Accepted) {
+        controller.wizard_accepted(before);
         update_ui();
         generate_new_icc_profile();
-    } else if (m) {
-        if (changed && remembered) {
-            int back = memory;
-            if (m->set_value(feature::kMemory, back) == 0)
-                m->wait(kMemorySettleWait);
-            else
-                show_communication_error();
-        }
+    } else if (monitor()) {
+        if (controller.wizard_cancelled(before, changed) != 0) show_communication_error();
         update_ui();
     }
     Q_EMIT block_unblock_usb_update(false);
@@ -608,53 +515,15 @@ void panel_picture_mode::generate_new_icc_profile() {
         !master_control_instance->preferences().auto_manage_icc_profiles()) {
         return;
     }
-    CMonitorEntry entry;
-    if (!lookup_record(entry)) return;
-    int memory = 0;
-    int preset = 0;
-    if (m->get_value(feature::kMemory, memory) != 0 || m->get_value(feature::kPreset, preset) != 0)
-        return;
-    const CModeSettings* found = entry.adjust.findModeSettings(memory);
-    if (!found || found->preset() != preset) return;
-
-    ProfileRequest request;
-    request.device = display_device_name(master_control_instance->current_display().info());
-    request.model = entry.modelName;
-    request.serial = entry.serialNumber;
-    request.memory = memory;
-    request.preset = preset;
-    request.item = *found;
-    request.brightness = ui->brightness_verticalSlider->value();
-    request.black_level = ui->black_level_verticalSlider->value();
-    request.black_limit = black_limit;
-    request.reference = entry.adjust.referenceSettings;
-    CCurveSet stored;
-    if (entry.adjust.getCurveSet(preset, stored)) request.curves = stored;
-    if (curve_reader()) {
-        request.read_curves = [this](CCurveSet& set) { return curve_reader()(this, set); };
-    }
-    request.retry_locked = [this](const QString& native_path) {
-        return QMessageBox::question(this, string(1), string(132).arg(native_path),
-                                     QMessageBox::Retry | QMessageBox::Ignore,
-                                     QMessageBox::Retry) == QMessageBox::Retry;
-    };
-
-    const ProfileResult made = make_active_mode_profile(*m, request);
-    CMonitorTracker& tracker = master_control_instance->monitor_tracker();
-    if (made.curves_read) {
-        entry.adjust.setCurveSet(*made.curves_read);
-        tracker.store(entry);
-    }
-    switch (made.outcome) {
+    const CPictureModeController::ActiveModeProfile made =
+        controller.profile_active_mode({ui->brightness_verticalSlider->value(),
+                                        ui->black_level_verticalSlider->value(), black_limit});
+    if (made.step != CPictureModeController::ProfileStep::made) return;
+    switch (made.result.outcome) {
         case ProfileOutcome::calibrated_missing:
-            show_status(outcome_text(made.outcome));
-            break;
         case ProfileOutcome::calibrated_selected:
-            show_status(outcome_text(made.outcome));
-            // The display no longer shows our profile, so coming back to that mode must make
-            // one.
-            entry.adjust.referenceSettings = CModeSettings{};
-            tracker.store(entry);
+        case ProfileOutcome::updated:
+            show_status(outcome_text(made.result.outcome));
             break;
         case ProfileOutcome::not_possible:
             // Whatever the label said belongs to another mode.
@@ -662,12 +531,7 @@ void panel_picture_mode::generate_new_icc_profile() {
             break;
         case ProfileOutcome::write_failed:
         case ProfileOutcome::associate_failed:
-            show_error(this, outcome_error(made));
-            break;
-        case ProfileOutcome::updated:
-            entry.adjust.referenceSettings = request.item;
-            tracker.store(entry);
-            show_status(outcome_text(made.outcome));
+            show_error(this, outcome_error(made.result));
             break;
         case ProfileOutcome::unchanged:
         case ProfileOutcome::ignored:

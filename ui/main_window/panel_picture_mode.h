@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/monitor_tracker.h"
+#include "core/picture_mode_controller.h"
 #include "core/picture_mode_rules.h"
 
 class CDDCMonitor;
@@ -17,7 +17,8 @@ class panel_picture_modeClass;
 
 // The Picture Mode page: selects one of the monitor's picture-mode memories, trims brightness
 // and black level with their limit warnings, resets a mode and keeps the display profile of
-// the active mode current.
+// the active mode current. What it does to the monitor and the record is the controller's
+// (core/picture_mode_controller.h); the page shows it.
 class panel_picture_mode : public QWidget {
     Q_OBJECT
 
@@ -65,21 +66,16 @@ class panel_picture_mode : public QWidget {
     void hideEvent(QHideEvent* event) override;
 
   private:
-    CDDCMonitor* monitor() const;
+    CDDCMonitor* monitor() const { return controller.monitor(); }
     void refresh_brightness_black_level();
     void disable_controls();
-    // 0x254 -> 0 and 0x233 -> 1 with their waits, then (for a slider write) 0x105D -> 31.
-    int prepare_adjustment(bool with_105d);
-    // Replaces the record's item of the active memory by what the monitor reports; true when
-    // the record exists and the item was read.
-    bool refresh_record_item();
     // Writes 0x105C or 0x2BD; false after a failure, which has been reported.
     bool write_switch(int code, bool on);
     void show_communication_error();
     void show_status(const QString& text);
-    bool lookup_record(CMonitorEntry& entry) const;
 
     std::unique_ptr<Ui::panel_picture_modeClass> ui;
+    CPictureModeController controller;
     QButtonGroup* picture_mode_group = nullptr;
 
     bool percent_mode_ = false;
@@ -88,8 +84,6 @@ class panel_picture_mode : public QWidget {
     int black_limit = -1;
     bool brightness_dirty = false;
     bool black_level_dirty = false;
-    bool adjust_prepared = false;
-    bool settings_unsaved = false;
     bool brightness_guard = false;   // the spin box is moving the slider
     bool black_level_guard = false;  // the spin box is moving the slider
     picture_mode::BrightnessScale brightness_scale;

@@ -1,0 +1,232 @@
+#include "core/picture_mode_controller.h"
+
+#include "color/display_info.h"
+#include "comm/ddc_monitor.h"
+#include "core/monitor_token.h"
+#include "core/operation_running.h"
+
+using namespace picture_mode;
+
+CPictureModeController::CPictureModeController(std::function<Target()> target, Hooks hooks)
+    : target_(std::move(target)), hooks_(std::move(hooks)) {}
+
+bool CPictureModeController::monitor_free() {
+    return !operation_running && !monitor_token::busy();
+}
+
+CDDCMonitor* CPictureModeController::monitor() const {
+    return target_().monitor;
+}
+
+bool CPictureModeController::lookup_record(CMonitorEntry& entry) const {
+    const Target target = target_();
+    if (!target.monitor || !target.records) return false;
+    entry.modelName = target.monitor->model_name();
+    entry.serialNumber = target.monitor->serial_number();
+    return target.records->lookup(entry) >= 0;
+}
+
+int CPictureModeController::prepare_adjustment(Preparation when) {
+    const CMonitorUse in_use;
+    CDDCMonitor* m = monitor();
+    if (!m) return CDDCMonitor::kNotConnected;
+    if (when == Preparation::after_reset) adjustment_prepared_ = true;
+    struct Step {
+        int code;
+        int wanted;
+        int wait;
+    };
+    const Step steps[] = {{feature::kPrepare254, kPrepare254Value, kPrepareWait},
+                          {feature::kPrepare233, kPrepare233Value, kPrepareWait},
+                          {feature::kPrepare105D, kPrepare105DValue, 0}};
+    for (const Step& step : steps) {
+        if (step.code == feature::kPrepare105D && when == Preparation::after_reset) break;
+        int value = 0;
+        if (m->get_value(step.code, value) != 0 || value == step.wanted) continue;
+        int wanted = step.wanted;
+        if (const int r = m->set_value(step.code, wanted); r != 0) return r;
+        if (step.wait > 0) m->wait(step.wait);
+    }
+    adjustment_prepared_ = true;
+    return 0;
+}
+
+CPictureModeController::LevelWrite CPictureModeController::write_levels(
+    std::optional<int> brightness, std::optional<int> black_level) {
+    const CMonitorUse in_use;
+    LevelWrite done;
+    CDDCMonitor* m = monitor();
+    if (!m) return {CDDCMonitor::kNotConnected, false};
+    if (!adjustment_prepared_) done.result = prepare_adjustment();
+    for (auto [code, level] : {std::pair{feature::kBrightness, brightness},
+                               std::pair{feature::kBlackLevel, black_level}}) {
+        if (done.result != 0 || !level) continue;
+        int value = *level;
+        done.result = m->set_value(code, value);
+        settings_unsaved_ = true;
+        done.written = true;
+    }
+    return done;
+}
+
+int CPictureModeController::save_settings() {
+    const CMonitorUse in_use;
+    CDDCMonitor* m = monitor();
+    if (!m) return CDDCMonitor::kNotConnected;
+    const int result = m->save_settings();
+    settings_unsaved_ = false;
+    return result;
+}
+
+picture_mode::MemorySelection CPictureModeController::select_memory(int memory) {
+    const CMonitorUse in_use;
+    CDDCMonitor* m = monitor();
+    if (!m) return {CDDCMonitor::kNotConnected, 0};
+    if (settings_unsaved_) {
+        m->save_settings();
+        settings_unsaved_ = false;
+    }
+    const MemorySelection done =
+        picture_mode::select_memory(*m, memory, hooks_.process_events, hooks_.reload);
+    if (done.select == 0) adjustment_prepared_ = false;
+    return done;
+}
+
+int CPictureModeController::write_switch(int code, bool on) {
+    const CMonitorUse in_use;
+    CDDCMonitor* m = monitor();
+    if (!m) return CDDCMonitor::kNotConnected;
+    int value = on ? kSwitchOn : kSwitchOff;
+    int result = m->set_value(code, value);
+    if (result == 0) result = m->save_settings();
+    settings_unsaved_ = false;
+    return result;
+}
+
+int CPictureModeController::reset_mode() {
+    const CMonitorUse in_use;
+    CDDCMonitor* m = monitor();
+    if (!m) return CDDCMonitor::kNotConnected;
+    int one = 1;
+    return m->set_value(feature::kResetMode, one);
+}
+
+QStringList CPictureModeController::memory_labels(int active_memory, int count) {
+    const CMonitorUse in_use;
+    QStringList labels;
+    for (int memory = 1; memory <= count; ++memory)
+        labels << default_button_label(memory);
+    CMonitorEntry entry;
+    if (!lookup_record(entry)) return labels;
+    const Target target = target_();
+    CDDCMonitor* m = target.monitor;
+    if (active_memory > 0) {
+        int preset = 0;
+        int maximum = 0;
+        if (m->get_value_max(feature::kPreset, preset, maximum) == 0 && maximum != 0) {
+            if (const CModeSettings* item = entry.adjust.findModeSettings(active_memory)) {
+                CModeSettings updated = *item;
+                updated.values[1] = static_cast<std::int16_t>(preset);
+                entry.adjust.setModeSettings(updated);
+                target.records->store(entry);
+            }
+        }
+    }
+    const bool simulated = m->has_simulated_dicom();
+    for (const CModeSettings& item : entry.adjust.modeSettings) {
+        if (item.memory() >= 1 && item.memory() <= count) {
+            labels[item.memory() - 1] =
+                preset_label(item.preset(), &entry.adjust, simulated).simplified();
+        }
+    }
+    return labels;
+}
+
+int CPictureModeController::refresh_record_item() {
+    const CMonitorUse in_use;
+    CMonitorEntry entry;
+    if (!lookup_record(entry)) return kNoRecord;
+    CModeSettings item;
+    if (const int r = monitor()->read_memory_settings(item); r != 0) return r;
+    if (!entry.adjust.setModeSettings(item)) entry.adjust.modeSettings.append(item);
+    target_().records->store(entry);
+    return 0;
+}
+
+CPictureModeController::ModeBeforeWizard CPictureModeController::remember_mode() {
+    const CMonitorUse in_use;
+    ModeBeforeWizard before;
+    CDDCMonitor* m = monitor();
+    before.remembered = m && m->get_value(feature::kMemory, before.memory) == 0 &&
+                        m->get_value(feature::kPreset, before.preset) == 0;
+    return before;
+}
+
+void CPictureModeController::wizard_accepted(const ModeBeforeWizard& before) {
+    const CMonitorUse in_use;
+    CDDCMonitor* m = monitor();
+    if (m && before.remembered) m->erase_memory_entry(before.memory, before.preset);
+}
+
+int CPictureModeController::wizard_cancelled(const ModeBeforeWizard& before, bool changed) {
+    const CMonitorUse in_use;
+    CDDCMonitor* m = monitor();
+    if (!m || !changed || !before.remembered) return 0;
+    int back = before.memory;
+    const int result = m->set_value(feature::kMemory, back);
+    if (result == 0) m->wait(kMemorySettleWait);
+    return result;
+}
+
+CPictureModeController::ActiveModeProfile CPictureModeController::profile_active_mode(
+    const ProfileLevels& levels) {
+    const CMonitorUse in_use;
+    ActiveModeProfile out;
+    const Target target = target_();
+    CMonitorEntry entry;
+    if (!lookup_record(entry)) return out;
+    CDDCMonitor& m = *target.monitor;
+    out.read_error = m.get_value(feature::kMemory, out.memory);
+    if (out.read_error == 0) out.read_error = m.get_value(feature::kPreset, out.preset);
+    if (out.read_error != 0) {
+        out.step = ProfileStep::not_read;
+        return out;
+    }
+    const CModeSettings* found = entry.adjust.findModeSettings(out.memory);
+    if (!found || found->preset() != out.preset) {
+        out.step = ProfileStep::no_item;
+        return out;
+    }
+
+    ProfileRequest request;
+    if (target.display) request.device = display_device_name(*target.display);
+    request.model = entry.modelName;
+    request.serial = entry.serialNumber;
+    request.memory = out.memory;
+    request.preset = out.preset;
+    request.item = *found;
+    request.brightness = levels.brightness;
+    request.black_level = levels.black_level;
+    request.black_limit = levels.black_limit;
+    request.reference = entry.adjust.referenceSettings;
+    CCurveSet stored;
+    if (entry.adjust.getCurveSet(out.preset, stored)) request.curves = stored;
+    request.read_curves = hooks_.read_curves;
+    request.retry_locked = hooks_.retry_locked;
+
+    out.step = ProfileStep::made;
+    out.result = make_active_mode_profile(m, request);
+    CMonitorTracker& records = *target.records;
+    if (out.result.curves_read) {
+        entry.adjust.setCurveSet(*out.result.curves_read);
+        records.store(entry);
+    }
+    if (out.result.outcome == ProfileOutcome::calibrated_selected) {
+        entry.adjust.referenceSettings = CModeSettings{};
+        records.store(entry);
+    } else if (out.result.outcome == ProfileOutcome::updated) {
+        entry.adjust.referenceSettings = request.item;
+        records.store(entry);
+    }
+    return out;
+}
