@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QDir>
 #include <QHideEvent>
 #include <QMessageBox>
 #include <QPointer>
@@ -15,8 +14,6 @@
 #include "core/master_control.h"
 #include "core/monitor_token.h"
 #include "core/string_table.h"
-#include "profiles/color_management.h"
-#include "profiles/display_profile.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
 #include "ui/verify/verify_dialog.h"
 #include "ui/wizard/color_wizard.h"
