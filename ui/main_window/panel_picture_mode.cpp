@@ -10,7 +10,10 @@
 #include <QSignalBlocker>
 #include <QToolTip>
 
+#include "color/error_codes.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "core/error_box.h"
 #include "core/master_control.h"
 #include "core/mode_profile.h"
@@ -24,11 +27,12 @@
 #include "ui/wizard/color_wizard.h"
 #include "ui_panel_picture_mode.h"
 
+namespace mf = monitor_feature;
+
 using namespace picture_mode;
 
 namespace {
 
-constexpr int kCommunicationError = -1023;
 constexpr int kModeCount = 5;
 
 panel_picture_mode::WizardFactory& wizard_factory() {
@@ -64,7 +68,7 @@ struct BusyCursor {
 };
 
 void process_pending_events() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, kEventProcessingMs);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, monitor_timing::kEventProcessingMs);
 }
 
 }  // namespace
@@ -98,13 +102,13 @@ panel_picture_mode::panel_picture_mode(QWidget* parent)
     ui->status_label->setTextFormat(Qt::PlainText);
 
     write_timer.setSingleShot(true);
-    write_timer.setInterval(kWriteDelayMs);
+    write_timer.setInterval(monitor_timing::kWriteDelayMs);
     save_timer.setSingleShot(true);
-    save_timer.setInterval(kSaveDelayMs);
+    save_timer.setInterval(monitor_timing::kSaveDelayMs);
     status_timer.setSingleShot(true);
-    status_timer.setInterval(kStatusClearMs);
+    status_timer.setInterval(monitor_timing::kStatusClearMs);
     limit_timer.setSingleShot(false);
-    limit_timer.setInterval(kLimitCheckMs);
+    limit_timer.setInterval(monitor_timing::kLimitCheckMs);
     connect(&write_timer, &QTimer::timeout, this, &panel_picture_mode::timer_timeout);
     connect(&save_timer, &QTimer::timeout, this, &panel_picture_mode::save_timer_timeout);
     connect(&status_timer, &QTimer::timeout, this,
@@ -133,7 +137,7 @@ bool panel_picture_mode::lookup_record(CMonitorEntry& entry) const {
 }
 
 void panel_picture_mode::show_communication_error() {
-    show_error(this, kCommunicationError, true);
+    show_error(this, ui_error::kCommunicationError, true);
 }
 
 void panel_picture_mode::show_status(const QString& text) {
@@ -170,9 +174,8 @@ void panel_picture_mode::update_ui() {
     int memory = 0;
     int memories = 0;
     if (m) {
-        for (auto [box, code] :
-             {std::pair{ui->response_improve_checkBox, feature::kResponseImprove},
-              std::pair{ui->metamerism_checkBox, feature::kMetamerism}}) {
+        for (auto [box, code] : {std::pair{ui->response_improve_checkBox, mf::response_improve},
+                                 std::pair{ui->metamerism_checkBox, mf::metamerism}}) {
             int value = 0;
             if (m->get_value(code, value) == 0) {
                 const QSignalBlocker block(box);
@@ -180,7 +183,7 @@ void panel_picture_mode::update_ui() {
                 box->setEnabled(true);
             }
         }
-        if (m->get_value_max(feature::kMemory, memory, memories) == 0) {
+        if (m->get_value_max(mf::memory_select, memory, memories) == 0) {
             for (QAbstractButton* b : picture_mode_group->buttons()) {
                 // A monitor with fewer memories offers only those.
                 b->setEnabled(memories <= 0 || picture_mode_group->id(b) <= memories);
@@ -199,7 +202,7 @@ void panel_picture_mode::update_ui() {
     if (has_record && memory > 0) {
         int preset = 0;
         int maximum = 0;
-        if (m->get_value_max(feature::kPreset, preset, maximum) == 0 && maximum != 0) {
+        if (m->get_value_max(mf::preset, preset, maximum) == 0 && maximum != 0) {
             if (const CModeSettings* item = entry.adjust.findModeSettings(memory)) {
                 CModeSettings updated = *item;
                 updated.values[1] = static_cast<std::int16_t>(preset);
@@ -256,11 +259,11 @@ void panel_picture_mode::refresh_brightness_black_level() {
         if (r == 0) out = value;
         return r == 0 || r == CDDCMonitor::kUnsupported;
     };
-    bool ok = read_limit(feature::kBlackLimit, black_limit);
+    bool ok = read_limit(mf::black_level_minimum, black_limit);
     int black = -1;
     int black_max = 0;
     if (ok) {
-        ok = m->get_value_max(feature::kBlackLevel, black, black_max) == 0;
+        ok = m->get_value_max(mf::black_level, black, black_max) == 0;
         if (ok) {
             black_level_scale = {black_max, percent_mode_};
             QDoubleSpinBox* spin = ui->black_level_spinBox;
@@ -278,15 +281,15 @@ void panel_picture_mode::refresh_brightness_black_level() {
             black = -1;
         }
     }
-    if (ok) ok = read_limit(feature::kUniformityLimit, uniformity_limit);
-    if (ok) ok = read_limit(feature::kContrastLimit, contrast_limit);
+    if (ok) ok = read_limit(mf::uniformity_limit, uniformity_limit);
+    if (ok) ok = read_limit(mf::contrast_limit, contrast_limit);
     int brightness = -1;
     if (ok) {
         int brightness_max = 0;
-        ok = m->get_value_max(feature::kBrightness, brightness, brightness_max) == 0;
+        ok = m->get_value_max(mf::luminance, brightness, brightness_max) == 0;
         if (ok) {
             int minimum = 0;
-            if (m->get_value(feature::kBrightnessMinimum, minimum) != 0) minimum = 0;
+            if (m->get_value(mf::luminance_minimum, minimum) != 0) minimum = 0;
             brightness_scale = {minimum, brightness_max, percent_mode_};
             QDoubleSpinBox* spin = ui->brightness_spinBox;
             ui->brightness_verticalSlider->setRange(minimum, brightness_max);
@@ -331,7 +334,7 @@ void panel_picture_mode::on_brightness_verticalSlider_valueChanged(int value) {
     }
     set_brightness_value_indicator(value);
     brightness_dirty = true;
-    write_timer.start(kWriteDelayMs);
+    write_timer.start(monitor_timing::kWriteDelayMs);
     save_timer.stop();
     limit_timer.stop();
 }
@@ -343,7 +346,7 @@ void panel_picture_mode::on_black_level_verticalSlider_valueChanged(int value) {
     }
     set_black_level_value_indicator(value);
     black_level_dirty = true;
-    write_timer.start(kWriteDelayMs);
+    write_timer.start(monitor_timing::kWriteDelayMs);
     save_timer.stop();
 }
 
@@ -362,20 +365,20 @@ void panel_picture_mode::set_black_level_value_indicator(int value) {
 int panel_picture_mode::prepare_adjustment(bool with_105d) {
     CDDCMonitor* m = monitor();
     int value = 0;
-    if (m->get_value(feature::kPrepare254, value) == 0 && value != kPrepare254Value) {
-        int wanted = kPrepare254Value;
-        if (const int r = m->set_value(feature::kPrepare254, wanted); r != 0) return r;
-        m->wait(kPrepareWait);
+    if (m->get_value(mf::prepare_254, value) == 0 && value != mf::prepare_254_value) {
+        int wanted = mf::prepare_254_value;
+        if (const int r = m->set_value(mf::prepare_254, wanted); r != 0) return r;
+        m->wait(monitor_timing::kPageSettleWaitMs);
     }
-    if (m->get_value(feature::kPrepare233, value) == 0 && value != kPrepare233Value) {
-        int wanted = kPrepare233Value;
-        if (const int r = m->set_value(feature::kPrepare233, wanted); r != 0) return r;
-        m->wait(kPrepareWait);
+    if (m->get_value(mf::prepare_233, value) == 0 && value != mf::prepare_233_value) {
+        int wanted = mf::prepare_233_value;
+        if (const int r = m->set_value(mf::prepare_233, wanted); r != 0) return r;
+        m->wait(monitor_timing::kPageSettleWaitMs);
     }
-    if (with_105d && m->get_value(feature::kPrepare105D, value) == 0 &&
-        value != kPrepare105DValue) {
-        int wanted = kPrepare105DValue;
-        if (const int r = m->set_value(feature::kPrepare105D, wanted); r != 0) return r;
+    if (with_105d && m->get_value(mf::prepare_105d, value) == 0 &&
+        value != mf::prepare_105d_value) {
+        int wanted = mf::prepare_105d_value;
+        if (const int r = m->set_value(mf::prepare_105d, wanted); r != 0) return r;
     }
     adjust_prepared = true;
     return 0;
@@ -385,7 +388,7 @@ void panel_picture_mode::timer_timeout() {
     CDDCMonitor* m = monitor();
     if (operation_running || monitor_token::busy()) {
         // The moved value is not lost: it is written once the operation is over.
-        if (brightness_dirty || black_level_dirty) write_timer.start(kWriteDelayMs);
+        if (brightness_dirty || black_level_dirty) write_timer.start(monitor_timing::kWriteDelayMs);
         return;
     }
     if (!m) return;
@@ -396,14 +399,14 @@ void panel_picture_mode::timer_timeout() {
     bool written = false;
     if (result == 0 && brightness_dirty) {
         int value = ui->brightness_verticalSlider->value();
-        result = m->set_value(feature::kBrightness, value);
+        result = m->set_value(mf::luminance, value);
         brightness_dirty = false;
         settings_unsaved = true;
         written = true;
     }
     if (result == 0 && black_level_dirty) {
         int value = ui->black_level_verticalSlider->value();
-        result = m->set_value(feature::kBlackLevel, value);
+        result = m->set_value(mf::black_level, value);
         black_level_dirty = false;
         settings_unsaved = true;
         written = true;
@@ -413,14 +416,14 @@ void panel_picture_mode::timer_timeout() {
         brightness_dirty = black_level_dirty = false;
     }
     refresh_brightness_black_level();
-    if (written && result == 0) save_timer.start(kSaveDelayMs);
+    if (written && result == 0) save_timer.start(monitor_timing::kSaveDelayMs);
     if (!limit_timer.isActive()) limit_timer.start();
 }
 
 void panel_picture_mode::save_timer_timeout() {
     CDDCMonitor* m = monitor();
     if (operation_running || monitor_token::busy()) {
-        if (settings_unsaved) save_timer.start(kSaveDelayMs);
+        if (settings_unsaved) save_timer.start(monitor_timing::kSaveDelayMs);
         return;
     }
     if (!m) return;
@@ -448,12 +451,12 @@ void panel_picture_mode::check_brightness_limit_timer_timeout() {
     std::array<Gain, 3> gains{};
     int luminance = 0;
     for (std::size_t i = 0; i < gains.size(); ++i) {
-        if (m->get_value_max(feature::kGains[i], gains[i].value, gains[i].maximum) != 0) {
+        if (m->get_value_max(mf::mode_gains[i], gains[i].value, gains[i].maximum) != 0) {
             limit_timer.stop();
             return;
         }
     }
-    if (m->get_value(feature::kLuminanceMaximum, luminance) != 0) {
+    if (m->get_value(mf::luminance_maximum, luminance) != 0) {
         limit_timer.stop();
         return;
     }
@@ -512,7 +515,7 @@ void panel_picture_mode::on_reset_picture_mode_pushButton_clicked() {
     if (answer != QMessageBox::Yes || !m) return;
     BusyCursor busy;
     int one = 1;
-    if (m->set_value(feature::kResetMode, one) != 0) {
+    if (m->set_value(mf::reset_mode, one) != 0) {
         show_communication_error();
         update_ui();
         return;
@@ -529,7 +532,7 @@ bool panel_picture_mode::write_switch(int code, bool on) {
     process_pending_events();
     CDDCMonitor* m = monitor();
     if (!m) return false;
-    int value = on ? kSwitchOn : kSwitchOff;
+    int value = on ? mf::switch_on : mf::switch_off;
     int result = m->set_value(code, value);
     if (result == 0) result = m->save_settings();
     settings_unsaved = false;
@@ -542,12 +545,12 @@ bool panel_picture_mode::write_switch(int code, bool on) {
 
 void panel_picture_mode::on_metamerism_checkBox_stateChanged(int state) {
     const CMonitorUse in_use;
-    if (!write_switch(feature::kMetamerism, state == Qt::Checked)) return;
+    if (!write_switch(mf::metamerism, state == Qt::Checked)) return;
     if (refresh_record_item()) generate_new_icc_profile();
 }
 
 void panel_picture_mode::on_response_improve_checkBox_stateChanged(int state) {
-    write_switch(feature::kResponseImprove, state == Qt::Checked);
+    write_switch(mf::response_improve, state == Qt::Checked);
 }
 
 void panel_picture_mode::on_edit_picture_mode_pushButton_clicked() {
@@ -564,7 +567,7 @@ void panel_picture_mode::on_edit_picture_mode_pushButton_clicked() {
     int memory = 0;
     int preset = 0;
     const bool remembered =
-        m->get_value(feature::kMemory, memory) == 0 && m->get_value(feature::kPreset, preset) == 0;
+        m->get_value(mf::memory_select, memory) == 0 && m->get_value(mf::preset, preset) == 0;
     // Without a wizard nothing runs, and nothing has changed.
     const int result = wizard ? wizard->exec() : QDialog::Rejected;
     const bool changed = wizard && wizard->property("monitor_changed").toBool();
@@ -577,8 +580,8 @@ void panel_picture_mode::on_edit_picture_mode_pushButton_clicked() {
     } else if (m) {
         if (changed && remembered) {
             int back = memory;
-            if (m->set_value(feature::kMemory, back) == 0)
-                m->wait(kMemorySettleWait);
+            if (m->set_value(mf::memory_select, back) == 0)
+                m->wait(monitor_timing::kPageSettleWaitMs);
             else
                 show_communication_error();
         }
@@ -612,7 +615,7 @@ void panel_picture_mode::generate_new_icc_profile() {
     if (!lookup_record(entry)) return;
     int memory = 0;
     int preset = 0;
-    if (m->get_value(feature::kMemory, memory) != 0 || m->get_value(feature::kPreset, preset) != 0)
+    if (m->get_value(mf::memory_select, memory) != 0 || m->get_value(mf::preset, preset) != 0)
         return;
     const CModeSettings* found = entry.adjust.findModeSettings(memory);
     if (!found || found->preset() != preset) return;
