@@ -3,6 +3,7 @@
 #include <QDataStream>
 #include <algorithm>
 
+#include "color/error_codes.h"
 #include "color/stream_checks.h"
 
 namespace {
@@ -115,7 +116,7 @@ int CAdjustValue::write(QDataStream& stream) const {
     // A 16-bit count cannot describe a longer list; writing it would corrupt the file.
     if (modeSettings.size() > kMaxCount || namedEntries.size() > kMaxCount ||
         curveSets.size() > kMaxCount) {
-        return kStreamError;
+        return ui_error::kFileReadError;  // the record has one stream error for both ways
     }
     const stream_checks::DoublePrecision precision(stream);
     stream << quint32(kMagic) << qint32(version);
@@ -147,7 +148,7 @@ int CAdjustValue::write(QDataStream& stream) const {
     for (double v : calibration)
         stream << v;
     stream << extra;
-    return stream.status() == QDataStream::Ok ? 0 : kStreamError;
+    return stream.status() == QDataStream::Ok ? 0 : ui_error::kFileReadError;
 }
 
 int CAdjustValue::read(QDataStream& stream) {
@@ -155,31 +156,31 @@ int CAdjustValue::read(QDataStream& stream) {
     // The magic and version are checked before anything of this record changes.
     quint32 magic = 0;
     stream >> magic;
-    if (magic != kMagic) return kBadMagic;
+    if (magic != kMagic) return ui_error::kFileWrongMagic;
     qint32 stream_version = 0;
     stream >> stream_version;
-    if (stream_version != version) return kBadVersion;
+    if (stream_version != version) return ui_error::kFileUnsupportedVersion;
 
     // Everything else is read aside and taken over only once the whole record is in.
     const stream_checks::DoublePrecision precision(stream);
     CAdjustValue in;
     quint16 count = 0;
 
-    if (!read_count(stream, count, kModeItemBytes)) return kStreamError;
+    if (!read_count(stream, count, kModeItemBytes)) return ui_error::kFileReadError;
     for (int i = 0; i < count; ++i) {
         CModeSettings item;
         read_values(stream, item);
-        if (stream.status() != QDataStream::Ok) return kStreamError;
+        if (stream.status() != QDataStream::Ok) return ui_error::kFileReadError;
         in.modeSettings.append(item);
     }
 
-    if (!read_count(stream, count, kNamedEntryBytes)) return kStreamError;
+    if (!read_count(stream, count, kNamedEntryBytes)) return ui_error::kFileReadError;
     for (int i = 0; i < count; ++i) {
         CNamedEntry entry;
         qint16 code = 0, slot = 0;
-        if (!stream_checks::read_string(stream, entry.name)) return kStreamError;
+        if (!stream_checks::read_string(stream, entry.name)) return ui_error::kFileReadError;
         stream >> code >> slot;
-        if (stream.status() != QDataStream::Ok) return kStreamError;
+        if (stream.status() != QDataStream::Ok) return ui_error::kFileReadError;
         entry.code = code;
         entry.slot = slot;
         in.namedEntries.append(entry);
@@ -202,7 +203,7 @@ int CAdjustValue::read(QDataStream& stream) {
     }
     read_values(stream, in.referenceSettings);
 
-    if (!read_count(stream, count, kCurveSetBytes)) return kStreamError;
+    if (!read_count(stream, count, kCurveSetBytes)) return ui_error::kFileReadError;
     // The count has been checked against what is left, so it may size the list; growing
     // item by item would copy the curves through their assignment rule.
     if (stream_checks::bytes_left(stream) >= 0) in.curveSets.reserve(count);
@@ -212,7 +213,7 @@ int CAdjustValue::read(QDataStream& stream) {
         CCurveSet& set = in.curveSets.emplaceBack();
         qint8 set_flag = 0, set_key = 0;
         stream >> set_flag >> set_key;
-        if (stream.status() != QDataStream::Ok) return kStreamError;
+        if (stream.status() != QDataStream::Ok) return ui_error::kFileReadError;
         set.flag = set_flag;
         set.key = set_key;
         for (CSpline* curve : {&set.red, &set.green, &set.blue}) {
@@ -223,8 +224,8 @@ int CAdjustValue::read(QDataStream& stream) {
 
     for (double& v : in.calibration)
         stream >> v;
-    if (!stream_checks::read_bytes(stream, in.extra)) return kStreamError;
-    if (stream.status() != QDataStream::Ok) return kStreamError;
+    if (!stream_checks::read_bytes(stream, in.extra)) return ui_error::kFileReadError;
+    if (stream.status() != QDataStream::Ok) return ui_error::kFileReadError;
 
     modeSettings = std::move(in.modeSettings);
     namedEntries = std::move(in.namedEntries);

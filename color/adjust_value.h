@@ -79,9 +79,6 @@ class CAdjustValue {
   public:
     static constexpr std::uint32_t kMagic = 0xDEADFADE;
     static constexpr std::int32_t kVersion = 121;
-    static constexpr int kBadVersion = -1501;
-    static constexpr int kBadMagic = -1502;
-    static constexpr int kStreamError = -1503;
     enum Channel { kRed = 0, kGreen = 1, kBlue = 2 };
 
     bool loaded = false;
@@ -132,9 +129,11 @@ class CAdjustValue {
     double calibration_at(int row, int column) const { return calibration[3 * row + column]; }
     void set_calibration(const std::array<double, 9>& row_order) { calibration = row_order; }
 
-    // 0, or kStreamError when the stream fails or a list is too long for its 16-bit count.
+    // 0, or ui_error::kFileReadError when the stream fails or a list is too long for its 16-bit
+    // count.
     int write(QDataStream& stream) const;
-    // 0, kBadMagic, kBadVersion, kStreamError or a curve's own result. The record changes
-    // only when the whole of it has been read; `loaded` tells whether that happened.
+    // 0, ui_error::kFileWrongMagic, kFileUnsupportedVersion, kFileReadError or a curve's own
+    // result. The record changes only when the whole of it has been read; `loaded` tells whether
+    // that happened.
     int read(QDataStream& stream);
 };

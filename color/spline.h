@@ -21,10 +21,6 @@ class CSpline {
 
     static constexpr std::int32_t kMagic = 64222;
     static constexpr std::int32_t kVersion = 101;
-    static constexpr int kBadVersion = -1501;
-    static constexpr int kBadMagic = -1502;
-    static constexpr int kReadError = -1503;
-    static constexpr int kWriteError = -1504;
 
     std::int32_t version = kVersion;
     bool valid = false;
@@ -71,9 +67,10 @@ class CSpline {
     virtual void clampPoint(QPointF& point) const;
 
     void assign(const CSpline& other);
-    // 0, or kWriteError when the stream fails.
+    // 0, or ui_error::kFileWriteError when the stream fails.
     int write(QDataStream& stream) const;
-    // 0, kBadMagic, kBadVersion or kReadError; on any failure the curve is left as it was.
+    // 0, ui_error::kFileWrongMagic, kFileUnsupportedVersion or kFileReadError; on any failure the
+    // curve is left as it was.
     int read(QDataStream& stream);
 
   private:

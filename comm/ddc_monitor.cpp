@@ -175,11 +175,11 @@ int CDDCMonitor::set_color_preset(int& value) {
 }
 
 int CDDCMonitor::get_mode_0268(int& current, int& maximum) {
-    return get_value_max(mf::mode_0268, current, maximum);
+    return get_value_max(mf::gamma_type, current, maximum);
 }
 
 int CDDCMonitor::set_mode_0268(int& value) {
-    return set_and_wait(mf::mode_0268, value, mode_0268_wait);
+    return set_and_wait(mf::gamma_type, value, mode_0268_wait);
 }
 
 int CDDCMonitor::restore_color_defaults() {
@@ -246,7 +246,7 @@ void CDDCMonitor::report_progress(unsigned message, unsigned value) {
 }
 
 int CDDCMonitor::select_0268_one() {
-    int value = mf::mode_0268_one;
+    int value = mf::gamma_type_one;
     const int result = set_mode_0268(value);
     if (result != 0) return result;
     step();

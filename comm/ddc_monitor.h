@@ -15,6 +15,7 @@
 #include "color/spline.h"
 #include "comm/capability_record.h"
 #include "comm/edid_record.h"
+#include "comm/monitor_timing.h"
 #include "comm/pvx_factory_ddc_control.h"
 
 // One entry of a settings list: what to do with one feature, and what came of it.
@@ -52,23 +53,6 @@ class CDDCMonitor : public QObject {
     // Progress messages of Broadcast_MessageOut.
     static constexpr unsigned kProgressStep = 1;   // value 0
     static constexpr unsigned kProgressTotal = 2;  // value = the number of steps to come
-
-    // Settle waits: a monitor ignores or misreports commands sent too soon after these.
-    static constexpr int kSaveWait = 2000;
-    static constexpr int kCommand07Wait = 5000;
-    static constexpr int kCommand06Wait = 2000;
-    static constexpr int kGainWait = 1000;
-    static constexpr int kPresetWait = 1000;
-    static constexpr int kMode0268Wait = 3000;  // also after 0x2E8
-    static constexpr int kRestoreWait = 1000;
-    static constexpr int kMemorySelectWait = 3500;
-    static constexpr int kLuminanceWait = 1000;       // 0x2B3 in a settings list
-    static constexpr int kPictureSettingWait = 2000;  // 0x1051, 0x105C, 0x1069 in a list
-    static constexpr int kLutModeWait = 4000;         // 0x1067, unless set to 3
-    static constexpr int kLutModeCompareWait = 500;   // before comparing 0x1067 with 1
-    static constexpr int kUploadStartWait = 2000;     // before the first table block
-    static constexpr int kTransferModeWait = 500;     // after 0x2F9 before reading tables
-    static constexpr int kLutSlotSelectWait = 3000;   // after choosing the 3D LUT slot
 
     // How the command object is opened.
     static constexpr int kLinkParameter = 10000;
@@ -254,6 +238,10 @@ class CDDCMonitor : public QObject {
     void set_interrupt_flag(const std::atomic<bool>* flag) { interrupt_flag = flag; }
     bool interrupted() const { return interrupt_flag && interrupt_flag->load(); }
 
+    // The wait the monitor needs after `written` went to feature `code`; 0 for none. The one
+    // place that gives a feature its settle wait.
+    static int settle_wait(int code, int written);
+
   Q_SIGNALS:
     void Broadcast_MessageOut(uint message, uint value);
 
@@ -270,14 +258,15 @@ class CDDCMonitor : public QObject {
     QString usb_serial;
     QString usb_model;
 
-    std::int32_t save_wait = kSaveWait;
-    std::int32_t command07_wait = kCommand07Wait;
-    std::int32_t command06_wait = kCommand06Wait;
-    std::int32_t gain_wait = kGainWait;
-    std::int32_t preset_wait = kPresetWait;
-    std::int32_t mode_0268_wait = kMode0268Wait;
-    std::int32_t restore_wait = kRestoreWait;
-    std::int32_t memory_select_wait = kMemorySelectWait;
+    // The waits after the commands of the same names (never changed per monitor).
+    static constexpr std::int32_t save_wait = monitor_timing::kSaveWaitMs;
+    static constexpr std::int32_t command07_wait = monitor_timing::kCommand07WaitMs;
+    static constexpr std::int32_t command06_wait = monitor_timing::kCommand06WaitMs;
+    static constexpr std::int32_t gain_wait = monitor_timing::kGainWaitMs;
+    static constexpr std::int32_t preset_wait = monitor_timing::kPresetWaitMs;
+    static constexpr std::int32_t mode_0268_wait = monitor_timing::kGammaTypeWaitMs;
+    static constexpr std::int32_t restore_wait = monitor_timing::kRestoreWaitMs;
+    static constexpr std::int32_t memory_select_wait = monitor_timing::kMemorySelectWaitMs;
     const std::atomic<bool>* interrupt_flag = nullptr;
 
   private:
@@ -289,8 +278,6 @@ class CDDCMonitor : public QObject {
     int decode_edid();
     // A write followed by a fixed wait when it succeeded.
     int set_and_wait(int code, int& value, int wait_ms);
-    // The wait apply_settings gives a feature after writing `written` to it.
-    int settle_wait(int code, int written) const;
     int apply_one(CMonitorSetting& entry);
     // The change table's header; false when it cannot be read or the monitor keeps none.
     bool read_memory_table(

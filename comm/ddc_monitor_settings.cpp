@@ -13,21 +13,21 @@ constexpr std::int32_t kCompareMask = 0xFF00;
 
 }  // namespace
 
-int CDDCMonitor::settle_wait(int code, int written) const {
+int CDDCMonitor::settle_wait(int code, int written) {
     switch (code) {
-        case mf::mode_0268:
+        case mf::gamma_type:
         case mf::gamma_value:
             return mode_0268_wait;
         case mf::luminance:
-            return kLuminanceWait;
+            return monitor_timing::kLuminanceWaitMs;
         case mf::memory_select:
             return memory_select_wait;
         case mf::preset:
         case mf::metamerism:
         case mf::lut_use:
-            return kPictureSettingWait;
+            return monitor_timing::kPictureSettingWaitMs;
         case mf::lut_mode:
-            return written == mf::lut_mode_reading ? 0 : kLutModeWait;
+            return written == mf::lut_mode_access ? 0 : monitor_timing::kLutModeWaitMs;
         default:
             return 0;
     }
@@ -39,7 +39,8 @@ int CDDCMonitor::apply_one(CMonitorSetting& entry) {
     }
     const int wanted = entry.value;
     if ((entry.flags & kCompareMask) != 0) {
-        if (entry.code == mf::lut_mode && wanted == mf::lut_mode_normal) wait(kLutModeCompareWait);
+        if (entry.code == mf::lut_mode && wanted == mf::lut_mode_normal)
+            wait(monitor_timing::kLutModeCompareWaitMs);
         int current = 0, maximum = entry.maximum;
         if (const int result = get_value_max(entry.code, current, maximum); result != 0)
             return result;

@@ -33,8 +33,8 @@ int CDDCMonitor::write_gamma_table(std::span<const std::int32_t> table) {
     ensure_capabilities();
 
     int current = 0, maximum = 0;
-    if (get_mode_0268(current, maximum) != 0 || current != mf::mode_0268_programmable) {
-        int value = mf::mode_0268_programmable;
+    if (get_mode_0268(current, maximum) != 0 || current != mf::gamma_type_programmable) {
+        int value = mf::gamma_type_programmable;
         if (const int result = set_mode_0268(value); result != 0) return result;
     }
 
@@ -65,7 +65,7 @@ int CDDCMonitor::upload_gamma_table(std::span<const std::int32_t> table, int blo
     ensure_capabilities();
     if (capabilities.g_ofs == 0) return kMissing;
     if (block <= 0) return ddc_error::kLength;
-    wait(kUploadStartWait);
+    wait(monitor_timing::kUploadStartWaitMs);
     const int n = static_cast<int>(table.size() / 3);
     const std::array<int, 3> offsets = table_offsets(capabilities);
     for (int channel = 0; channel < 3; ++channel) {
@@ -105,7 +105,7 @@ int CDDCMonitor::read_gamma_tables(CSpline& red, CSpline& green, CSpline& blue) 
     if (capabilities.size != kTableSize) {
         int value = 1;
         if (const int result = set_value(mf::table_transfer, value); result != 0) return result;
-        wait(kTransferModeWait);
+        wait(monitor_timing::kTransferModeWaitMs);
     }
     std::array<std::array<int, kChannelEntries>, 3> words{};
     const std::array<int, 3> offsets = table_offsets(capabilities);
@@ -175,6 +175,6 @@ int CDDCMonitor::write_lut_to_slot(int slot, std::span<const std::int32_t> point
     // A monitor with fewer slots keeps the nearest one: writing on would overwrite the LUT
     // of another slot.
     if (taken != slot) return kMissing;
-    wait(kLutSlotSelectWait);
+    wait(monitor_timing::kLutSlotSelectWaitMs);
     return write_lut(points, kLutNodes);
 }

@@ -1,17 +1,16 @@
 #include "comm/interface_enumeration.h"
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "comm/supported_models.h"
 #include "platform/access_library.h"
 
 namespace {
 
-constexpr int kBrightness = 0x10;
-
 // A monitor that refuses the feature has still answered.
 bool answers_probe(CDDCMonitor& monitor) {
     int current = 0, maximum = 0;
-    const int result = monitor.get_value_max(kBrightness, current, maximum);
+    const int result = monitor.get_value_max(monitor_feature::brightness, current, maximum);
     return result == 0 || result == CDDCMonitor::kUnsupported;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "color/error_codes.h"
 #include "comm/edid_record.h"
 #include "comm/supported_models.h"
 #include "platform/access_library.h"
@@ -177,17 +178,17 @@ int CMultiMonitor::read_config(QDataStream& in) {
     qint32 magic = 0, version = 0, saved_count = 0;
     stored_mapping_taken_ = false;
     in >> magic;
-    if (magic != kConfigMagic) return -1502;
-    if (in.status() != QDataStream::Ok) return -1503;
+    if (magic != kConfigMagic) return ui_error::kFileWrongMagic;
+    if (in.status() != QDataStream::Ok) return ui_error::kFileReadError;
     in >> version;
-    if (version != kConfigVersion) return -1501;
+    if (version != kConfigVersion) return ui_error::kFileUnsupportedVersion;
     in >> saved_count;
     // All ten are read whatever the count, so that the block after them is found; they are
     // taken over only when the block is complete and was saved for the interfaces known now.
     std::array<qint32, kMappingCount> saved{};
     for (qint32& value : saved)
         in >> value;
-    if (in.status() != QDataStream::Ok) return -1503;
+    if (in.status() != QDataStream::Ok) return ui_error::kFileReadError;
     if (saved_count == interface_count_) {
         for (std::size_t i = 0; i < saved.size(); ++i)
             mapping_[i] = saved[i];
@@ -198,9 +199,9 @@ int CMultiMonitor::read_config(QDataStream& in) {
 
 int CMultiMonitor::write_config(QDataStream& out) const {
     out << kConfigMagic;
-    if (out.status() != QDataStream::Ok) return -1504;
+    if (out.status() != QDataStream::Ok) return ui_error::kFileWriteError;
     out << kConfigVersion << qint32(interface_count_);
     for (int value : mapping_)
         out << qint32(value);
-    return out.status() == QDataStream::Ok ? 0 : -1504;
+    return out.status() == QDataStream::Ok ? 0 : ui_error::kFileWriteError;
 }

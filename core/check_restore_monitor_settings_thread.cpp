@@ -137,9 +137,9 @@ int CheckRestoreMonitorSettingsThread::read_color_settings() {
 int CheckRestoreMonitorSettingsThread::write_3d_lut() {
     if (!monitor_ || lut_size_ <= 0) return kMissing;
     if (const int result = monitor_->write_lut(lut_, lut_size_); result != 0) return result;
-    int value = kLutUseValue;
+    int value = mf::lut_use_3d;
     if (const int result = monitor_->set_value(mf::lut_use, value); result != 0) return result;
-    monitor_->wait(kLutUploadWait);
+    monitor_->wait(CDDCMonitor::settle_wait(mf::lut_use, mf::lut_use_3d));
     return 0;
 }
 
@@ -158,13 +158,13 @@ int CheckRestoreMonitorSettingsThread::read_1d_luts() {
 
 int CheckRestoreMonitorSettingsThread::read_curves(CDDCMonitor& monitor, CSpline& red,
                                                    CSpline& green, CSpline& blue) {
-    int value = mf::lut_mode_reading;
+    int value = mf::lut_mode_access;
     if (const int result = monitor.set_value(mf::lut_mode, value); result != 0) return result;
     const int read = monitor.read_gamma_tables(red, green, blue);
     // The normal mode goes back even after a failed read, or the monitor stays in read mode.
     value = mf::lut_mode_normal;
     const int restored = monitor.set_value(mf::lut_mode, value);
-    monitor.wait(kLutReadWait);
+    monitor.wait(CDDCMonitor::settle_wait(mf::lut_mode, mf::lut_mode_normal));
     return read != 0 ? read : restored;
 }
 

@@ -32,9 +32,6 @@ class CheckRestoreMonitorSettingsThread : public QThread {
     };
     // What operation 0 keeps of the capability string, terminator included.
     static constexpr int kCapabilityCopySize = CDDCMonitor::kCapabilitySize;
-    static constexpr int kLutUseValue = 2;
-    static constexpr int kLutUploadWait = 2000;
-    static constexpr int kLutReadWait = 4000;
 
     explicit CheckRestoreMonitorSettingsThread(QObject* parent = nullptr);
     ~CheckRestoreMonitorSettingsThread() override;

@@ -3,8 +3,8 @@
 #include <QDataStream>
 #include <QFile>
 
+#include "color/error_codes.h"
 #include "comm/multi_monitor.h"
-#include "core/file_errors.h"
 #include "core/monitor_tracker.h"
 
 int read_config_file(const QString& path, CMultiMonitor& monitors, CMonitorTracker& tracker,
@@ -13,7 +13,7 @@ int read_config_file(const QString& path, CMultiMonitor& monitors, CMonitorTrack
     detail = QStringLiteral("monitor configuration");
     if (!file.open(QIODevice::ReadOnly)) {
         detail = file.errorString();
-        return kFileOpenFailed;
+        return ui_error::kFileOpenFailed;
     }
     QDataStream in(&file);
     in.setVersion(QDataStream::Qt_4_7);

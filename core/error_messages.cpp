@@ -1,5 +1,6 @@
 #include "core/error_messages.h"
 
+#include "color/error_codes.h"
 #include "core/string_table.h"
 
 namespace {
@@ -13,11 +14,28 @@ struct Entry {
 constexpr bool C = false;
 constexpr bool W = true;
 constexpr Entry kTable[] = {
-    {-1505, 104, C}, {-1502, 102, C}, {-1501, 103, C}, {-1500, 101, C}, {-1033, 149, C},
-    {-1032, 147, C}, {-1031, 146, C}, {-1030, 148, C}, {-1026, 151, C}, {-1025, 144, C},
-    {-1017, 131, W}, {-1015, 127, W}, {-1014, 125, C}, {-1013, 123, W}, {-1012, 121, C},
-    {-1011, 119, C}, {-1008, 117, C}, {-1005, 115, W}, {-1004, 113, C}, {-1003, 111, C},
-    {-1001, 107, C}, {-1000, 105, C},
+    {-1505, 104, C},
+    {ui_error::kFileWrongMagic, 102, C},
+    {ui_error::kFileUnsupportedVersion, 103, C},
+    {ui_error::kFileOpenFailed, 101, C},
+    {-1033, 149, C},
+    {-1032, 147, C},
+    {-1031, 146, C},
+    {-1030, 148, C},
+    {-1026, 151, C},
+    {-1025, 144, C},
+    {ui_error::kAssociationError, 131, W},
+    {-1015, 127, W},
+    {-1014, 125, C},
+    {-1013, 123, W},
+    {-1012, 121, C},
+    {-1011, 119, C},
+    {-1008, 117, C},
+    {-1005, 115, W},
+    {-1004, 113, C},
+    {-1003, 111, C},
+    {-1001, 107, C},
+    {-1000, 105, C},
 };
 
 }  // namespace
@@ -25,8 +43,8 @@ constexpr Entry kTable[] = {
 bool is_communication_error(int code) {
     // -203 .. -205: the access library's device gone, transfer refused or unanswered, bus held
     // by another program.
-    return code == -1023 || code == -32 || (code >= -27 && code <= -23) || code == -20 ||
-           (code >= -12 && code <= -10) || (code >= -205 && code <= -203);
+    return code == ui_error::kCommunicationError || code == -32 || (code >= -27 && code <= -23) ||
+           code == -20 || (code >= -12 && code <= -10) || (code >= -205 && code <= -203);
 }
 
 ErrorMessage error_message(int code, bool monitor_is_usb) {

@@ -9,8 +9,8 @@
 #include <QSplashScreen>
 #include <QWidget>
 
+#include "color/error_codes.h"
 #include "core/config_file.h"
-#include "core/file_errors.h"
 #include "core/monitor_detect_thread.h"
 #include "core/settings_paths.h"
 #include "core/string_table.h"
@@ -169,10 +169,10 @@ int MasterControl::load_config() {
 
 int MasterControl::save_config() {
     const QString path = config_file_path();
-    if (!config_file_.before_save(path)) return kFileOpenFailed;
+    if (!config_file_.before_save(path)) return ui_error::kFileOpenFailed;
     // The new file replaces the old one only when it is complete.
     QSaveFile file(path);
-    int result = kFileOpenFailed;
+    int result = ui_error::kFileOpenFailed;
     if (file.open(QIODevice::WriteOnly)) {
         QDataStream out(&file);
         out.setVersion(QDataStream::Qt_4_7);
@@ -181,7 +181,7 @@ int MasterControl::save_config() {
         if (result != 0) {
             file.cancelWriting();
         } else if (!file.commit()) {
-            result = kFileWriteError;
+            result = ui_error::kFileWriteError;
         }
     }
     config_file_.saved(path, result, file.errorString());

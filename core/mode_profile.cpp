@@ -4,16 +4,19 @@
 #include <QDateTime>
 #include <QDir>
 
+#include "color/error_codes.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "profiles/color_management.h"
 #include "profiles/display_profile.h"
 #include "profiles/profile_list.h"
 
+namespace mf = monitor_feature;
+
 namespace picture_mode {
 
 namespace {
-
-constexpr int kAssociationError = -1017;
 
 QString page_tr(const char* text) {
     return QCoreApplication::translate("panel_picture_mode", text);
@@ -37,10 +40,10 @@ MemorySelection select_memory(CDDCMonitor& monitor, int memory,
                               const std::function<void()>& after_settle) {
     MemorySelection done;
     int value = memory;
-    done.select = monitor.set_value(feature::kMemory, value);
+    done.select = monitor.set_value(mf::memory_select, value);
     if (done.select != 0) return done;
     if (after_write) after_write();
-    monitor.wait(kMemorySettleWait);
+    monitor.wait(monitor_timing::kPageSettleWaitMs);
     if (after_settle) after_settle();
     done.save = monitor.save_settings();
     return done;
@@ -60,7 +63,7 @@ ProfileResult make_active_mode_profile(CDDCMonitor& monitor, const ProfileReques
         result.path = profiles[index].path;
         if (installAndAssociate(request.device, result.path) != 0) {
             result.outcome = ProfileOutcome::associate_failed;
-            result.code = kAssociationError;
+            result.code = ui_error::kAssociationError;
             return result;
         }
         result.outcome = ProfileOutcome::calibrated_selected;
@@ -127,7 +130,7 @@ ProfileResult make_active_mode_profile(CDDCMonitor& monitor, const ProfileReques
     // before must not leave the desktop without colour management.
     if (installAndReplaceAssociations(request.device, spec.path) != 0) {
         result.outcome = ProfileOutcome::associate_failed;
-        result.code = kAssociationError;
+        result.code = ui_error::kAssociationError;
         return result;
     }
     result.outcome = ProfileOutcome::updated;

@@ -34,7 +34,7 @@ enum class ProfileOutcome {
     not_possible,         // the item gives no profile (see `spec`)
     ignored,              // the old file could not be replaced and the caller gave up
     write_failed,         // `code` is the writer's result
-    associate_failed,     // `code` is -1017
+    associate_failed,     // `code` is ui_error::kAssociationError
     updated,              // written and associated
 };
 

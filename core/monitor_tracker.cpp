@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "color/error_codes.h"
 #include "color/stream_checks.h"
-#include "core/file_errors.h"
 
 namespace {
 
@@ -55,13 +55,13 @@ int CMonitorTracker::lookup(CMonitorEntry& entry) const {
 int CMonitorTracker::read(QDataStream& in) {
     qint32 magic = 0, version = 0, n = 0;
     in >> magic;
-    if (magic != kMagic) return kFileWrongMagic;
+    if (magic != kMagic) return ui_error::kFileWrongMagic;
     in >> version;
-    if (version != kVersion) return kFileUnsupportedVersion;
+    if (version != kVersion) return ui_error::kFileUnsupportedVersion;
     clear();
     in >> n;
     int result = 0;
-    if (in.status() != QDataStream::Ok || n < 0) result = kFileReadError;
+    if (in.status() != QDataStream::Ok || n < 0) result = ui_error::kFileReadError;
     // Entry by entry, so that those before any damage stay; but never more attempts than the
     // bytes left could hold, whatever count the file claims.
     qint32 limit = std::max<qint32>(n, 0);
@@ -71,7 +71,7 @@ int CMonitorTracker::read(QDataStream& in) {
         CMonitorEntry entry;
         if (!stream_checks::read_string(in, entry.modelName) ||
             !stream_checks::read_string(in, entry.serialNumber)) {
-            result = kFileReadError;
+            result = ui_error::kFileReadError;
             break;
         }
         result = entry.adjust.read(in);
@@ -79,7 +79,7 @@ int CMonitorTracker::read(QDataStream& in) {
         entries_.append(entry);
         ++count_;
     }
-    if (result == 0 && limit < n) result = kFileReadError;  // the count outruns the file
+    if (result == 0 && limit < n) result = ui_error::kFileReadError;  // the count outruns the file
     if (result == 0) modified_ = false;
     Q_EMIT data_changed();
     return result;
@@ -87,13 +87,13 @@ int CMonitorTracker::read(QDataStream& in) {
 
 int CMonitorTracker::write(QDataStream& out) {
     out << kMagic << kVersion << qint32(count_);
-    if (out.status() != QDataStream::Ok) return kFileWriteError;
+    if (out.status() != QDataStream::Ok) return ui_error::kFileWriteError;
     for (const CMonitorEntry& e : entries_) {
         out << e.modelName << e.serialNumber;
         const int result = e.adjust.write(out);
         if (result != 0) return result;
     }
-    if (out.status() != QDataStream::Ok) return kFileWriteError;
+    if (out.status() != QDataStream::Ok) return ui_error::kFileWriteError;
     modified_ = false;
     return 0;
 }

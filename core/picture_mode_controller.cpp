@@ -2,10 +2,13 @@
 
 #include "color/display_info.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "core/monitor_token.h"
 #include "core/operation_running.h"
 
 using namespace picture_mode;
+namespace mf = monitor_feature;
 
 CPictureModeController::CPictureModeController(std::function<Target()> target, Hooks hooks)
     : target_(std::move(target)), hooks_(std::move(hooks)) {}
@@ -36,11 +39,12 @@ int CPictureModeController::prepare_adjustment(Preparation when) {
         int wanted;
         int wait;
     };
-    const Step steps[] = {{feature::kPrepare254, kPrepare254Value, kPrepareWait},
-                          {feature::kPrepare233, kPrepare233Value, kPrepareWait},
-                          {feature::kPrepare105D, kPrepare105DValue, 0}};
+    const Step steps[] = {
+        {mf::prepare_254, mf::prepare_254_value, monitor_timing::kPageSettleWaitMs},
+        {mf::prepare_233, mf::prepare_233_value, monitor_timing::kPageSettleWaitMs},
+        {mf::prepare_105d, mf::prepare_105d_value, 0}};
     for (const Step& step : steps) {
-        if (step.code == feature::kPrepare105D && when == Preparation::after_reset) break;
+        if (step.code == mf::prepare_105d && when == Preparation::after_reset) break;
         int value = 0;
         if (m->get_value(step.code, value) != 0 || value == step.wanted) continue;
         int wanted = step.wanted;
@@ -58,8 +62,8 @@ CPictureModeController::LevelWrite CPictureModeController::write_levels(
     CDDCMonitor* m = monitor();
     if (!m) return {CDDCMonitor::kNotConnected, false};
     if (!adjustment_prepared_) done.result = prepare_adjustment();
-    for (auto [code, level] : {std::pair{feature::kBrightness, brightness},
-                               std::pair{feature::kBlackLevel, black_level}}) {
+    for (auto [code, level] :
+         {std::pair{mf::luminance, brightness}, std::pair{mf::black_level, black_level}}) {
         if (done.result != 0 || !level) continue;
         int value = *level;
         done.result = m->set_value(code, value);
@@ -96,7 +100,7 @@ int CPictureModeController::write_switch(int code, bool on) {
     const CMonitorUse in_use;
     CDDCMonitor* m = monitor();
     if (!m) return CDDCMonitor::kNotConnected;
-    int value = on ? kSwitchOn : kSwitchOff;
+    int value = on ? mf::switch_on : mf::switch_off;
     int result = m->set_value(code, value);
     if (result == 0) result = m->save_settings();
     settings_unsaved_ = false;
@@ -108,7 +112,7 @@ int CPictureModeController::reset_mode() {
     CDDCMonitor* m = monitor();
     if (!m) return CDDCMonitor::kNotConnected;
     int one = 1;
-    return m->set_value(feature::kResetMode, one);
+    return m->set_value(mf::reset_mode, one);
 }
 
 QStringList CPictureModeController::memory_labels(int active_memory, int count) {
@@ -123,7 +127,7 @@ QStringList CPictureModeController::memory_labels(int active_memory, int count) 
     if (active_memory > 0) {
         int preset = 0;
         int maximum = 0;
-        if (m->get_value_max(feature::kPreset, preset, maximum) == 0 && maximum != 0) {
+        if (m->get_value_max(mf::preset, preset, maximum) == 0 && maximum != 0) {
             if (const CModeSettings* item = entry.adjust.findModeSettings(active_memory)) {
                 CModeSettings updated = *item;
                 updated.values[1] = static_cast<std::int16_t>(preset);
@@ -157,8 +161,8 @@ CPictureModeController::ModeBeforeWizard CPictureModeController::remember_mode()
     const CMonitorUse in_use;
     ModeBeforeWizard before;
     CDDCMonitor* m = monitor();
-    before.remembered = m && m->get_value(feature::kMemory, before.memory) == 0 &&
-                        m->get_value(feature::kPreset, before.preset) == 0;
+    before.remembered = m && m->get_value(mf::memory_select, before.memory) == 0 &&
+                        m->get_value(mf::preset, before.preset) == 0;
     return before;
 }
 
@@ -173,8 +177,8 @@ int CPictureModeController::wizard_cancelled(const ModeBeforeWizard& before, boo
     CDDCMonitor* m = monitor();
     if (!m || !changed || !before.remembered) return 0;
     int back = before.memory;
-    const int result = m->set_value(feature::kMemory, back);
-    if (result == 0) m->wait(kMemorySettleWait);
+    const int result = m->set_value(mf::memory_select, back);
+    if (result == 0) m->wait(monitor_timing::kPageSettleWaitMs);
     return result;
 }
 
@@ -186,8 +190,8 @@ CPictureModeController::ActiveModeProfile CPictureModeController::profile_active
     CMonitorEntry entry;
     if (!lookup_record(entry)) return out;
     CDDCMonitor& m = *target.monitor;
-    out.read_error = m.get_value(feature::kMemory, out.memory);
-    if (out.read_error == 0) out.read_error = m.get_value(feature::kPreset, out.preset);
+    out.read_error = m.get_value(mf::memory_select, out.memory);
+    if (out.read_error == 0) out.read_error = m.get_value(mf::preset, out.preset);
     if (out.read_error != 0) {
         out.step = ProfileStep::not_read;
         return out;

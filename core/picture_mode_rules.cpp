@@ -8,6 +8,7 @@
 
 #include "color/curve_builders.h"
 #include "color/display_info.h"
+#include "comm/monitor_features.h"
 #include "core/string_table.h"
 #include "profiles/profile_file_name.h"
 
@@ -15,20 +16,9 @@ namespace picture_mode {
 
 namespace {
 
-constexpr int kPresetSrgb = 1;
-constexpr int kPresetHighBright = 5;
-constexpr int kPresetDicom = 7;
-constexpr int kPresetProgrammableFirst = 8;
-constexpr int kPresetProgrammableLast = 12;
-constexpr int kPresetEciRgb = 13;
 constexpr int kFirstPresetString = 1000;
 constexpr int kDicomSimString = 1013;
 constexpr int kEciRgbString = 1012;
-
-constexpr int kCurveDicom = 5;
-constexpr int kCurveProgrammable = 6;
-constexpr int kCurveGamma = 9;
-constexpr int kCurveLstar = 12;
 
 constexpr double kMinimumPercentStep = 0.1;
 constexpr double kTooHighMargin = 1.02;
@@ -52,11 +42,12 @@ double percent_step(int range) {
 }  // namespace
 
 QString preset_label(int preset, const CAdjustValue* record, bool simulated_dicom) {
-    if (preset >= kPresetSrgb && preset <= kPresetHighBright + 1)
+    if (preset >= monitor_preset::kSrgb && preset <= monitor_preset::kFull)
         return string(kFirstPresetString + preset - 1);
-    if (preset == kPresetDicom)
+    if (preset == monitor_preset::kDicom)
         return string(simulated_dicom ? kDicomSimString : kFirstPresetString + preset - 1);
-    if (preset >= kPresetProgrammableFirst && preset <= kPresetProgrammableLast) {
+    if (preset >= monitor_preset::kFirstProgrammable &&
+        preset <= monitor_preset::kLastProgrammable) {
         if (record) {
             for (const CNamedEntry& entry : record->namedEntries) {
                 if (entry.code == preset) return entry.name;
@@ -64,7 +55,7 @@ QString preset_label(int preset, const CAdjustValue* record, bool simulated_dico
         }
         return string(kFirstPresetString + preset - 1);
     }
-    if (preset == kPresetEciRgb) return string(kEciRgbString);
+    if (preset == monitor_preset::kEciRgb) return string(kEciRgbString);
     return page_tr("Mode %1").arg(preset);
 }
 
@@ -154,7 +145,8 @@ bool mode_item_differs(const CModeSettings& item, const CModeSettings& reference
             reference.values[static_cast<std::size_t>(i)])
             return true;
     }
-    return item.curve_type() == kCurveGamma && item.gamma_code() != reference.gamma_code();
+    return item.curve_type() == monitor_feature::gamma_type_value &&
+           item.gamma_code() != reference.gamma_code();
 }
 
 bool has_colorimetry(const CModeSettings& item) {
@@ -185,13 +177,13 @@ int profile_for_stamp(const QList<ProfileEntry>& profiles, std::uint32_t stamp) 
 
 ToneCurve tone_curve_of(const CModeSettings& item) {
     switch (item.curve_type()) {
-        case kCurveGamma:
+        case monitor_feature::gamma_type_value:
             return ToneCurve::gamma;
-        case kCurveDicom:
+        case monitor_feature::gamma_type_dicom:
             return ToneCurve::dicom;
-        case kCurveProgrammable:
+        case monitor_feature::gamma_type_programmable:
             return ToneCurve::programmable;
-        case kCurveLstar:
+        case monitor_feature::gamma_type_lstar:
             return ToneCurve::lstar;
         default:
             return ToneCurve::srgb;

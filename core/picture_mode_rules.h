@@ -19,43 +19,6 @@ struct DisplayInfo;
 // mode needs a new display profile and what that profile holds.
 namespace picture_mode {
 
-// Features of the picture-mode engine.
-namespace feature {
-constexpr int kMemory = 0x1050;  // active memory 1..5; its maximum is the number of memories
-constexpr int kPreset = 0x1051;
-constexpr int kBlackLevel = 0x1054;
-constexpr int kBrightness = 0x2B3;  // cd/m²
-constexpr int kBrightnessMinimum = 0x106F;
-constexpr int kUniformityLimit = 0x106C;
-constexpr int kContrastLimit = 0x106D;
-constexpr int kBlackLimit = 0x106E;
-constexpr std::array<int, 3> kGains = {0x27E, 0x27F, 0x280};
-constexpr int kLuminanceMaximum = 0x2B4;
-constexpr int kPrepare254 = 0x254;       // 0 before the first adjustment
-constexpr int kPrepare233 = 0x233;       // 1 before the first adjustment
-constexpr int kPrepare105D = 0x105D;     // 31 before the first adjustment
-constexpr int kMetamerism = 0x105C;      // 2 on, 1 off
-constexpr int kResponseImprove = 0x2BD;  // 2 on, 1 off
-constexpr int kResetMode = 0x1070;
-constexpr int kLutReadMode = 0x1067;
-}  // namespace feature
-
-constexpr int kPrepare254Value = 0;
-constexpr int kPrepare233Value = 1;
-constexpr int kPrepare105DValue = 31;
-constexpr int kSwitchOn = 2;
-constexpr int kSwitchOff = 1;
-
-// Times of the page. A monitor that is sent a new value while it still applies the previous one
-// ignores it, so writes are gathered and the save comes well after the write.
-constexpr int kWriteDelayMs = 1000;       // after the last slider move
-constexpr int kSaveDelayMs = 2000;        // after the write
-constexpr int kStatusClearMs = 8000;      // a profile message stays this long
-constexpr int kLimitCheckMs = 5000;       // the brightness limit is checked this often
-constexpr int kEventProcessingMs = 1000;  // pending events handled before monitor access
-constexpr int kMemorySettleWait = 2000;   // after selecting a memory, before reading it back
-constexpr int kPrepareWait = 2000;        // after each of 0x254 and 0x233
-
 // The label of a preset: the named entry whose number is the preset, the table's name, or
 // "Mode %1". `simulated_dicom` picks "DICOM Sim" for the DICOM preset.
 QString preset_label(int preset, const CAdjustValue* record, bool simulated_dicom);

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include "core/file_errors.h"
+#include "color/error_codes.h"
 #include "core/settings_paths.h"
 
 Preferences::Preferences(Access access) : access_(access) {
@@ -31,7 +31,7 @@ int Preferences::load() {
     const QString path = preferences_file_path();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result = kFileOpenFailed;
+        result = ui_error::kFileOpenFailed;
         detail = file.errorString();
     } else {
         QDataStream in(&file);
@@ -41,17 +41,17 @@ int Preferences::load() {
         QPoint lut, main, wizard;
         in >> magic;
         if (magic != kMagic) {
-            result = kFileWrongMagic;
+            result = ui_error::kFileWrongMagic;
             detail = QString::number(magic);
         } else {
             in >> version;
             if (version != kVersion) {
-                result = kFileUnsupportedVersion;
+                result = ui_error::kFileUnsupportedVersion;
                 detail = QString::number(version);
             } else {
                 in >> auto_manage >> location >> lut >> main >> wizard;
                 if (in.status() != QDataStream::Ok) {
-                    result = kFileReadError;
+                    result = ui_error::kFileReadError;
                 } else {
                     auto_manage_icc_profiles_ = auto_manage != 0;
                     profile_storage_location_ = location;
@@ -69,13 +69,13 @@ int Preferences::load() {
 
 int Preferences::save() {
     const QString path = preferences_file_path();
-    if (!file_.before_save(path)) return kFileOpenFailed;
+    if (!file_.before_save(path)) return ui_error::kFileOpenFailed;
     // Written to a temporary file and renamed over the old one, so that a crash or a full disk
     // never leaves a truncated file behind.
     QSaveFile file(path);
     int result = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        result = kFileOpenFailed;
+        result = ui_error::kFileOpenFailed;
     } else {
         QDataStream out(&file);
         out.setVersion(QDataStream::Qt_4_7);
@@ -84,9 +84,9 @@ int Preferences::save() {
             << wizard_position_;
         if (out.status() != QDataStream::Ok) {
             file.cancelWriting();
-            result = kFileWriteError;
+            result = ui_error::kFileWriteError;
         } else if (!file.commit()) {
-            result = kFileWriteError;
+            result = ui_error::kFileWriteError;
         }
     }
     file_.saved(path, result, file.errorString());

@@ -3,26 +3,26 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "core/file_errors.h"
+#include "color/error_codes.h"
 
 Q_LOGGING_CATEGORY(settings_log, "orvale.settings", QtWarningMsg)
 
 QString CSettingsFile::reason(int result, const QString& detail) {
     QString text;
     switch (result) {
-        case kFileOpenFailed:
+        case ui_error::kFileOpenFailed:
             text = QStringLiteral("cannot be opened");
             break;
-        case kFileUnsupportedVersion:
+        case ui_error::kFileUnsupportedVersion:
             text = QStringLiteral("unsupported version");
             break;
-        case kFileWrongMagic:
+        case ui_error::kFileWrongMagic:
             text = QStringLiteral("wrong magic number");
             break;
-        case kFileReadError:
+        case ui_error::kFileReadError:
             text = QStringLiteral("read error (cut short or damaged)");
             break;
-        case kFileWriteError:
+        case ui_error::kFileWriteError:
             text = QStringLiteral("write error");
             break;
         default:
@@ -36,7 +36,7 @@ QString CSettingsFile::reason(int result, const QString& detail) {
 void CSettingsFile::loaded(const QString& path, int result, const QString& detail) {
     damaged_.clear();
     if (result == 0) return;
-    if (result == kFileOpenFailed && !QFileInfo::exists(path)) {
+    if (result == ui_error::kFileOpenFailed && !QFileInfo::exists(path)) {
         // The first start: nothing to keep.
         qCInfo(settings_log).noquote() << path << "not found; defaults used";
         return;

@@ -5,9 +5,12 @@
 
 #include "color/chromatic_adaptation.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "core/check_restore_monitor_settings_thread.h"
 #include "core/picture_mode_rules.h"
 #include "platform/sleeper.h"
+
+namespace mf = monitor_feature;
 
 namespace verify {
 
@@ -15,7 +18,7 @@ using namespace picture_mode;
 
 int read_active_mode(CDDCMonitor& m, ActiveMode& mode, QString& what) {
     int unused = 0;
-    if (const int r = m.get_value(feature::kMemory, mode.memory); r != 0) {
+    if (const int r = m.get_value(mf::memory_select, mode.memory); r != 0) {
         what = QStringLiteral("memory");
         return r;
     }
@@ -23,15 +26,15 @@ int read_active_mode(CDDCMonitor& m, ActiveMode& mode, QString& what) {
         what = QStringLiteral("mode settings");
         return r;
     }
-    if (const int r = m.get_value_max(feature::kBrightness, mode.brightness, unused); r != 0) {
+    if (const int r = m.get_value_max(mf::luminance, mode.brightness, unused); r != 0) {
         what = QStringLiteral("brightness");
         return r;
     }
-    if (const int r = m.get_value_max(feature::kBlackLevel, mode.black_level, unused); r != 0) {
+    if (const int r = m.get_value_max(mf::black_level, mode.black_level, unused); r != 0) {
         what = QStringLiteral("black level");
         return r;
     }
-    if (const int r = m.get_value(feature::kBlackLimit, mode.black_limit); r != 0) {
+    if (const int r = m.get_value(mf::black_level_minimum, mode.black_limit); r != 0) {
         if (r != CDDCMonitor::kUnsupported) {
             what = QStringLiteral("black limit");
             return r;

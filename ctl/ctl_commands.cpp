@@ -10,6 +10,7 @@
 #include "comm/edid_record.h"
 #include "comm/low_level_ddc.h"
 #include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "core/check_restore_monitor_settings_thread.h"
 #include "core/monitor_change_notes.h"
 #include "core/picture_mode_controller.h"
@@ -34,7 +35,6 @@ using namespace picture_mode;
 constexpr int kMaximumCode = 0xFFFF;
 constexpr int kMaximumValue = 0xFFFF;
 constexpr int kSlots = 5;
-constexpr int kAssociationError = -1017;
 constexpr int kLockedProfileString = 132;
 
 QString hex(int code) {
@@ -453,11 +453,11 @@ int make_profile(Command& c, Session& session, QJsonObject& result) {
         return failed(QStringLiteral("mode settings"), r);
     CPictureModeController::ProfileLevels levels;
     int unused = 0;
-    if (const int r = m.get_value_max(feature::kBrightness, levels.brightness, unused); r != 0)
+    if (const int r = m.get_value_max(mf::luminance, levels.brightness, unused); r != 0)
         return failed(QStringLiteral("brightness"), r);
-    if (const int r = m.get_value_max(feature::kBlackLevel, levels.black_level, unused); r != 0)
+    if (const int r = m.get_value_max(mf::black_level, levels.black_level, unused); r != 0)
         return failed(QStringLiteral("black level"), r);
-    if (const int r = m.get_value(feature::kBlackLimit, levels.black_limit);
+    if (const int r = m.get_value(mf::black_level_minimum, levels.black_limit);
         r != 0 && r != CDDCMonitor::kUnsupported) {
         return failed(QStringLiteral("black limit"), r);
     }
@@ -621,7 +621,7 @@ int cmd_mode(Command& c) {
     if (const int r = c.open(session, *number)) return r;
     CDDCMonitor& m = *session.monitor();
     int active = 0, count = 0;
-    if (const int r = m.get_value_max(feature::kMemory, active, count); r != 0)
+    if (const int r = m.get_value_max(mf::memory_select, active, count); r != 0)
         return c.monitor_failure(session, QStringLiteral("memory"), r);
     QJsonObject& o = c.out.data();
     o.insert(QStringLiteral("display"), *number);
@@ -695,7 +695,7 @@ int with_slot(CDDCMonitor& m, int slot, int& previous, const std::function<int()
     if (previous == slot) return result;
     int back = previous;
     const int restored = m.set_value(mf::lut_slot, back);
-    if (restored == 0) m.wait(CDDCMonitor::kLutSlotSelectWait);
+    if (restored == 0) m.wait(monitor_timing::kLutSlotSelectWaitMs);
     return result != 0 ? result : restored;
 }
 
@@ -765,7 +765,7 @@ int cmd_lut(Command& c) {
         if (previous != *slot) {
             int value = *slot;
             if (const int s = m.set_value(mf::lut_slot, value); s != 0) return s;
-            m.wait(CDDCMonitor::kLutSlotSelectWait);
+            m.wait(monitor_timing::kLutSlotSelectWaitMs);
         }
         return m.read_lut(points, cube::kMonitorNodes);
     });

@@ -6,6 +6,8 @@
 #include "monitor_fixture.h"
 #include "sim/sim_model.h"
 
+namespace mf = monitor_feature;
+
 namespace {
 
 using monitor_testing::MonitorTest;
@@ -32,9 +34,9 @@ class MonitorFeatureTest : public MonitorTest {
 };
 
 TEST_F(MonitorFeatureTest, ReadsAndWritesReportWhatTheMonitorHolds) {
-    const sim::CSimReading black = sim_monitor().read_feature(0x1054);
+    const sim::CSimReading black = sim_monitor().read_feature(mf::black_level);
     int current = -1, maximum = -1;
-    EXPECT_EQ(monitor.get_value_max(0x1054, current, maximum), 0);
+    EXPECT_EQ(monitor.get_value_max(mf::black_level, current, maximum), 0);
     EXPECT_EQ(current, black.current);
     EXPECT_EQ(maximum, black.maximum);
 
@@ -47,9 +49,9 @@ TEST_F(MonitorFeatureTest, ReadsAndWritesReportWhatTheMonitorHolds) {
 
     // Out of range: the monitor keeps the nearest value and says which.
     value = 9999;
-    EXPECT_EQ(monitor.set_value(0x1054, value), 0);
+    EXPECT_EQ(monitor.set_value(mf::black_level, value), 0);
     EXPECT_EQ(value, black.maximum);
-    EXPECT_EQ(sim_value(0x1054), black.maximum);
+    EXPECT_EQ(sim_value(mf::black_level), black.maximum);
 
     EXPECT_EQ(monitor.get_value(0x10000, current), -29) << "no page above 255";
 }
@@ -57,10 +59,10 @@ TEST_F(MonitorFeatureTest, ReadsAndWritesReportWhatTheMonitorHolds) {
 TEST_F(MonitorFeatureTest, AnUnsupportedFeatureLeavesEveryOutputAlone) {
     // The KX241W answers uniformity correction with result code 1.
     open(kKx241);
-    ASSERT_EQ(sim_monitor(kSimKx241).read_feature(0x2EE).result, 1);
+    ASSERT_EQ(sim_monitor(kSimKx241).read_feature(mf::uniformity).result, 1);
     int current = 77, maximum = 88, value = 3;
-    EXPECT_EQ(monitor.get_value(0x2EE, current), CDDCMonitor::kUnsupported);
-    EXPECT_EQ(monitor.get_value_max(0x2EE, current, maximum), CDDCMonitor::kUnsupported);
+    EXPECT_EQ(monitor.get_value(mf::uniformity, current), CDDCMonitor::kUnsupported);
+    EXPECT_EQ(monitor.get_value_max(mf::uniformity, current, maximum), CDDCMonitor::kUnsupported);
     EXPECT_EQ(monitor.get_uniformity_level(current, maximum), CDDCMonitor::kUnsupported);
     EXPECT_EQ(monitor.set_uniformity_level(value), CDDCMonitor::kUnsupported);
     EXPECT_EQ(current, 77);
@@ -69,7 +71,7 @@ TEST_F(MonitorFeatureTest, AnUnsupportedFeatureLeavesEveryOutputAlone) {
 
     // The raw read passes the result code out instead.
     int result_code = 0, type = -1;
-    EXPECT_EQ(monitor.get_raw(0x2EE, current, maximum, result_code, type), 0);
+    EXPECT_EQ(monitor.get_raw(mf::uniformity, current, maximum, result_code, type), 0);
     EXPECT_EQ(result_code, 1);
     EXPECT_EQ(monitor.feature_2f8_usable(), 0);
     EXPECT_EQ(monitor.feature_237_usable(), 0);
@@ -144,18 +146,18 @@ TEST_F(MonitorFeatureTest, EachWriteIsFollowedByItsSettleWait) {
          [this](int& v) { return monitor.set_color_preset(v); },
          {1000}},
         {"0x268",
-         0x268,
-         other(0x268, 9, 11),
+         mf::gamma_type,
+         other(mf::gamma_type, 9, 11),
          [this](int& v) { return monitor.set_mode_0268(v); },
          {3000}},
         {"power LED",
-         0x2BE,
-         other(0x2BE, 2, 3),
+         mf::power_led,
+         other(mf::power_led, 2, 3),
          [this](int& v) { return monitor.set_power_led_brightness(v); },
          {}},
         {"uniformity",
-         0x2EE,
-         other(0x2EE, 1, 2),
+         mf::uniformity,
+         other(mf::uniformity, 1, 2),
          [this](int& v) { return monitor.set_uniformity_level(v); },
          {}},
     };
@@ -224,11 +226,11 @@ TEST_F(MonitorFeatureTest, ProbedFeaturesAndTheHourMeter) {
     EXPECT_EQ(monitor.feature_237_usable(), 1);
     const int applies = sim_monitor().counters().table_applies;
     EXPECT_EQ(monitor.enable_feature_2f8(), 0);
-    EXPECT_EQ(sim_value(0x2F8), 1);
+    EXPECT_EQ(sim_value(mf::adjust_2f8), 1);
     EXPECT_EQ(sim_monitor().counters().table_applies, applies + 1);
     EXPECT_EQ(settle_waits(), std::vector<int>{2000});
     EXPECT_EQ(monitor.enable_feature_237(), 0);
-    EXPECT_EQ(sim_value(0x237), 1);
+    EXPECT_EQ(sim_value(mf::adjust_237), 1);
 
     double hours = 0;
     EXPECT_EQ(monitor.operating_hours(hours), 0);
@@ -239,48 +241,48 @@ TEST_F(MonitorFeatureTest, ProbedFeaturesAndTheHourMeter) {
 // --- settings lists -----------------------------------------------------------------------
 
 TEST_F(MonitorFeatureTest, AnEqualValueUnderTheCompareFlagIsNeitherWrittenNorWaitedFor) {
-    const int preset = sim_value(0x1051);
-    CMonitorSettingList list = {{CMonitorSetting::kWriteIfDifferent, 0x1051, preset, 0, 99}};
+    const int preset = sim_value(mf::preset);
+    CMonitorSettingList list = {{CMonitorSetting::kWriteIfDifferent, mf::preset, preset, 0, 99}};
     const int before = exchanges();
     EXPECT_EQ(monitor.apply_settings(list), 0);
     EXPECT_EQ(exchanges() - before, 1) << "one read, no write";
     EXPECT_TRUE(settle_waits().empty());
     EXPECT_EQ(list[0].result, 0);
     EXPECT_EQ(list[0].value, preset);
-    EXPECT_EQ(list[0].maximum, sim_monitor().read_feature(0x1051).maximum);
+    EXPECT_EQ(list[0].maximum, sim_monitor().read_feature(mf::preset).maximum);
     EXPECT_EQ(progress.totals(), std::vector<unsigned>{1});
     EXPECT_EQ(progress.steps(), 1);
 }
 
 TEST_F(MonitorFeatureTest, SettingsListsWriteInOrderWithTheirWaits) {
-    sim_monitor().write_feature(0x1067, 1);
-    const int memory = sim_value(0x1050) == 2 ? 3 : 2;
+    sim_monitor().write_feature(mf::lut_mode, 1);
+    const int memory = sim_value(mf::memory_select) == 2 ? 3 : 2;
     const int memory_preset =
-        sim_monitor().state().memories[std::size_t(memory - 1)].values.at(0x1051);
+        sim_monitor().state().memories[std::size_t(memory - 1)].values.at(mf::preset);
     const int preset = memory_preset == 4 ? 6 : 4;
-    const sim::CSimReading black = sim_monitor().read_feature(0x1054);
+    const sim::CSimReading black = sim_monitor().read_feature(mf::black_level);
     ASSERT_EQ(sim_monitor().read_feature(0x1234).result, 1);
     CMonitorSettingList list = {
-        {CMonitorSetting::kReadOnly, 0x1054, 0, 0, 99},
-        {CMonitorSetting::kWrite, 0x1050, memory, 0, 99},
-        {CMonitorSetting::kWriteIfDifferent, 0x1051, preset, 0, 99},
-        {CMonitorSetting::kWrite, 0x2B3, 120, 0, 99},
-        {CMonitorSetting::kWrite, 0x2E8, 170, 0, 99},
-        {CMonitorSetting::kWriteIfDifferent, 0x1067, 1, 0, 99},  // already 1
-        {CMonitorSetting::kWrite, 0x1067, 3, 0, 99},
-        {CMonitorSetting::kWrite, 0x1067, 1, 0, 99},
+        {CMonitorSetting::kReadOnly, mf::black_level, 0, 0, 99},
+        {CMonitorSetting::kWrite, mf::memory_select, memory, 0, 99},
+        {CMonitorSetting::kWriteIfDifferent, mf::preset, preset, 0, 99},
+        {CMonitorSetting::kWrite, mf::luminance, 120, 0, 99},
+        {CMonitorSetting::kWrite, mf::gamma_value, 170, 0, 99},
+        {CMonitorSetting::kWriteIfDifferent, mf::lut_mode, 1, 0, 99},  // already 1
+        {CMonitorSetting::kWrite, mf::lut_mode, 3, 0, 99},
+        {CMonitorSetting::kWrite, mf::lut_mode, 1, 0, 99},
         {CMonitorSetting::kWrite, 0x1234, 2, 0, 99},  // a feature the monitor lacks
         {CMonitorSetting::kWrite, 0x12, 55, 0, 99},
     };
     EXPECT_EQ(monitor.apply_settings(list), 0);
     EXPECT_EQ(list[0].value, black.current);
     EXPECT_EQ(list[0].maximum, black.maximum);
-    EXPECT_EQ(sim_value(0x1050), memory);
-    EXPECT_EQ(sim_value(0x1051), preset);
-    EXPECT_EQ(list[2].maximum, sim_monitor().read_feature(0x1051).maximum);
-    EXPECT_EQ(sim_value(0x2B3), 120);
-    EXPECT_EQ(sim_value(0x2E8), 170);
-    EXPECT_EQ(sim_value(0x1067), 1);
+    EXPECT_EQ(sim_value(mf::memory_select), memory);
+    EXPECT_EQ(sim_value(mf::preset), preset);
+    EXPECT_EQ(list[2].maximum, sim_monitor().read_feature(mf::preset).maximum);
+    EXPECT_EQ(sim_value(mf::luminance), 120);
+    EXPECT_EQ(sim_value(mf::gamma_value), 170);
+    EXPECT_EQ(sim_value(mf::lut_mode), 1);
     EXPECT_EQ(list[8].result, CDDCMonitor::kUnsupported);
     EXPECT_EQ(list[8].value, 2);
     EXPECT_EQ(sim_value(0x12), 55) << "an unsupported entry does not end the list";

@@ -3,8 +3,11 @@
 #include <cmath>
 #include <vector>
 
+#include "comm/monitor_features.h"
 #include "monitor_fixture.h"
 #include "sim/sim_model.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -105,10 +108,10 @@ class MonitorMemoryTest : public MonitorTest {
 TEST_F(MonitorMemoryTest, ThreeMemoriesAreReadAndTheActiveOneSelectedAgain) {
     open(kKx271);
     sim::CSimMonitor& m = sim_monitor(0);
-    m.write_feature(0x1050, 2);
-    m.write_feature(0x1051, 3);  // memory 2 now shows DCI
-    const int memories = m.read_feature(0x1050).maximum;
-    const int slot_count = m.read_feature(0x106B).maximum;
+    m.write_feature(mf::memory_select, 2);
+    m.write_feature(mf::preset, 3);  // memory 2 now shows DCI
+    const int memories = m.read_feature(mf::memory_select).maximum;
+    const int slot_count = m.read_feature(mf::lut_slot).maximum;
     ASSERT_EQ(memories, 3);
 
     CAdjustValue target;
@@ -130,7 +133,7 @@ TEST_F(MonitorMemoryTest, ThreeMemoriesAreReadAndTheActiveOneSelectedAgain) {
         const CModeSettings& item = target.modeSettings[i];
         EXPECT_EQ(item.key(), i + 1);
         for (std::int32_t code : CModeSettings::kFeatures) {
-            if (code == 0x1050) continue;
+            if (code == mf::memory_select) continue;
             EXPECT_EQ(item.feature(code), m.state().memories[std::size_t(i)].values.at(code))
                 << "memory " << i + 1 << " code " << std::hex << code;
         }
@@ -178,7 +181,7 @@ TEST_F(MonitorMemoryTest, ProgressEndsFullForEveryNumberOfMemories) {
 TEST_F(MonitorMemoryTest, AnInterruptedReadStopsBetweenMemoriesAndSelectsTheActiveOneAgain) {
     open(kKx241);
     sim::CSimMonitor& m = sim_monitor(kSimKx241);
-    m.write_feature(0x1050, 4);
+    m.write_feature(mf::memory_select, 4);
     std::atomic<bool> stop{false};
     monitor.set_interrupt_flag(&stop);
     // The first step is reported once memory 1 is selected: the request comes during its read.
@@ -217,19 +220,21 @@ TEST_F(MonitorMemoryTest, MemorySettingsAreReadInTheMonitorsOrder) {
     monitor_testing::ProgressLog log;
     log.attach(recording);
     ASSERT_EQ(recording.connect_interface(kKx241), 0);
-    recording.unsupported = 0x1053;
+    recording.unsupported = mf::white_y;
 
     CModeSettings item;
-    item.set_feature(0x1053, 1234);
+    item.set_feature(mf::white_y, 1234);
     EXPECT_EQ(recording.read_memory_settings(item), 0);
     EXPECT_EQ(recording.asked,
-              (std::vector<int>{0x1050, 0x1052, 0x1053, 0x1055, 0x1056, 0x1057, 0x1058, 0x1059,
-                                0x105A, 0x2E8, 0x268, 0x2B3, 0x1054, 0x1051, 0x106B, 0x1069}));
-    EXPECT_EQ(item.feature(0x1053), 1234) << "unsupported: left as it was";
+              (std::vector<int>{mf::memory_select, mf::white_x, mf::white_y, mf::red_x, mf::red_y,
+                                mf::green_x, mf::green_y, mf::blue_x, mf::blue_y, mf::gamma_value,
+                                mf::gamma_type, mf::luminance, mf::black_level, mf::preset,
+                                mf::lut_slot, mf::lut_use}));
+    EXPECT_EQ(item.feature(mf::white_y), 1234) << "unsupported: left as it was";
     const sim::CSimMonitor& m = sim_monitor(kSimKx241);
     EXPECT_EQ(item.key(), m.state().active_memory);
-    EXPECT_EQ(item.feature(0x1052), m.read_feature(0x1052).current);
-    EXPECT_EQ(item.feature(0x1069), m.read_feature(0x1069).current);
+    EXPECT_EQ(item.feature(mf::white_x), m.read_feature(mf::white_x).current);
+    EXPECT_EQ(item.feature(mf::lut_use), m.read_feature(mf::lut_use).current);
     EXPECT_EQ(log.steps(), 1);
 
     // Any other error ends the read without its step.

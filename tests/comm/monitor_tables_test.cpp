@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "comm/monitor_features.h"
 #include "monitor_fixture.h"
 #include "sim/sim_model.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -55,7 +58,7 @@ class MonitorTableTest : public MonitorTest {
 
 TEST_F(MonitorTableTest, DisplayPortUploadsInBlocksOfFourAndReadsBackEqual) {
     open(kKx271);
-    const bool mode_was_6 = sim_monitor(0).read_feature(0x268).current == 6;
+    const bool mode_was_6 = sim_monitor(0).read_feature(mf::gamma_type).current == 6;
     const int stores = sim_monitor(0).counters().table_stores;
     const int applies = sim_monitor(0).counters().table_applies;
     const std::vector<std::int32_t> table = test_table();
@@ -67,7 +70,7 @@ TEST_F(MonitorTableTest, DisplayPortUploadsInBlocksOfFourAndReadsBackEqual) {
     EXPECT_EQ(progress.steps(), int(blocks) + 3);
     EXPECT_TRUE(progress.steps_carry_zero());
     EXPECT_EQ(settle_waits(), upload_waits(mode_was_6));
-    EXPECT_EQ(sim_monitor(0).read_feature(0x268).current, 6);
+    EXPECT_EQ(sim_monitor(0).read_feature(mf::gamma_type).current, 6);
     EXPECT_EQ(sim_monitor(0).counters().table_stores, stores + 1);
     EXPECT_EQ(sim_monitor(0).counters().table_applies, applies + 1);
     for (int c = 0; c < 3; ++c) {
@@ -119,7 +122,8 @@ TEST_F(MonitorTableTest, LargerTablesTakeTheUploadThroughTheTransferMode) {
     ASSERT_GT(span, 1);
     const std::vector<std::int32_t> table = test_table();
     EXPECT_EQ(monitor.write_gamma_table(table), 0);
-    EXPECT_EQ(sim_monitor(m).read_feature(0x2F9).current, 0) << "ended by the apply command";
+    EXPECT_EQ(sim_monitor(m).read_feature(mf::table_transfer).current, 0)
+        << "ended by the apply command";
     for (int c = 0; c < 3; ++c) {
         const auto& stored = active_memory(m).tables[std::size_t(c)];
         for (std::size_t e = 0; e < stored.size(); ++e)
@@ -193,7 +197,7 @@ TEST_F(MonitorTableTest, A3dLutWrittenToASlotReadsBackEqual) {
     const int slot = 2;
     const std::vector<std::uint16_t> other_slot = sim_monitor(0).state().lut_slots[0];
     EXPECT_EQ(monitor.write_lut_to_slot(slot, lut), 0);
-    EXPECT_EQ(sim_monitor(0).read_feature(0x106B).current, slot);
+    EXPECT_EQ(sim_monitor(0).read_feature(mf::lut_slot).current, slot);
     EXPECT_EQ(settle_waits(), std::vector<int>{3000});
     EXPECT_EQ(progress.totals(), std::vector<unsigned>{81});
     EXPECT_EQ(progress.steps(), 81);
@@ -214,7 +218,7 @@ TEST_F(MonitorTableTest, A3dLutWrittenToASlotReadsBackEqual) {
 TEST_F(MonitorTableTest, ASlotTheMonitorLacksIsNeverWritten) {
     open(kKx271);
     const std::vector<std::int32_t> lut = test_lut();
-    const int slot_count = sim_monitor(0).read_feature(0x106B).maximum;
+    const int slot_count = sim_monitor(0).read_feature(mf::lut_slot).maximum;
     const auto last = sim_monitor(0).state().lut_slots[std::size_t(slot_count - 1)];
     const int before = exchanges(0);
     EXPECT_EQ(monitor.write_lut_to_slot(0, lut), -1);

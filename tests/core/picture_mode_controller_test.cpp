@@ -4,11 +4,13 @@
 
 #include "color/curve_builders.h"
 #include "color/display_info.h"
+#include "comm/monitor_features.h"
 #include "comm/monitor_fixture.h"
 #include "core/picture_mode_controller.h"
 #include "profiles/color_management.h"
 
 using namespace picture_mode;
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -75,13 +77,14 @@ TEST_F(PictureModeController, LabelsComeFromTheRecordWithTheActivePresetAsTheMon
         EXPECT_EQ(numbered[memory - 1], default_button_label(memory));
     EXPECT_EQ(records.count(), 0);
 
-    set_feature(0x1050, 1);
+    set_feature(mf::memory_select, 1);
     const CMonitorEntry synchronised = store_record();
     ASSERT_NE(synchronised.adjust.findModeSettings(1), nullptr);
     // The monitor's own controls gave memory 1 another preset since the record was read.
     const int was = synchronised.adjust.findModeSettings(1)->preset();
-    const int now = was == 13 ? 1 : 13;
-    set_feature(0x1051, now);
+    const int now =
+        was == monitor_preset::kEciRgb ? monitor_preset::kSrgb : monitor_preset::kEciRgb;
+    set_feature(mf::preset, now);
     const QStringList labels = controller.memory_labels(1, 5);
     EXPECT_EQ(labels[0], label_of(now, synchronised));
     EXPECT_NE(labels[0], label_of(was, synchronised));
@@ -96,7 +99,7 @@ TEST_F(PictureModeController, LabelsComeFromTheRecordWithTheActivePresetAsTheMon
     CMonitorEntry without = record();
     without.adjust.modeSettings.removeIf([](const CModeSettings& i) { return i.memory() == 2; });
     records.store(without);
-    set_feature(0x1050, 2);
+    set_feature(mf::memory_select, 2);
     EXPECT_EQ(controller.memory_labels(2, 5)[1], default_button_label(2));
     EXPECT_EQ(record().adjust.findModeSettings(2), nullptr);
 }
@@ -104,11 +107,12 @@ TEST_F(PictureModeController, LabelsComeFromTheRecordWithTheActivePresetAsTheMon
 // The page's profile request carries the record's reference item and keeps the curves it read;
 // the tool runs the same step, so neither makes a profile the other would not.
 TEST_F(PictureModeController, AWrittenProfileIsTheReferenceAndCurvesAreReadOnce) {
-    set_feature(0x1050, 1);
-    set_feature(0x268, 6);  // the programmable tone curve
+    set_feature(mf::memory_select, 1);
+    set_feature(mf::gamma_type, mf::gamma_type_programmable);
     store_record();
     const CModeSettings item = *record().adjust.findModeSettings(1);
-    const CPictureModeController::ProfileLevels levels{feature(0x2B3), feature(0x1054), -1};
+    const CPictureModeController::ProfileLevels levels{feature(mf::luminance),
+                                                       feature(mf::black_level), -1};
 
     const auto first = controller.profile_active_mode(levels);
     ASSERT_EQ(first.step, CPictureModeController::ProfileStep::made);
@@ -129,7 +133,8 @@ TEST_F(PictureModeController, AWrittenProfileIsTheReferenceAndCurvesAreReadOnce)
     EXPECT_EQ(curve_reads, 1);
 
     // A memory whose item the record holds with another preset gets no profile.
-    set_feature(0x1051, item.preset() == 13 ? 1 : 13);
+    set_feature(mf::preset, item.preset() == monitor_preset::kEciRgb ? monitor_preset::kSrgb
+                                                                     : monitor_preset::kEciRgb);
     EXPECT_EQ(controller.profile_active_mode(levels).step,
               CPictureModeController::ProfileStep::no_item);
     // Until the item is read again.
@@ -139,30 +144,31 @@ TEST_F(PictureModeController, AWrittenProfileIsTheReferenceAndCurvesAreReadOnce)
 }
 
 TEST_F(PictureModeController, ASelectionSavesWhatWasLeftUnsavedAndNeedsANewPreparation) {
-    set_feature(0x254, 1);
-    set_feature(0x233, 0);
+    set_feature(mf::prepare_254, mf::prepare_254_value + 1);
+    set_feature(mf::prepare_233, mf::prepare_233_value - 1);
     const int saves_before = saves();
-    const auto written = controller.write_levels(feature(0x2B3) - 10, std::nullopt);
+    const auto written = controller.write_levels(feature(mf::luminance) - 10, std::nullopt);
     EXPECT_EQ(written.result, 0);
     EXPECT_TRUE(written.written);
     EXPECT_TRUE(controller.settings_unsaved());
-    EXPECT_EQ(feature(0x254), 0);
-    EXPECT_EQ(feature(0x233), 1);
-    EXPECT_EQ(feature(0x105D), 31);
+    EXPECT_EQ(feature(mf::prepare_254), mf::prepare_254_value);
+    EXPECT_EQ(feature(mf::prepare_233), mf::prepare_233_value);
+    EXPECT_EQ(feature(mf::prepare_105d), mf::prepare_105d_value);
     EXPECT_EQ(saves(), saves_before) << "the write leaves the save to its timer";
 
-    set_feature(0x254, 1);
+    set_feature(mf::prepare_254, mf::prepare_254_value + 1);
     const MemorySelection done = controller.select_memory(2);
     EXPECT_EQ(done.select, 0);
     EXPECT_EQ(done.save, 0);
-    EXPECT_EQ(feature(0x1050), 2);
+    EXPECT_EQ(feature(mf::memory_select), 2);
     EXPECT_EQ(saves(), saves_before + 2) << "the slider's value first, then the selection";
     EXPECT_FALSE(controller.settings_unsaved());
     EXPECT_FALSE(controller.adjustment_prepared());
 
     EXPECT_EQ(controller.write_levels(std::nullopt, 3).result, 0);
-    EXPECT_EQ(feature(0x254), 0) << "prepared again for the new memory";
-    EXPECT_EQ(feature(0x1054), 3);
+    EXPECT_EQ(feature(mf::prepare_254), mf::prepare_254_value)
+        << "prepared again for the new memory";
+    EXPECT_EQ(feature(mf::black_level), 3);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "core/file_errors.h"
+#include "color/error_codes.h"
 #include "core/preferences.h"
 #include "core/settings_paths.h"
 #include "support/log_capture.h"
@@ -69,10 +69,10 @@ TEST_F(PreferencesFile, AnyDamageGivesAllDefaults) {
         int result;
     } cases[] = {
         {preferences_bytes(65195, 122, 0, 0, QPoint(1, 2), QPoint(3, 4), QPoint(5, 6)),
-         kFileUnsupportedVersion},
+         ui_error::kFileUnsupportedVersion},
         {preferences_bytes(65196, 123, 0, 0, QPoint(1, 2), QPoint(3, 4), QPoint(5, 6)),
-         kFileWrongMagic},
-        {good.left(good.size() - 1), kFileReadError},
+         ui_error::kFileWrongMagic},
+        {good.left(good.size() - 1), ui_error::kFileReadError},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(write_file(preferences_file_path(), c.bytes));
@@ -87,7 +87,7 @@ TEST_F(PreferencesFile, AnyDamageGivesAllDefaults) {
     }
     QFile::remove(preferences_file_path());
     Preferences missing;
-    EXPECT_EQ(missing.load(), kFileOpenFailed);
+    EXPECT_EQ(missing.load(), ui_error::kFileOpenFailed);
 }
 
 TEST_F(PreferencesFile, ADamagedFileIsKeptAsideBeforeTheFirstSaveAndFailuresAreLogged) {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include "comm/monitor_features.h"
 #include "comm/monitor_fixture.h"
 #include "core/verify_files.h"
 #include "core/verify_report.h"
@@ -14,6 +15,8 @@
 #include "platform/sim_colorimeter.h"
 #include "platform/sim_screen.h"
 #include "sim/sim_panel.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -140,12 +143,12 @@ TEST_F(VerifyTest, InGamutModeVerifiesWithinThePanelFlawsAndWaitsToSettle) {
 
 TEST_F(VerifyTest, TargetOutsideTheNativeGamutFailsExactlyAtThePatchesOutsideIt) {
     // Primaries wider than the panel's own in every direction.
-    set_memory_value(0x1055, 735);
-    set_memory_value(0x1056, 265);
-    set_memory_value(0x1057, 115);
-    set_memory_value(0x1058, 826);
-    set_memory_value(0x1059, 150);
-    set_memory_value(0x105A, 30);
+    set_memory_value(mf::red_x, 735);
+    set_memory_value(mf::red_y, 265);
+    set_memory_value(mf::green_x, 115);
+    set_memory_value(mf::green_y, 826);
+    set_memory_value(mf::blue_x, 150);
+    set_memory_value(mf::blue_y, 30);
     publish();
     std::vector<CCIEXYZ> targets;
     const Report r = measure(&targets);

@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QSaveFile>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "core/picture_mode_controller.h"
 #include "core/settings_paths.h"
 #include "ctl/ctl_session.h"
 #include "ctl_runner.h"
+#include "profiles/color_management.h"
 #include "support/test_environment.h"
 
 using ctl_testing::Machine;
@@ -20,7 +23,12 @@ namespace {
 // The tool on the record the program keeps: labels and profile request as the page makes them.
 struct CtlPictureMode : ::testing::Test {
     Machine machine;
-    void TearDown() override { QFile::remove(config_file_path()); }
+    // Profiles other tests of this process wrote would make the first one "unchanged".
+    void SetUp() override { QDir(colorDirectory()).removeRecursively(); }
+    void TearDown() override {
+        QFile::remove(config_file_path());
+        QDir(colorDirectory()).removeRecursively();
+    }
 
     Result ok(const QStringList& args) {
         const Result run = machine.ctl(args);
@@ -63,7 +71,8 @@ TEST_F(CtlPictureMode, TheProgramsRecordNamesTheMemoriesAndHoldsTheProfilesRefer
         ASSERT_NE(active, nullptr);
         entry.adjust.referenceSettings = *active;
         CModeSettings first = *entry.adjust.findModeSettings(1);
-        memory_one_preset = first.preset() == 13 ? 1 : 13;
+        memory_one_preset = first.preset() == monitor_preset::kEciRgb ? monitor_preset::kSrgb
+                                                                      : monitor_preset::kEciRgb;
         first.values[1] = static_cast<std::int16_t>(memory_one_preset);
         entry.adjust.setModeSettings(first);
         session.records().store(entry);

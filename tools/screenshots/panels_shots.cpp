@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "core/master_control.h"
 #include "screenshot.h"
 #include "ui/main_window/panel_pip_mode.h"
@@ -12,14 +13,13 @@
 
 namespace {
 
-constexpr int kPipModeFeature = 0x105F;
 constexpr int kPipOff = 1;
 constexpr int kPictureInPicture = 2;
 
 void set_pip_mode(MasterControl& master, int mode) {
     if (CDDCMonitor* monitor = master.current_display().monitor()) {
         int taken = mode;
-        monitor->set_value(kPipModeFeature, taken);
+        monitor->set_value(monitor_feature::pip_mode, taken);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "color/curve_builders.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "core/master_control.h"
 #include "screenshot.h"
 #include "ui/wizard/color_wizard_brightness.h"
@@ -78,11 +79,6 @@ ORVALE_SCREENSHOT(
 
 // The monitor in Programmable 1 with its tables chosen, as the wizard leaves it after writing
 // them; the mode goes back to sRGB afterwards for the shots that follow.
-constexpr int kPresetFeature = 0x1051;
-constexpr int kGammaTypeFeature = 0x0268;
-constexpr int kSrgbPreset = 1;
-constexpr int kProgrammable1Preset = 8;
-
 void set_feature(int code, int value) {
     if (CDDCMonitor* monitor = master_control_instance->current_display().monitor()) {
         int taken = value;
@@ -95,8 +91,8 @@ ORVALE_SCREENSHOT(
     [] {
         return window_with<color_wizard_custom_gamma>(
             QStringLiteral("Gamma"), [](color_wizard_custom_gamma& w) {
-                set_feature(kPresetFeature, kProgrammable1Preset);
-                set_feature(kGammaTypeFeature, color_wizard_custom_gamma::kProgrammable);
+                set_feature(monitor_feature::preset, monitor_preset::programmable_mode(1));
+                set_feature(monitor_feature::gamma_type, monitor_feature::gamma_type_programmable);
                 CSpline r, g, b;
                 make_gamma_curve(r, 2.0);
                 make_gamma_curve(g, 2.2);
@@ -107,7 +103,7 @@ ORVALE_SCREENSHOT(
             });
     },
     [](QWidget* window) {
-        set_feature(kPresetFeature, kSrgbPreset);
+        set_feature(monitor_feature::preset, monitor_preset::kSrgb);
         close_window(window);
     });
 

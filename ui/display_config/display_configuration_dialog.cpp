@@ -8,9 +8,13 @@
 #include <cmath>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "core/string_table.h"
 #include "platform/sleeper.h"
 #include "ui_display_configuration_dialog.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -36,7 +40,7 @@ void flash_feature(CDDCMonitor& monitor, int code, int states) {
     for (int s = 0; s < states; ++s) {
         int value = s % 2 == 0 ? 0 : maximum;
         if (monitor.set_value(code, value) != 0) break;
-        platform::sleep_ms(TW_Display_Configuration_Dialog::kFlashHoldMs);
+        platform::sleep_ms(monitor_timing::kFlashHoldMs);
     }
     int restore = current;
     monitor.set_value(code, restore);
@@ -177,8 +181,8 @@ void TW_Display_Configuration_Dialog::on_display_configuration_Test_Monitor_push
     if (monitor.connect_interface(interface_index) != 0) return;
     // Brightness dark, bright, dark, bright; then contrast low, high, low. A monitor that does
     // not answer simply does not flash.
-    flash_feature(monitor, kBrightness, 4);
-    flash_feature(monitor, kContrast, 3);
+    flash_feature(monitor, mf::brightness, 4);
+    flash_feature(monitor, mf::contrast, 3);
 }
 
 void TW_Display_Configuration_Dialog::on_display_configuration_Auto_Configure_pushButton_clicked() {

@@ -26,11 +26,6 @@ class TW_Display_Configuration_Dialog : public QDialog {
     Q_OBJECT
 
   public:
-    // Time each flash state is held, long enough to be seen on the monitor.
-    static constexpr int kFlashHoldMs = 500;
-    static constexpr int kBrightness = 0x10;
-    static constexpr int kContrast = 0x12;
-
     explicit TW_Display_Configuration_Dialog(CMultiMonitor& monitors, QWidget* parent = nullptr);
     ~TW_Display_Configuration_Dialog() override;
 

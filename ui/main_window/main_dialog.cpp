@@ -15,7 +15,9 @@
 #include <memory>
 #include <string_view>
 
+#include "color/error_codes.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_timing.h"
 #include "core/error_box.h"
 #include "core/master_control.h"
 #include "core/monitor_change_notes.h"
@@ -40,7 +42,6 @@
 Q_LOGGING_CATEGORY(monitor_log, "orvale.monitor", QtWarningMsg)
 
 namespace {
-constexpr int kCommunicationError = -1023;
 
 // Sets the busy flag for a scope and puts back what it was, so nested handlers keep it set;
 // works on the monitor list and its monitors, so it holds the monitor token too.
@@ -364,7 +365,7 @@ void main_dialog::CheckForMonitorTrackerRecord() {
             qCInfo(monitor_log).noquote()
                 << "record of" << entry.modelName << entry.serialNumber << "read from the monitor";
         } else {
-            show_error(this, kCommunicationError, true);
+            show_error(this, ui_error::kCommunicationError, true);
         }
         hand_over_capabilities(monitor, entry);
     }
@@ -390,7 +391,7 @@ void main_dialog::update_on_device_changed() {
     // The busy flag alone (set without the token): look again later.
     if (operation_running) {
         usb_update_pending_ = true;
-        device_timer_->start(kDeviceChangeDelay);
+        device_timer_->start(monitor_timing::kDeviceChangeDelayMs);
         return;
     }
     ++rescans_;
@@ -445,7 +446,7 @@ void main_dialog::onDisplayConfiguration() {
 }
 
 void main_dialog::start_device_timer() {
-    device_timer_->start(kDeviceChangeDelay);
+    device_timer_->start(monitor_timing::kDeviceChangeDelayMs);
     usb_update_pending_ = false;
 }
 
@@ -456,7 +457,8 @@ void main_dialog::usb_device_changed(bool added) {
 
 void main_dialog::device_changed(const char* what) {
     if (!usb_updates_blocked_ && application_active()) {
-        qCInfo(monitor_log) << what << "- rescan in" << kDeviceChangeDelay << "ms";
+        qCInfo(monitor_log) << what << "- rescan in" << monitor_timing::kDeviceChangeDelayMs
+                            << "ms";
         start_device_timer();
     } else {
         qCInfo(monitor_log) << what << "- rescan held"

@@ -26,7 +26,6 @@ class main_dialog : public QDialog {
     Q_OBJECT
 
   public:
-    static constexpr int kDeviceChangeDelay = 2000;
     static constexpr int kPageCount = 5;
 
     explicit main_dialog(QWidget* parent = nullptr);

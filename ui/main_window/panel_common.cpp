@@ -2,7 +2,9 @@
 
 #include <QApplication>
 
+#include "color/error_codes.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_timing.h"
 #include "core/error_box.h"
 #include "core/master_control.h"
 #include "platform/sleeper.h"
@@ -22,7 +24,7 @@ BusyCursor::~BusyCursor() {
 }
 
 void process_pending_events() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, kEventProcessing);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, monitor_timing::kEventProcessingMs);
 }
 
 void settle(int milliseconds) {
@@ -30,7 +32,7 @@ void settle(int milliseconds) {
 }
 
 void show_communication_error(QWidget* parent) {
-    show_error(parent, kCommunicationError, true);
+    show_error(parent, ui_error::kCommunicationError, true);
 }
 
 bool is_failure(int result) {

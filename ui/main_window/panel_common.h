@@ -9,14 +9,6 @@ class QWidget;
 // What the auxiliary pages share when they talk to the monitor.
 namespace panel_common {
 
-// Pending events are processed for at most this long before a write, so that the click that
-// caused it is drawn before the blocking exchange starts.
-constexpr int kEventProcessing = 1000;
-// Most writes are followed by this settle wait before the monitor is asked for more.
-constexpr int kSettleWait = 2000;
-// The user-interface code of every failed monitor read or write.
-constexpr int kCommunicationError = -1023;
-
 // The current display's monitor, or null.
 CDDCMonitor* current_monitor();
 

@@ -9,7 +9,10 @@
 #include <QSignalBlocker>
 #include <QToolTip>
 
+#include "color/error_codes.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "core/error_box.h"
 #include "core/master_control.h"
 #include "core/monitor_token.h"
@@ -19,11 +22,12 @@
 #include "ui/wizard/color_wizard.h"
 #include "ui_panel_picture_mode.h"
 
+namespace mf = monitor_feature;
+
 using namespace picture_mode;
 
 namespace {
 
-constexpr int kCommunicationError = -1023;
 constexpr int kModeCount = 5;
 
 panel_picture_mode::WizardFactory& wizard_factory() {
@@ -59,7 +63,7 @@ struct BusyCursor {
 };
 
 void process_pending_events() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, kEventProcessingMs);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, monitor_timing::kEventProcessingMs);
 }
 
 CPictureModeController::Target current_target() {
@@ -111,13 +115,13 @@ panel_picture_mode::panel_picture_mode(QWidget* parent)
     ui->status_label->setTextFormat(Qt::PlainText);
 
     write_timer.setSingleShot(true);
-    write_timer.setInterval(kWriteDelayMs);
+    write_timer.setInterval(monitor_timing::kWriteDelayMs);
     save_timer.setSingleShot(true);
-    save_timer.setInterval(kSaveDelayMs);
+    save_timer.setInterval(monitor_timing::kSaveDelayMs);
     status_timer.setSingleShot(true);
-    status_timer.setInterval(kStatusClearMs);
+    status_timer.setInterval(monitor_timing::kStatusClearMs);
     limit_timer.setSingleShot(false);
-    limit_timer.setInterval(kLimitCheckMs);
+    limit_timer.setInterval(monitor_timing::kLimitCheckMs);
     connect(&write_timer, &QTimer::timeout, this, &panel_picture_mode::timer_timeout);
     connect(&save_timer, &QTimer::timeout, this, &panel_picture_mode::save_timer_timeout);
     connect(&status_timer, &QTimer::timeout, this,
@@ -134,7 +138,7 @@ QString panel_picture_mode::status_text() const {
 }
 
 void panel_picture_mode::show_communication_error() {
-    show_error(this, kCommunicationError, true);
+    show_error(this, ui_error::kCommunicationError, true);
 }
 
 void panel_picture_mode::show_status(const QString& text) {
@@ -171,9 +175,8 @@ void panel_picture_mode::update_ui() {
     int memory = 0;
     int memories = 0;
     if (m) {
-        for (auto [box, code] :
-             {std::pair{ui->response_improve_checkBox, feature::kResponseImprove},
-              std::pair{ui->metamerism_checkBox, feature::kMetamerism}}) {
+        for (auto [box, code] : {std::pair{ui->response_improve_checkBox, mf::response_improve},
+                                 std::pair{ui->metamerism_checkBox, mf::metamerism}}) {
             int value = 0;
             if (m->get_value(code, value) == 0) {
                 const QSignalBlocker block(box);
@@ -181,7 +184,7 @@ void panel_picture_mode::update_ui() {
                 box->setEnabled(true);
             }
         }
-        if (m->get_value_max(feature::kMemory, memory, memories) == 0) {
+        if (m->get_value_max(mf::memory_select, memory, memories) == 0) {
             for (QAbstractButton* b : picture_mode_group->buttons()) {
                 // A monitor with fewer memories offers only those.
                 b->setEnabled(memories <= 0 || picture_mode_group->id(b) <= memories);
@@ -237,11 +240,11 @@ void panel_picture_mode::refresh_brightness_black_level() {
         if (r == 0) out = value;
         return r == 0 || r == CDDCMonitor::kUnsupported;
     };
-    bool ok = read_limit(feature::kBlackLimit, black_limit);
+    bool ok = read_limit(mf::black_level_minimum, black_limit);
     int black = -1;
     int black_max = 0;
     if (ok) {
-        ok = m->get_value_max(feature::kBlackLevel, black, black_max) == 0;
+        ok = m->get_value_max(mf::black_level, black, black_max) == 0;
         if (ok) {
             black_level_scale = {black_max, percent_mode_};
             QDoubleSpinBox* spin = ui->black_level_spinBox;
@@ -259,15 +262,15 @@ void panel_picture_mode::refresh_brightness_black_level() {
             black = -1;
         }
     }
-    if (ok) ok = read_limit(feature::kUniformityLimit, uniformity_limit);
-    if (ok) ok = read_limit(feature::kContrastLimit, contrast_limit);
+    if (ok) ok = read_limit(mf::uniformity_limit, uniformity_limit);
+    if (ok) ok = read_limit(mf::contrast_limit, contrast_limit);
     int brightness = -1;
     if (ok) {
         int brightness_max = 0;
-        ok = m->get_value_max(feature::kBrightness, brightness, brightness_max) == 0;
+        ok = m->get_value_max(mf::luminance, brightness, brightness_max) == 0;
         if (ok) {
             int minimum = 0;
-            if (m->get_value(feature::kBrightnessMinimum, minimum) != 0) minimum = 0;
+            if (m->get_value(mf::luminance_minimum, minimum) != 0) minimum = 0;
             brightness_scale = {minimum, brightness_max, percent_mode_};
             QDoubleSpinBox* spin = ui->brightness_spinBox;
             ui->brightness_verticalSlider->setRange(minimum, brightness_max);
@@ -312,7 +315,7 @@ void panel_picture_mode::on_brightness_verticalSlider_valueChanged(int value) {
     }
     set_brightness_value_indicator(value);
     brightness_dirty = true;
-    write_timer.start(kWriteDelayMs);
+    write_timer.start(monitor_timing::kWriteDelayMs);
     save_timer.stop();
     limit_timer.stop();
 }
@@ -324,7 +327,7 @@ void panel_picture_mode::on_black_level_verticalSlider_valueChanged(int value) {
     }
     set_black_level_value_indicator(value);
     black_level_dirty = true;
-    write_timer.start(kWriteDelayMs);
+    write_timer.start(monitor_timing::kWriteDelayMs);
     save_timer.stop();
 }
 
@@ -344,7 +347,7 @@ void panel_picture_mode::timer_timeout() {
     CDDCMonitor* m = monitor();
     if (!CPictureModeController::monitor_free()) {
         // The moved value is not lost: it is written once the operation is over.
-        if (brightness_dirty || black_level_dirty) write_timer.start(kWriteDelayMs);
+        if (brightness_dirty || black_level_dirty) write_timer.start(monitor_timing::kWriteDelayMs);
         return;
     }
     if (!m) return;
@@ -356,13 +359,13 @@ void panel_picture_mode::timer_timeout() {
     brightness_dirty = black_level_dirty = false;
     if (written.result != 0) show_communication_error();
     refresh_brightness_black_level();
-    if (written.written && written.result == 0) save_timer.start(kSaveDelayMs);
+    if (written.written && written.result == 0) save_timer.start(monitor_timing::kSaveDelayMs);
     if (!limit_timer.isActive()) limit_timer.start();
 }
 
 void panel_picture_mode::save_timer_timeout() {
     if (!CPictureModeController::monitor_free()) {
-        if (controller.settings_unsaved()) save_timer.start(kSaveDelayMs);
+        if (controller.settings_unsaved()) save_timer.start(monitor_timing::kSaveDelayMs);
         return;
     }
     if (!monitor()) return;
@@ -387,12 +390,12 @@ void panel_picture_mode::check_brightness_limit_timer_timeout() {
     std::array<Gain, 3> gains{};
     int luminance = 0;
     for (std::size_t i = 0; i < gains.size(); ++i) {
-        if (m->get_value_max(feature::kGains[i], gains[i].value, gains[i].maximum) != 0) {
+        if (m->get_value_max(mf::mode_gains[i], gains[i].value, gains[i].maximum) != 0) {
             limit_timer.stop();
             return;
         }
     }
-    if (m->get_value(feature::kLuminanceMaximum, luminance) != 0) {
+    if (m->get_value(mf::luminance_maximum, luminance) != 0) {
         limit_timer.stop();
         return;
     }
@@ -457,12 +460,12 @@ bool panel_picture_mode::write_switch(int code, bool on) {
 
 void panel_picture_mode::on_metamerism_checkBox_stateChanged(int state) {
     const CMonitorUse in_use;
-    if (!write_switch(feature::kMetamerism, state == Qt::Checked)) return;
+    if (!write_switch(mf::metamerism, state == Qt::Checked)) return;
     if (controller.refresh_record_item() == 0) generate_new_icc_profile();
 }
 
 void panel_picture_mode::on_response_improve_checkBox_stateChanged(int state) {
-    write_switch(feature::kResponseImprove, state == Qt::Checked);
+    write_switch(mf::response_improve, state == Qt::Checked);
 }
 
 void panel_picture_mode::on_edit_picture_mode_pushButton_clicked() {

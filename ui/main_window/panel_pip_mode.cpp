@@ -5,10 +5,14 @@
 #include <QSignalBlocker>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "core/monitor_token.h"
 #include "ui/main_window/panel_common.h"
 #include "ui/main_window/picture_mode_labels.h"
 #include "ui_panel_pip_mode.h"
+
+namespace mf = monitor_feature;
 
 using namespace panel_common;
 
@@ -39,7 +43,7 @@ panel_pip_mode::panel_pip_mode(QWidget* parent)
             &panel_pip_mode::onPIPPicturePresetSelectionChanged);
     connect(ui->pip_size_comboBox, &QComboBox::activated, this, &panel_pip_mode::onPIPSizeChanged);
     save_timer_.setSingleShot(true);
-    save_timer_.setInterval(kSaveDelay);
+    save_timer_.setInterval(monitor_timing::kSaveDelayMs);
     connect(&save_timer_, &QTimer::timeout, this, &panel_pip_mode::save_timer_timeout);
 }
 
@@ -59,7 +63,7 @@ bool panel_pip_mode::write(int code, int value, bool process_events, bool settle
         BusyCursor busy;
         if (process_events) process_pending_events();
         result = monitor->set_value(code, value);
-        if (result >= 0 && settle_after) settle(kSettleWait);
+        if (result >= 0 && settle_after) settle(monitor_timing::kPageSettleWaitMs);
     }
     if (result < 0) {
         show_communication_error(this);
@@ -72,8 +76,8 @@ void panel_pip_mode::onPIPInputSelectionChanged(int value) {
     const QVariant data = ui->pip_input_comboBox->itemData(value);
     if (!data.isValid()) return;
     const CMonitorUse in_use;
-    if (!write(kSubInput, data.toInt(), true, true)) return;
-    save_timer_.start(kSaveDelay);
+    if (!write(mf::pip_sub_input, data.toInt(), true, true)) return;
+    save_timer_.start(monitor_timing::kSaveDelayMs);
     update_ui();
 }
 
@@ -81,45 +85,45 @@ void panel_pip_mode::onPIPPicturePresetSelectionChanged(int index) {
     const QVariant data = ui->pip_picture_mode_number_comboBox->itemData(index);
     if (!data.isValid()) return;
     const CMonitorUse in_use;
-    if (!write(kSubMemory, data.toInt(), true, true)) return;
-    save_timer_.start(kSaveDelay);
+    if (!write(mf::pip_sub_memory, data.toInt(), true, true)) return;
+    save_timer_.start(monitor_timing::kSaveDelayMs);
     update_ui();
 }
 
 void panel_pip_mode::onPIPModeSelectionChanged(int id) {
     const CMonitorUse in_use;
-    if (!write(kPipMode, id, true, true)) return;
-    save_timer_.start(kSaveDelay);
+    if (!write(mf::pip_mode, id, true, true)) return;
+    save_timer_.start(monitor_timing::kSaveDelayMs);
     update_ui();
 }
 
 void panel_pip_mode::onPIPSizeChanged(int index) {
     const QVariant data = ui->pip_size_comboBox->itemData(index);
     if (!data.isValid()) return;
-    if (!write(kSubSize, data.toInt(), true, false)) return;
-    save_timer_.start(kSaveDelay);
+    if (!write(mf::pip_sub_size, data.toInt(), true, false)) return;
+    save_timer_.start(monitor_timing::kSaveDelayMs);
 }
 
 void panel_pip_mode::pip_color_vision_emulation_buttonClicked(int id) {
-    if (!write(kSubColorVision, id, true, true)) return;
-    save_timer_.start(kSaveDelay);
+    if (!write(mf::pip_sub_color_vision, id, true, true)) return;
+    save_timer_.start(monitor_timing::kSaveDelayMs);
 }
 
 void panel_pip_mode::on_pip_h_pos_horizontalSlider_valueChanged(int in_value) {
     // No event processing: a dragged slider would deliver its next value in the middle.
-    if (!write(kSubHorizontal, in_value, false, false)) return;
-    save_timer_.start(kSaveDelay);
+    if (!write(mf::pip_sub_horizontal, in_value, false, false)) return;
+    save_timer_.start(monitor_timing::kSaveDelayMs);
 }
 
 void panel_pip_mode::on_pip_v_pos_horizontalSlider_valueChanged(int in_value) {
-    if (!write(kSubVertical, in_value, false, false)) return;
-    save_timer_.start(kSaveDelay);
+    if (!write(mf::pip_sub_vertical, in_value, false, false)) return;
+    save_timer_.start(monitor_timing::kSaveDelayMs);
 }
 
 void panel_pip_mode::save_timer_timeout() {
     // The settings are not lost when another conversation owns the monitor: saved later.
     if (monitor_token::busy()) {
-        save_timer_.start(kSaveDelay);
+        save_timer_.start(monitor_timing::kSaveDelayMs);
         return;
     }
     const CMonitorUse in_use;
@@ -153,14 +157,14 @@ void panel_pip_mode::fill_input() {
     CDDCMonitor* monitor = current_monitor();
     int main_input = 0;
     int maximum = 0;
-    const bool main_known = monitor->get_value_max(kMainInput, main_input, maximum) >= 0;
+    const bool main_known = monitor->get_value_max(mf::input_source, main_input, maximum) >= 0;
     combo->addItem(tr("DisplayPort"), 1);
     combo->addItem(tr("DVI-I"), 2);
     if (main_known && main_input == 15) combo->setItemIcon(0, main_picture_icon());
     if (main_known && main_input == 3) combo->setItemIcon(1, main_picture_icon());
     int sub_input = 0;
     maximum = 0;
-    if (monitor->get_value_max(kSubInput, sub_input, maximum) >= 0 && maximum != 0) {
+    if (monitor->get_value_max(mf::pip_sub_input, sub_input, maximum) >= 0 && maximum != 0) {
         combo->setCurrentIndex(combo->findData(sub_input));
         combo->setEnabled(true);
     } else {
@@ -177,7 +181,7 @@ void panel_pip_mode::fill_size() {
     combo->addItem(tr("Large"), 3);
     int size = 0;
     int maximum = 0;
-    if (current_monitor()->get_value_max(kSubSize, size, maximum) >= 0) {
+    if (current_monitor()->get_value_max(mf::pip_sub_size, size, maximum) >= 0) {
         combo->setCurrentIndex(combo->findData(size));
         combo->setEnabled(true);
     } else {
@@ -192,13 +196,13 @@ void panel_pip_mode::fill_picture_modes() {
     CDDCMonitor* monitor = current_monitor();
     int memory = 0;
     int count = 0;
-    if (monitor->get_value_max(kSubMemory, memory, count) < 0) {
+    if (monitor->get_value_max(mf::pip_sub_memory, memory, count) < 0) {
         combo->setEnabled(false);
         return;
     }
     int main_memory = 0;
     int main_count = 0;
-    if (monitor->get_value_max(kMainMemory, main_memory, main_count) < 0) main_memory = 0;
+    if (monitor->get_value_max(mf::memory_select, main_memory, main_count) < 0) main_memory = 0;
     for (int m = 1; m <= count; ++m) {
         QString label = picture_mode_labels::memory_label(m);
         if (label.isEmpty()) label = tr("Picture Mode %1").arg(m);
@@ -221,7 +225,7 @@ void panel_pip_mode::read_slider(int code, QSlider* slider) {
     } else {
         slider->setEnabled(false);
     }
-    if (code == kSubVertical && is_failure(result)) show_communication_error(this);
+    if (code == mf::pip_sub_vertical && is_failure(result)) show_communication_error(this);
 }
 
 void panel_pip_mode::update_ui() {
@@ -236,26 +240,27 @@ void panel_pip_mode::update_ui() {
 
     int value = 0;
     int maximum = 0;
-    const bool pbp_blocked = monitor->get_value_max(kPbpBlocked, value, maximum) >= 0 && value == 2;
+    const bool pbp_blocked =
+        monitor->get_value_max(mf::pip_pbp_blocked, value, maximum) >= 0 && value == 2;
     ui->pip_pbp_aspect_radioButton->setEnabled(!pbp_blocked);
     ui->pip_pbp_full_radioButton->setEnabled(!pbp_blocked);
 
     int mode = 0;
-    if (monitor->get_value_max(kPipMode, mode, maximum) >= 0) {
+    if (monitor->get_value_max(mf::pip_mode, mode, maximum) >= 0) {
         check_button(mode_group_, mode);
         ui->pip_mode_groupBox->setEnabled(true);
     } else {
         mode = 0;
         ui->pip_mode_groupBox->setEnabled(false);
     }
-    if (monitor->get_value_max(kSubColorVision, value, maximum) >= 0) {
+    if (monitor->get_value_max(mf::pip_sub_color_vision, value, maximum) >= 0) {
         check_button(color_vision_group_, value);
         ui->pip_color_vision_groupBox->setEnabled(true);
     } else {
         ui->pip_color_vision_groupBox->setEnabled(false);
     }
-    read_slider(kSubHorizontal, ui->pip_h_pos_horizontalSlider);
-    read_slider(kSubVertical, ui->pip_v_pos_horizontalSlider);
+    read_slider(mf::pip_sub_horizontal, ui->pip_h_pos_horizontalSlider);
+    read_slider(mf::pip_sub_vertical, ui->pip_v_pos_horizontalSlider);
 
     if (mode == 1) {
         ui->pip_color_vision_groupBox->setEnabled(false);

@@ -11,24 +11,11 @@ class panel_pip_modeClass;
 
 // The picture-in-picture and picture-by-picture page. It reloads its values from the monitor
 // when it is shown; writes are followed by one save of the monitor's settings once the user
-// has stopped for `kSaveDelay`.
+// has stopped for a while.
 class panel_pip_mode : public QWidget {
     Q_OBJECT
 
   public:
-    // Feature codes of this page.
-    static constexpr int kMainInput = 0x60;
-    static constexpr int kPbpBlocked = 0x104E;  // 2: picture-by-picture not possible
-    static constexpr int kPipMode = 0x105F;
-    static constexpr int kSubInput = 0x1060;
-    static constexpr int kSubSize = 0x271;
-    static constexpr int kSubHorizontal = 0x274;
-    static constexpr int kSubVertical = 0x275;
-    static constexpr int kSubMemory = 0x1062;
-    static constexpr int kSubColorVision = 0x1063;
-    static constexpr int kMainMemory = 0x1050;
-    static constexpr int kSaveDelay = 2000;
-
     explicit panel_pip_mode(QWidget* parent = nullptr);
     ~panel_pip_mode() override;
 

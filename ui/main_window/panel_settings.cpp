@@ -5,6 +5,8 @@
 #include <QToolTip>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "core/master_control.h"
 #include "core/monitor_token.h"
 #include "core/picture_mode_rules.h"
@@ -14,6 +16,8 @@
 #include "ui/patterns/tw_test_pattern_dialog.h"
 #include "ui/patterns/tw_test_pattern_widget.h"
 #include "ui_panel_settings.h"
+
+namespace mf = monitor_feature;
 
 using namespace panel_common;
 
@@ -34,7 +38,7 @@ panel_settings::panel_settings(QWidget* parent)
     ui->preferences_ProfileStorageLocation_AllUsers_radioButton->hide();
     ui->brightness_warning_label->setText(blank_warning());
     save_timer_.setSingleShot(true);
-    save_timer_.setInterval(kSaveDelay);
+    save_timer_.setInterval(monitor_timing::kSettingsSaveDelayMs);
     connect(&save_timer_, &QTimer::timeout, this, &panel_settings::timer_timeout);
     // Connected once here rather than on every showing, so that however the pattern goes
     // away (its close button, Escape, another caller) the box follows it.
@@ -126,8 +130,8 @@ void panel_settings::update_warning() {
     int maximum = 0;
     bool warn = false;
     if (monitor && uniformity_available_ &&
-        monitor->get_value_max(kUniformityLimit, limit, maximum) >= 0 &&
-        monitor->get_value_max(kBrightness, brightness, maximum) >= 0) {
+        monitor->get_value_max(mf::uniformity_limit, limit, maximum) >= 0 &&
+        monitor->get_value_max(mf::luminance, brightness, maximum) >= 0) {
         warn = limit != 0 && limit < brightness;
     }
     if (!warn) {
@@ -158,7 +162,7 @@ void panel_settings::on_monitor_settings_LED_brightness_horizontalSlider_valueCh
         return;
     }
     last_led_ = value;
-    save_timer_.start(kSaveDelay);
+    save_timer_.start(monitor_timing::kSettingsSaveDelayMs);
 }
 
 void panel_settings::on_monitor_settings_colorcomp_level_horizontalSlider_valueChanged(int value) {
@@ -176,12 +180,12 @@ void panel_settings::on_monitor_settings_colorcomp_level_horizontalSlider_valueC
         return;
     }
     last_uniformity_ = value;
-    save_timer_.start(kSaveDelay);
+    save_timer_.start(monitor_timing::kSettingsSaveDelayMs);
 }
 
 void panel_settings::timer_timeout() {
     if (monitor_token::busy()) {
-        save_timer_.start(kSaveDelay);
+        save_timer_.start(monitor_timing::kSettingsSaveDelayMs);
         return;
     }
     const CMonitorUse in_use;

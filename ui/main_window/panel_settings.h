@@ -17,10 +17,6 @@ class panel_settings : public QWidget {
     Q_OBJECT
 
   public:
-    static constexpr int kUniformityLimit = 0x106C;
-    static constexpr int kBrightness = 0x2B3;
-    static constexpr int kSaveDelay = 1000;
-
     explicit panel_settings(QWidget* parent = nullptr);
     ~panel_settings() override;
 

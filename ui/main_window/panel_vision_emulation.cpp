@@ -5,9 +5,13 @@
 #include <QSignalBlocker>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "core/monitor_token.h"
 #include "ui/main_window/panel_common.h"
 #include "ui_panel_vision_emulation.h"
+
+namespace mf = monitor_feature;
 
 using namespace panel_common;
 
@@ -41,9 +45,9 @@ void panel_vision_emulation::color_vision_emulation_buttonClicked(int value) {
     {
         BusyCursor busy;
         process_pending_events();
-        result = monitor->set_value(kColorVision, value);
+        result = monitor->set_value(mf::color_vision, value);
         if (result >= 0) {
-            settle(kSettleWait);
+            settle(monitor_timing::kPageSettleWaitMs);
             result = monitor->save_settings();
         }
     }
@@ -60,7 +64,7 @@ void panel_vision_emulation::update_ui() {
     int result = 0;
     {
         BusyCursor busy;
-        result = monitor->get_value_max(kColorVision, value, maximum);
+        result = monitor->get_value_max(mf::color_vision, value, maximum);
     }
     const QSignalBlocker blocker(group_);
     if (result >= 0 && group_->button(value)) {

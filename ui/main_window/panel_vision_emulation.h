@@ -14,8 +14,6 @@ class panel_vision_emulation : public QWidget {
     Q_OBJECT
 
   public:
-    static constexpr int kColorVision = 0x105B;
-
     explicit panel_vision_emulation(QWidget* parent = nullptr);
     ~panel_vision_emulation() override;
 

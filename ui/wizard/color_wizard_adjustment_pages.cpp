@@ -4,6 +4,7 @@
 #include <QDoubleSpinBox>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "ui/wizard/color_wizard.h"
 #include "ui/wizard/color_wizard_brightness.h"
 #include "ui/wizard/color_wizard_color_gamut.h"
@@ -11,6 +12,8 @@
 #include "ui/wizard/color_wizard_white_point.h"
 #include "ui/wizard/wizard_monitor.h"
 #include "ui/wizard/wizard_page_setup.h"
+
+namespace mf = monitor_feature;
 
 using namespace color_wizard_rules;
 
@@ -74,9 +77,9 @@ ColorWizardColorGamutPage::ColorWizardColorGamutPage(color_wizard& wizard)
 void ColorWizardColorGamutPage::initializePage() {
     CDDCMonitor* monitor = wizard_.monitor();
     int metamerism = 0;
-    const bool alternate =
-        monitor && monitor->get_value(wizard_feature::metamerism, metamerism) == 0 &&
-        metamerism >= kMetamerismOn && wizard_.adjust_record().has_corrected_primaries();
+    const bool alternate = monitor && monitor->get_value(mf::metamerism, metamerism) == 0 &&
+                           metamerism >= kMetamerismOn &&
+                           wizard_.adjust_record().has_corrected_primaries();
     if (wizard_.record_loaded()) {
         const std::array<int, 6> p = wizard_.native_primaries(alternate);
         CCIEYxy native[3] = {CCIEYxy(1.0, p[0] / 1000.0, p[1] / 1000.0),
@@ -109,9 +112,9 @@ void ColorWizardWhitePointPage::initializePage() {
     // The white point features follow only while the first user colour preset is selected.
     if (CDDCMonitor* monitor = wizard_.monitor()) {
         int preset = 0;
-        if (monitor->get_value(wizard_feature::color_preset, preset) == 0 &&
-            preset != kUserColorPreset) {
-            int user = kUserColorPreset;
+        if (monitor->get_value(mf::color_preset, preset) == 0 &&
+            preset != mf::color_preset_first_user) {
+            int user = mf::color_preset_first_user;
             // Through the model, so the white point is not read before the preset settled.
             if (monitor->set_color_preset(user) != 0)
                 wizard_monitor::show_communication_error(this);

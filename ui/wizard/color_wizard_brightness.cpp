@@ -9,9 +9,13 @@
 #include <array>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "core/operation_running.h"
 #include "core/picture_mode_rules.h"
 #include "ui/wizard/wizard_monitor.h"
+
+namespace mf = monitor_feature;
 
 using namespace wizard_monitor;
 
@@ -147,11 +151,11 @@ void color_wizard_brightness::read_all_values() {
         // The first failure ends the read: what follows it is not trusted to answer either.
         int floor = 0, black = 0, black_max = 0, uniformity = 0, contrast = 0;
         int brightness = 0, brightness_max = 0;
-        if (monitor->get_value(wizard_feature::black_floor, floor) != 0) {
+        if (monitor->get_value(mf::black_level_minimum, floor) != 0) {
             failed = true;
         } else {
             black_floor_value = floor;
-            if (monitor->get_value_max(wizard_feature::black_level, black, black_max) != 0) {
+            if (monitor->get_value_max(mf::black_level, black, black_max) != 0) {
                 failed = true;
             } else {
                 ui->black_level_verticalSlider->setRange(0, black_max);
@@ -160,19 +164,17 @@ void color_wizard_brightness::read_all_values() {
                 set_range(ui->black_level_spinBox, scale.spin_minimum(), scale.spin_maximum());
                 show_read_value(ui->black_level_spinBox, scale.to_spin(black));
                 black_read = true;
-                if (monitor->get_value(wizard_feature::uniformity_limit, uniformity) != 0 ||
-                    monitor->get_value(wizard_feature::contrast_limit, contrast) != 0) {
+                if (monitor->get_value(mf::uniformity_limit, uniformity) != 0 ||
+                    monitor->get_value(mf::contrast_limit, contrast) != 0) {
                     failed = true;
                 } else {
                     uniformity_limit_value = uniformity;
                     contrast_limit_value = contrast;
-                    if (monitor->get_value_max(wizard_feature::brightness, brightness,
-                                               brightness_max) != 0) {
+                    if (monitor->get_value_max(mf::luminance, brightness, brightness_max) != 0) {
                         failed = true;
                     } else {
                         int minimum = 0;
-                        if (monitor->get_value(wizard_feature::brightness_floor, minimum) != 0)
-                            minimum = 0;
+                        if (monitor->get_value(mf::luminance_minimum, minimum) != 0) minimum = 0;
                         ui->brightness_verticalSlider->setRange(minimum, brightness_max);
                         ui->brightness_verticalSlider->setValue(brightness);
                         const picture_mode::BrightnessScale scale = brightness_scale();
@@ -205,7 +207,7 @@ void color_wizard_brightness::on_brightness_verticalSlider_valueChanged(int valu
     }
     set_brightness_value_indicator(value);
     brightness_dirty = true;
-    timer.start(kWriteDelay);
+    timer.start(monitor_timing::kWriteDelayMs);
 }
 
 void color_wizard_brightness::on_black_level_verticalSlider_valueChanged(int value) {
@@ -215,7 +217,7 @@ void color_wizard_brightness::on_black_level_verticalSlider_valueChanged(int val
     }
     set_black_level_value_indicator(value);
     black_level_dirty = true;
-    timer.start(kWriteDelay);
+    timer.start(monitor_timing::kWriteDelayMs);
 }
 
 void color_wizard_brightness::brightness_spinBox_valuechanged(double value) {
@@ -254,9 +256,8 @@ void color_wizard_brightness::timer_timeout() {
                 monitor ? monitor->set_value(feature, value) : CDDCMonitor::kNotConnected;
             if (result != 0) error = result;
         };
-        write(brightness_dirty, wizard_feature::brightness, ui->brightness_verticalSlider->value());
-        write(black_level_dirty, wizard_feature::black_level,
-              ui->black_level_verticalSlider->value());
+        write(brightness_dirty, mf::luminance, ui->brightness_verticalSlider->value());
+        write(black_level_dirty, mf::black_level, ui->black_level_verticalSlider->value());
     }
     if (error != 0) {
         // The user's values stay on screen; reading back would replace them.
@@ -273,10 +274,9 @@ void color_wizard_brightness::check_brightness_limit_timer_timeout() {
     int luminance = 0;
     bool read = true;
     for (std::size_t i = 0; i < gains.size() && read; ++i) {
-        read = monitor->get_value_max(picture_mode::feature::kGains[i], gains[i].value,
-                                      gains[i].maximum) == 0;
+        read = monitor->get_value_max(mf::mode_gains[i], gains[i].value, gains[i].maximum) == 0;
     }
-    if (read) read = monitor->get_value(wizard_feature::max_luminance, luminance) == 0;
+    if (read) read = monitor->get_value(mf::luminance_maximum, luminance) == 0;
     const int brightness = ui->brightness_verticalSlider->value();
     if (read && ui->brightness_verticalSlider->isEnabled() &&
         picture_mode::brightness_too_high(gains, brightness, luminance)) {

@@ -7,7 +7,11 @@
 #include <memory>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "ui/wizard/wizard_monitor.h"
+
+namespace mf = monitor_feature;
 
 using namespace wizard_monitor;
 
@@ -130,7 +134,7 @@ void color_wizard_color_gamut::read_current_gamut() {
         failed = monitor == nullptr;
         for (std::size_t i = 0; monitor && i < boxes.size(); ++i) {
             int value = 0;
-            if (monitor->get_value(wizard_feature::red_x + static_cast<int>(i), value) != 0) {
+            if (monitor->get_value(mf::red_x + static_cast<int>(i), value) != 0) {
                 failed = true;
                 break;
             }
@@ -223,9 +227,9 @@ void color_wizard_color_gamut::on_reset_pushButton_clicked() {
     {
         const CWaitCursor wait;
         int one = 1;
-        failed = monitor->set_value(wizard_feature::reset_gamut, one);
+        failed = monitor->set_value(mf::reset_gamut, one);
         if (failed == 0) {
-            monitor->wait(kSettleWait);
+            monitor->wait(monitor_timing::kPageSettleWaitMs);
         }
     }
     if (failed != 0) {
@@ -238,7 +242,7 @@ void color_wizard_color_gamut::on_reset_pushButton_clicked() {
 void color_wizard_color_gamut::value_changed(int channel) {
     update_cie_xy_values();
     dirty[static_cast<std::size_t>(channel)] = true;
-    timer.start(kWriteDelay);
+    timer.start(monitor_timing::kWriteDelayMs);
 }
 
 void color_wizard_color_gamut::onRed_CIE_x_changed(double) {
@@ -279,9 +283,8 @@ void color_wizard_color_gamut::timer_timeout() {
             if (!dirty[i]) continue;
             dirty[i] = false;
             int code = chromaticity_code(values[i]);
-            const int result =
-                monitor ? monitor->set_value(wizard_feature::red_x + static_cast<int>(i), code)
-                        : CDDCMonitor::kNotConnected;
+            const int result = monitor ? monitor->set_value(mf::red_x + static_cast<int>(i), code)
+                                       : CDDCMonitor::kNotConnected;
             // Any failed write is reported, not only a failure of the last one.
             if (result != 0) error = result;
         }

@@ -7,17 +7,15 @@
 
 #include "color/curve_builders.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "ui/wizard/wizard_monitor.h"
+
+namespace mf = monitor_feature;
 
 using namespace wizard_monitor;
 
-namespace {
-
-// The fixed presets whose tone curve can never be the programmable tables.
-constexpr int kFirstFixedPreset = 1;
-constexpr int kLastFixedPreset = 7;
-
-}  // namespace
+namespace {}  // namespace
 
 color_wizard_custom_gamma::color_wizard_custom_gamma(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::color_wizard_custom_gammaClass>()) {
@@ -25,11 +23,11 @@ color_wizard_custom_gamma::color_wizard_custom_gamma(QWidget* parent)
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, this, &color_wizard_custom_gamma::timer_timeout);
 
-    gamma_buttons.addButton(ui->gamma_value_radioButton, kGammaValue);
-    gamma_buttons.addButton(ui->gamma_dicom_radioButton, kDicom);
-    gamma_buttons.addButton(ui->gamma_Lstar_radioButton, kLstar);
-    gamma_buttons.addButton(ui->gamma_sRGB_radioButton, kSrgb);
-    gamma_buttons.addButton(ui->gamma_programmable_radioButton, kProgrammable);
+    gamma_buttons.addButton(ui->gamma_value_radioButton, mf::gamma_type_value);
+    gamma_buttons.addButton(ui->gamma_dicom_radioButton, mf::gamma_type_dicom);
+    gamma_buttons.addButton(ui->gamma_Lstar_radioButton, mf::gamma_type_lstar);
+    gamma_buttons.addButton(ui->gamma_sRGB_radioButton, mf::gamma_type_srgb);
+    gamma_buttons.addButton(ui->gamma_programmable_radioButton, mf::gamma_type_programmable);
     connect(&gamma_buttons, &QButtonGroup::idClicked, this,
             &color_wizard_custom_gamma::gamma_mode_changed);
     connect(ui->gamma_value_doubleSpinBox, &QDoubleSpinBox::valueChanged, this,
@@ -72,7 +70,7 @@ void color_wizard_custom_gamma::update_ui() {
         int type = 0;
         int code = 0;
         int preset = 0;
-        if (!monitor || monitor->get_value(wizard_feature::gamma_type, type) != 0) {
+        if (!monitor || monitor->get_value(mf::gamma_type, type) != 0) {
             failed = true;
         } else {
             if (QAbstractButton* button = gamma_buttons.button(type)) {
@@ -84,19 +82,21 @@ void color_wizard_custom_gamma::update_ui() {
                     b->setChecked(false);
                 gamma_buttons.setExclusive(true);
             }
-            ui->gamma_value_doubleSpinBox->setEnabled(type == kGammaValue);
-            if (monitor->get_value(wizard_feature::gamma_value, code) != 0) {
+            ui->gamma_value_doubleSpinBox->setEnabled(type == mf::gamma_type_value);
+            if (monitor->get_value(mf::gamma_value, code) != 0) {
                 failed = true;
                 ui->gamma_value_doubleSpinBox->setEnabled(false);
             } else {
                 ui->gamma_value_doubleSpinBox->setValue(gamma_from_code(code));
                 update_gamma_graphs(static_cast<uint>(type),
                                     ui->gamma_value_doubleSpinBox->value());
-                if (monitor->get_value(wizard_feature::preset, preset) != 0) failed = true;
+                if (monitor->get_value(mf::preset, preset) != 0) failed = true;
             }
         }
-        // The tables can be chosen only in a programmable mode that has them.
-        const bool fixed_preset = preset >= kFirstFixedPreset && preset <= kLastFixedPreset;
+        // The tables can be chosen only in a programmable mode that has them; the fixed presets
+        // (sRGB to DICOM) never use them.
+        const bool fixed_preset =
+            preset >= monitor_preset::kSrgb && preset <= monitor_preset::kDicom;
         if (failed || fixed_preset || !red.valid)
             ui->gamma_programmable_radioButton->setEnabled(false);
     }
@@ -114,10 +114,10 @@ void color_wizard_custom_gamma::gamma_mode_changed(int id) {
         // The model's own write keeps the monitor's settle wait before 0x2E8 is asked for.
         error = monitor ? monitor->set_mode_0268(type) : CDDCMonitor::kNotConnected;
         if (error == 0) {
-            ui->gamma_value_doubleSpinBox->setEnabled(id == kGammaValue);
-            if (id == kGammaValue) {
+            ui->gamma_value_doubleSpinBox->setEnabled(id == mf::gamma_type_value);
+            if (id == mf::gamma_type_value) {
                 int code = 0;
-                error = monitor->get_value(wizard_feature::gamma_value, code);
+                error = monitor->get_value(mf::gamma_value, code);
                 if (error == 0) {
                     const QSignalBlocker blocker(ui->gamma_value_doubleSpinBox);
                     ui->gamma_value_doubleSpinBox->setValue(gamma_from_code(code));
@@ -132,9 +132,9 @@ void color_wizard_custom_gamma::gamma_mode_changed(int id) {
 }
 
 void color_wizard_custom_gamma::gamma_value_changed(double value) {
-    update_gamma_graphs(kGammaValue, value);
+    update_gamma_graphs(mf::gamma_type_value, value);
     value_dirty = true;
-    timer.start(kWriteDelay);
+    timer.start(monitor_timing::kWriteDelayMs);
 }
 
 void color_wizard_custom_gamma::timer_timeout() {
@@ -146,10 +146,10 @@ void color_wizard_custom_gamma::timer_timeout() {
     {
         const CWaitCursor wait;
         int code = gamma_code(ui->gamma_value_doubleSpinBox->value());
-        error = monitor ? monitor->set_value(wizard_feature::gamma_value, code)
-                        : CDDCMonitor::kNotConnected;
-        if (error == 0) update_gamma_graphs(kGammaValue, ui->gamma_value_doubleSpinBox->value());
-        if (monitor) monitor->wait(kSettleWait);
+        error = monitor ? monitor->set_value(mf::gamma_value, code) : CDDCMonitor::kNotConnected;
+        if (error == 0)
+            update_gamma_graphs(mf::gamma_type_value, ui->gamma_value_doubleSpinBox->value());
+        if (monitor) monitor->wait(monitor_timing::kPageSettleWaitMs);
     }
     if (error != 0) show_communication_error(this);
 }
@@ -158,31 +158,31 @@ void color_wizard_custom_gamma::update_gamma_graphs(uint current_gamma_mode, dou
     curves.clear();
     CSpline curve;
     switch (current_gamma_mode) {
-        case kGammaValue:
+        case mf::gamma_type_value:
             make_gamma_curve(curve, gamma_value);
             curves.append(curve);
             break;
-        case kSrgb:
+        case mf::gamma_type_srgb:
             make_srgb_curve(curve);
             curves.append(curve);
             break;
-        case kLstar:
+        case mf::gamma_type_lstar:
             make_lstar_curve(curve);
             curves.append(curve);
             break;
-        case kDicom: {
+        case mf::gamma_type_dicom: {
             CDDCMonitor* monitor = current_monitor();
             int white = 0, black = 0, floor = 0;
-            if (monitor && monitor->get_value(wizard_feature::brightness, white) == 0 &&
-                monitor->get_value(wizard_feature::black_level, black) == 0 &&
-                monitor->get_value(wizard_feature::black_floor, floor) == 0) {
+            if (monitor && monitor->get_value(mf::luminance, white) == 0 &&
+                monitor->get_value(mf::black_level, black) == 0 &&
+                monitor->get_value(mf::black_level_minimum, floor) == 0) {
                 make_dicom_curve(curve, dicom_black_luminance(black, floor),
                                  static_cast<float>(white));
                 curves.append(curve);
             }
             break;
         }
-        case kProgrammable:
+        case mf::gamma_type_programmable:
             curves = {red, green, blue};
             break;
         default:

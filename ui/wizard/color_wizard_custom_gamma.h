@@ -18,13 +18,6 @@ class color_wizard_custom_gamma : public QWidget {
     Q_OBJECT
 
   public:
-    // The monitor's gamma types (feature 0x268), used as the button ids.
-    static constexpr int kGammaValue = 9;
-    static constexpr int kDicom = 5;
-    static constexpr int kLstar = 12;
-    static constexpr int kSrgb = 11;
-    static constexpr int kProgrammable = 6;
-
     explicit color_wizard_custom_gamma(QWidget* parent = nullptr);
     ~color_wizard_custom_gamma() override;
 

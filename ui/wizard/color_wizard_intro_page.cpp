@@ -3,11 +3,14 @@
 #include <QRadioButton>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "core/string_table.h"
 #include "ui/wizard/color_wizard.h"
 #include "ui/wizard/color_wizard_select_main.h"
 #include "ui/wizard/wizard_monitor.h"
 #include "ui/wizard/wizard_page_setup.h"
+
+namespace mf = monitor_feature;
 
 using namespace color_wizard_rules;
 
@@ -50,7 +53,7 @@ ColorWizardIntroPage::ColorWizardIntroPage(color_wizard& wizard)
 bool ColorWizardIntroPage::read_metamerism() {
     CDDCMonitor* monitor = wizard_.monitor();
     int value = 0;
-    metamerism_read_ = monitor && monitor->get_value(wizard_feature::metamerism, value) == 0;
+    metamerism_read_ = monitor && monitor->get_value(mf::metamerism, value) == 0;
     if (metamerism_read_) metamerism_ = value;
     return metamerism_read_;
 }
@@ -73,16 +76,16 @@ void ColorWizardIntroPage::initializePage() {
     if (monitor->has_simulated_dicom()) form_->radio(kDicom)->setText(string(kDicomSimString));
 
     const CCapabilityRecord& capabilities = monitor->capability_record();
-    const bool listed = capabilities.has_value_list(wizard_feature::preset);
+    const bool listed = capabilities.has_value_list(mf::preset);
     if (listed) {
         for (const int mode : kFixedModes) {
-            if (!capabilities.allows_value(wizard_feature::preset, mode))
+            if (!capabilities.allows_value(mf::preset, mode))
                 form_->set_choice_enabled(mode, false);
         }
     }
     int mode = 0;
     int maximum = 0;
-    if (monitor->get_value_max(wizard_feature::preset, mode, maximum) != 0) {
+    if (monitor->get_value_max(mf::preset, mode, maximum) != 0) {
         wizard_monitor::show_communication_error(this);
         return;
     }

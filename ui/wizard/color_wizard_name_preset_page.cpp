@@ -4,12 +4,15 @@
 #include <QRadioButton>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "core/error_box.h"
 #include "ui/wizard/color_wizard.h"
 #include "ui/wizard/color_wizard_intro_page.h"
 #include "ui/wizard/color_wizard_name_preset.h"
 #include "ui/wizard/wizard_monitor.h"
 #include "ui/wizard/wizard_page_setup.h"
+
+namespace mf = monitor_feature;
 
 using namespace color_wizard_rules;
 
@@ -38,7 +41,7 @@ ColorWizardNamePresetPage::ColorWizardNamePresetPage(color_wizard& wizard)
 void ColorWizardNamePresetPage::initializePage() {
     CDDCMonitor* monitor = wizard_.monitor();
     int value = 0;
-    metamerism_ = monitor && monitor->get_value(wizard_feature::metamerism, value) == 0 ? value : 0;
+    metamerism_ = monitor && monitor->get_value(mf::metamerism, value) == 0 ? value : 0;
     if (!wizard_.record_loaded()) return;
     const QList<CNamedEntry>& names = wizard_.adjust_record().namedEntries;
     const int chosen = form_->checked_slot();

@@ -7,7 +7,11 @@
 
 #include "color/color_temperature.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "ui/wizard/wizard_monitor.h"
+
+namespace mf = monitor_feature;
 
 using namespace wizard_monitor;
 
@@ -126,10 +130,10 @@ void color_wizard_white_point::read_current_white_point() {
         CDDCMonitor* monitor = current_monitor();
         failed = monitor == nullptr;
         int value = 0;
-        if (monitor && monitor->get_value(wizard_feature::white_x, value) == 0) {
+        if (monitor && monitor->get_value(mf::white_x, value) == 0) {
             ui->white_x_doubleSpinBox->setEnabled(true);
             ui->white_x_doubleSpinBox->setValue(value / 1000.0);
-            if (monitor->get_value(wizard_feature::white_y, value) == 0) {
+            if (monitor->get_value(mf::white_y, value) == 0) {
                 ui->white_y_doubleSpinBox->setEnabled(true);
                 ui->white_y_doubleSpinBox->setValue(value / 1000.0);
                 known_ = true;
@@ -190,13 +194,13 @@ void color_wizard_white_point::selected_whitepoint_changed(int index) {
 void color_wizard_white_point::onWhitePoint_CIE_x_changed(double) {
     update_cie_xy_values();
     x_dirty = true;
-    timer.start(kWriteDelay);
+    timer.start(monitor_timing::kWriteDelayMs);
 }
 
 void color_wizard_white_point::onWhitePoint_CIE_y_changed(double) {
     update_cie_xy_values();
     y_dirty = true;
-    timer.start(kWriteDelay);
+    timer.start(monitor_timing::kWriteDelayMs);
 }
 
 void color_wizard_white_point::gamut_dragging_point(int type, QPointF xy) {
@@ -221,8 +225,8 @@ void color_wizard_white_point::timer_timeout() {
                 monitor ? monitor->set_value(feature, code) : CDDCMonitor::kNotConnected;
             if (result != 0) error = result;
         };
-        write(x_dirty, wizard_feature::white_x, ui->white_x_doubleSpinBox->value());
-        write(y_dirty, wizard_feature::white_y, ui->white_y_doubleSpinBox->value());
+        write(x_dirty, mf::white_x, ui->white_x_doubleSpinBox->value());
+        write(y_dirty, mf::white_y, ui->white_y_doubleSpinBox->value());
         // After a failed write nobody knows what the monitor holds until it is read again;
         // both values entered and taken are known as well as read ones.
         if (error != 0)

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <cmath>
 
+#include "color/error_codes.h"
 #include "core/error_box.h"
 #include "core/master_control.h"
 
@@ -15,7 +16,7 @@ CDDCMonitor* current_monitor() {
 }
 
 void show_communication_error(QWidget* parent) {
-    show_error(parent, kCommunicationError, true);
+    show_error(parent, ui_error::kCommunicationError, true);
 }
 
 int chromaticity_code(double value) {

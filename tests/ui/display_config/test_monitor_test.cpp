@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "comm/monitor_timing.h"
 #include "platform/fake_sleeper.h"
 #include "platform/sleeper.h"
 #include "simulated_desktop.h"
@@ -33,7 +34,7 @@ class FlashWatcher : public platform::CSleeper {
     explicit FlashWatcher(sim::CSimMonitor& monitor) : monitor_(monitor) {}
     void sleep(int milliseconds) override {
         clock.sleep(milliseconds);
-        if (milliseconds != TW_Display_Configuration_Dialog::kFlashHoldMs) return;
+        if (milliseconds != monitor_timing::kFlashHoldMs) return;
         shown.push_back(
             {monitor_.read_feature(kBrightness).current, monitor_.read_feature(kContrast).current});
         if (on_hold) on_hold(static_cast<int>(shown.size()));
@@ -42,7 +43,7 @@ class FlashWatcher : public platform::CSleeper {
     std::vector<int> long_waits() const {
         std::vector<int> out;
         for (int w : clock.waits()) {
-            if (w >= TW_Display_Configuration_Dialog::kFlashHoldMs) out.push_back(w);
+            if (w >= monitor_timing::kFlashHoldMs) out.push_back(w);
         }
         return out;
     }

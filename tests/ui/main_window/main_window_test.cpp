@@ -20,6 +20,8 @@
 #include <memory>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "comm/multi_monitor.h"
 #include "core/master_control.h"
 #include "core/operation_running.h"
@@ -31,6 +33,8 @@
 #include "support/test_environment.h"
 #include "ui/main_window/main_dialog.h"
 #include "ui/main_window/main_window_start.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -128,7 +132,7 @@ TEST_F(MainWindow, ARescanBlockedByAPageRunsOnceAfterTheBlockIsLifted) {
 
     window_->block_unblock_usb_update(false);
     EXPECT_TRUE(window_->device_timer()->isActive());
-    EXPECT_EQ(window_->device_timer()->interval(), main_dialog::kDeviceChangeDelay);
+    EXPECT_EQ(window_->device_timer()->interval(), monitor_timing::kDeviceChangeDelayMs);
     EXPECT_FALSE(window_->usb_update_pending());
     EXPECT_TRUE(QTest::qWaitFor([&] { return window_->rescan_count() > before; }, 4000));
     QTest::qWait(300);
@@ -252,7 +256,7 @@ TEST_F(MainWindow, ReturnInASpinBoxTakesTheValueForTheActiveMemoryAndSwitchesNot
     CDDCMonitor* monitor = master_->current_display().monitor();
     ASSERT_NE(monitor, nullptr);
     int memory = 2;
-    ASSERT_EQ(monitor->set_value(0x1050, memory), 0);
+    ASSERT_EQ(monitor->set_value(mf::memory_select, memory), 0);
     QListWidget* list = window_->page_list();
     list->setCurrentRow(1);
     list->setCurrentRow(0);
@@ -279,9 +283,10 @@ TEST_F(MainWindow, ReturnInASpinBoxTakesTheValueForTheActiveMemoryAndSwitchesNot
             EXPECT_NE(spin->value(), before) << qPrintable(name);
             EXPECT_DOUBLE_EQ(spin->value(), typed) << qPrintable(name);
             int active = 0;
-            ASSERT_EQ(monitor->get_value(0x1050, active), 0);
+            ASSERT_EQ(monitor->get_value(mf::memory_select, active), 0);
             EXPECT_EQ(active, 2) << qPrintable(name);
-            const int feature = name.startsWith(QLatin1String("brightness")) ? 0x02B3 : 0x1054;
+            const int feature =
+                name.startsWith(QLatin1String("brightness")) ? mf::luminance : mf::black_level;
             auto* slider = window_->pages()->widget(page)->findChild<QSlider*>(
                 QString(name).replace(QLatin1String("spinBox"), QLatin1String("verticalSlider")));
             ASSERT_NE(slider, nullptr) << qPrintable(name);
@@ -292,7 +297,7 @@ TEST_F(MainWindow, ReturnInASpinBoxTakesTheValueForTheActiveMemoryAndSwitchesNot
                 },
                 3000))
                 << qPrintable(name) << " was not written";
-            ASSERT_EQ(monitor->get_value(0x1050, active), 0);
+            ASSERT_EQ(monitor->get_value(mf::memory_select, active), 0);
             EXPECT_EQ(active, 2) << qPrintable(name);
         }
     }

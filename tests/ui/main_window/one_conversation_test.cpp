@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "core/master_control.h"
 #include "core/monitor_token.h"
 #include "core/settings_paths.h"
@@ -28,6 +29,8 @@
 #include "ui/main_window/panel_settings.h"
 #include "ui/main_window/panel_vision_emulation.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -135,9 +138,9 @@ TEST_F(OneConversation, ARescanDueInsideAHandlersEventProcessingRunsAfterIt) {
     CDDCMonitor* monitor = master_->current_display().monitor();
     ASSERT_NE(monitor, nullptr);
     int value = 0;
-    EXPECT_EQ(monitor->get_value(panel_vision_emulation::kColorVision, value), 0);
+    EXPECT_EQ(monitor->get_value(mf::color_vision, value), 0);
     EXPECT_EQ(value, 3);
-    EXPECT_EQ(monitor->get_value(0x1050, value), 0);
+    EXPECT_EQ(monitor->get_value(mf::memory_select, value), 0);
     EXPECT_EQ(value, 2);
 }
 

@@ -6,11 +6,14 @@
 #include <QSlider>
 #include <QTest>
 
+#include "comm/monitor_features.h"
 #include "panels_fixture.h"
 #include "ui/main_window/panel_pip_mode.h"
 #include "ui/main_window/panel_vision_emulation.h"
 #include "ui_panel_pip_mode.h"
 #include "ui_panel_vision_emulation.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -22,21 +25,21 @@ struct PipPage : PanelTest {
 
 TEST_F(PipPage, PositionMovedSeveralTimesWithinTheSaveDelaySavesOnce) {
     start();
-    set_feature(panel_pip_mode::kPipMode, 2);
+    set_feature(mf::pip_mode, 2);
     panel_pip_mode page;
     page.show();
     QSlider* h = page.form()->pip_h_pos_horizontalSlider;
     QSlider* v = page.form()->pip_v_pos_horizontalSlider;
     ASSERT_TRUE(h->isEnabled());
     EXPECT_EQ(h->maximum(), 100);
-    EXPECT_EQ(h->value(), feature(panel_pip_mode::kSubHorizontal));
+    EXPECT_EQ(h->value(), feature(mf::pip_sub_horizontal));
     const int saves_before = saves();
     h->setValue(10);
     h->setValue(20);
     v->setValue(30);
     h->setValue(40);
-    EXPECT_EQ(feature(panel_pip_mode::kSubHorizontal), 40) << "each move is written at once";
-    EXPECT_EQ(feature(panel_pip_mode::kSubVertical), 30);
+    EXPECT_EQ(feature(mf::pip_sub_horizontal), 40) << "each move is written at once";
+    EXPECT_EQ(feature(mf::pip_sub_vertical), 30);
     EXPECT_EQ(saves(), saves_before) << "the save waits for the user to stop";
     EXPECT_TRUE(QTest::qWaitFor([&] { return saves() > saves_before; }, 3000));
     QTest::qWait(200);
@@ -45,8 +48,8 @@ TEST_F(PipPage, PositionMovedSeveralTimesWithinTheSaveDelaySavesOnce) {
 
 TEST_F(PipPage, TheMainPicturesInputCarriesTheArrow) {
     start();
-    set_feature(panel_pip_mode::kMainInput, 15);
-    ASSERT_EQ(feature(panel_pip_mode::kMainInput), 15);
+    set_feature(mf::input_source, 15);
+    ASSERT_EQ(feature(mf::input_source), 15);
     panel_pip_mode page;
     page.show();
     QComboBox* inputs = page.form()->pip_input_comboBox;
@@ -56,10 +59,10 @@ TEST_F(PipPage, TheMainPicturesInputCarriesTheArrow) {
     EXPECT_EQ(inputs->itemData(1).toInt(), 2);
     EXPECT_TRUE(has_arrow(inputs, 0));
     EXPECT_FALSE(has_arrow(inputs, 1));
-    EXPECT_EQ(inputs->currentData().toInt(), feature(panel_pip_mode::kSubInput));
+    EXPECT_EQ(inputs->currentData().toInt(), feature(mf::pip_sub_input));
 
-    set_feature(panel_pip_mode::kMainInput, 3);
-    if (feature(panel_pip_mode::kMainInput) == 3) {
+    set_feature(mf::input_source, 3);
+    if (feature(mf::input_source) == 3) {
         page.update_ui();
         EXPECT_FALSE(has_arrow(inputs, 0));
         EXPECT_TRUE(has_arrow(inputs, 1)) << "DVI (3) is the DVI-I entry";
@@ -72,8 +75,8 @@ TEST_F(PipPage, PictureByPictureIsOfferedOnlyWhenTheMonitorAllowsIt) {
     page.show();
     EXPECT_TRUE(page.form()->pip_pbp_aspect_radioButton->isEnabled());
     EXPECT_TRUE(page.form()->pip_pbp_full_radioButton->isEnabled());
-    sim_monitor().state().values[panel_pip_mode::kPbpBlocked] = 2;
-    ASSERT_EQ(feature(panel_pip_mode::kPbpBlocked), 2);
+    sim_monitor().state().values[mf::pip_pbp_blocked] = 2;
+    ASSERT_EQ(feature(mf::pip_pbp_blocked), 2);
     page.update_ui();
     EXPECT_FALSE(page.form()->pip_pbp_aspect_radioButton->isEnabled());
     EXPECT_FALSE(page.form()->pip_pbp_full_radioButton->isEnabled());
@@ -91,7 +94,7 @@ TEST_F(PipPage, EachModeEnablesOnlyWhatItUses) {
     };
     for (const Case c : {Case{1, false, false, false, false}, Case{2, true, true, true, true},
                          Case{3, false, false, true, true}, Case{4, false, false, true, true}}) {
-        set_feature(panel_pip_mode::kPipMode, c.mode);
+        set_feature(mf::pip_mode, c.mode);
         page.update_ui();
         SCOPED_TRACE(c.mode);
         EXPECT_EQ(f.pip_h_pos_horizontalSlider->isEnabled(), c.positions);
@@ -108,19 +111,19 @@ TEST_F(PipPage, EachModeEnablesOnlyWhatItUses) {
                 << qPrintable(label->objectName());
         }
     }
-    set_feature(panel_pip_mode::kPipMode, 2);
+    set_feature(mf::pip_mode, 2);
     page.update_ui();
     EXPECT_TRUE(f.pip_pip_radioButton->isChecked());
 }
 
 TEST_F(PipPage, AModeClickWritesWaitsAndReloads) {
     start();
-    set_feature(panel_pip_mode::kPipMode, 1);
+    set_feature(mf::pip_mode, 1);
     panel_pip_mode page;
     page.show();
     sleeper.clear();
     page.form()->pip_pbp_full_radioButton->click();
-    EXPECT_EQ(feature(panel_pip_mode::kPipMode), 4);
+    EXPECT_EQ(feature(mf::pip_mode), 4);
     const std::vector<int> waits = sleeper.waits();
     EXPECT_NE(std::find(waits.begin(), waits.end(), 2000), waits.end()) << "the 2000 ms settle";
     EXPECT_TRUE(page.save_timer().isActive());
@@ -130,12 +133,12 @@ TEST_F(PipPage, AModeClickWritesWaitsAndReloads) {
 
 TEST_F(PipPage, PictureModeListNamesEveryMemoryAndMarksTheMainOne) {
     start();
-    set_feature(0x1050, 2);
-    set_feature(panel_pip_mode::kSubMemory, 3);
+    set_feature(mf::memory_select, 2);
+    set_feature(mf::pip_sub_memory, 3);
     panel_pip_mode page;
     page.show();
     QComboBox* modes = page.form()->pip_picture_mode_number_comboBox;
-    ASSERT_EQ(modes->count(), sim_monitor().read_feature(panel_pip_mode::kSubMemory).maximum);
+    ASSERT_EQ(modes->count(), sim_monitor().read_feature(mf::pip_sub_memory).maximum);
     for (int i = 0; i < modes->count(); ++i) {
         EXPECT_EQ(modes->itemData(i).toInt(), i + 1);
         EXPECT_FALSE(modes->itemText(i).isEmpty());
@@ -147,7 +150,7 @@ TEST_F(PipPage, PictureModeListNamesEveryMemoryAndMarksTheMainOne) {
 
     modes->setCurrentIndex(0);
     Q_EMIT modes->activated(0);
-    EXPECT_EQ(feature(panel_pip_mode::kSubMemory), 1);
+    EXPECT_EQ(feature(mf::pip_sub_memory), 1);
 }
 
 TEST_F(PipPage, AMonitorWithoutPictureInPictureShowsTheControlsDisabledWithoutAnError) {
@@ -164,12 +167,12 @@ TEST_F(PipPage, AMonitorWithoutPictureInPictureShowsTheControlsDisabledWithoutAn
 
 TEST_F(PipPage, SubPictureColorVisionIsWrittenWithItsSettleWait) {
     start();
-    set_feature(panel_pip_mode::kPipMode, 2);
+    set_feature(mf::pip_mode, 2);
     panel_pip_mode page;
     page.show();
     sleeper.clear();
     page.form()->pip_color_vision_emulation_T_radioButton->click();
-    EXPECT_EQ(feature(panel_pip_mode::kSubColorVision), 4);
+    EXPECT_EQ(feature(mf::pip_sub_color_vision), 4);
     const std::vector<int> waits = sleeper.waits();
     EXPECT_NE(std::find(waits.begin(), waits.end(), 2000), waits.end());
     EXPECT_TRUE(page.save_timer().isActive());
@@ -184,12 +187,12 @@ TEST_F(ColorVisionPage, AChoiceIsWrittenSavedAndShownAfterAReload) {
     EXPECT_TRUE(page.form()->color_vision_emulation_off_radioButton->isChecked());
     const int saves_before = saves();
     page.form()->color_vision_emulation_D_radioButton->click();
-    EXPECT_EQ(feature(panel_vision_emulation::kColorVision), 3);
+    EXPECT_EQ(feature(mf::color_vision), 3);
     EXPECT_EQ(saves(), saves_before + 1);
     const std::vector<int> waits = sleeper.waits();
     EXPECT_NE(std::find(waits.begin(), waits.end(), 2000), waits.end());
 
-    set_feature(panel_vision_emulation::kColorVision, 5);
+    set_feature(mf::color_vision, 5);
     page.hide();
     page.show();
     EXPECT_TRUE(page.form()->color_vision_emulation_grayscale_radioButton->isChecked());

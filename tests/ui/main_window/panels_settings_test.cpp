@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "comm/monitor_features.h"
 #include "core/string_table.h"
 #include "panels_fixture.h"
 #include "sim/sim_faults.h"
@@ -16,10 +17,12 @@
 #include "ui/patterns/tw_test_pattern_widget.h"
 #include "ui_panel_settings.h"
 
+namespace mf = monitor_feature;
+
 namespace {
 
-constexpr int kPowerLed = 0x2BE;
-constexpr int kUniformity = 0x2EE;
+constexpr int kPowerLed = mf::power_led;
+constexpr int kUniformity = mf::uniformity;
 
 struct SettingsPage : panels_testing::PanelTest {
     // The dialog MasterControl creates at start-up, with a stand-in main window as parent.
@@ -120,18 +123,18 @@ TEST_F(SettingsPage, TheUniformityWarningNeedsANonZeroLimitBelowTheBrightness) {
     panel_settings page;
     page.show();
     QLabel* warning = page.form()->brightness_warning_label;
-    const int brightness_max = sim_monitor().read_feature(panel_settings::kBrightness).maximum;
+    const int brightness_max = sim_monitor().read_feature(mf::luminance).maximum;
 
     // Correction off: the monitor reports no limit, whatever the brightness.
     set_feature(kUniformity, 0);
-    set_feature(panel_settings::kBrightness, brightness_max);
-    ASSERT_EQ(feature(panel_settings::kUniformityLimit), 0);
+    set_feature(mf::luminance, brightness_max);
+    ASSERT_EQ(feature(mf::uniformity_limit), 0);
     page.update_ui();
     EXPECT_EQ(warning->text(), panel_settings::blank_warning());
     EXPECT_TRUE(warning->toolTip().isEmpty());
 
     set_feature(kUniformity, 3);
-    const int limit = feature(panel_settings::kUniformityLimit);
+    const int limit = feature(mf::uniformity_limit);
     ASSERT_GT(limit, 0);
     ASSERT_GT(brightness_max, limit);
     page.update_ui();
@@ -139,7 +142,7 @@ TEST_F(SettingsPage, TheUniformityWarningNeedsANonZeroLimitBelowTheBrightness) {
     EXPECT_TRUE(warning->toolTip().contains(QString::number(limit)));
     EXPECT_TRUE(warning->toolTip().contains(QStringLiteral("cd/m") + QChar(0x00B2)));
 
-    set_feature(panel_settings::kBrightness, limit);
+    set_feature(mf::luminance, limit);
     page.update_ui();
     EXPECT_EQ(warning->text(), panel_settings::blank_warning()) << "at the limit is not above it";
 }

@@ -3,11 +3,14 @@
 #include <QSignalSpy>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "core/monitor_change_notes.h"
 #include "panels_fixture.h"
 #include "sim/sim_faults.h"
 #include "ui/main_window/panel_status.h"
 #include "ui_panel_status.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -84,7 +87,7 @@ TEST_F(StatusPage, ResynchronisationStoresTheMonitorsRecordWithUpdatesBlockedAro
     page.show();
     CMonitorTracker& tracker = master->monitor_tracker();
     ASSERT_EQ(tracker.find(QStringLiteral("KX271W"), QStringLiteral("71000123")), -1);
-    set_feature(0x1050, 2);
+    set_feature(mf::memory_select, 2);
     // orvale-ctl changed the monitor: the fresh record settles that.
     ASSERT_TRUE(monitor_change_notes::note(QStringLiteral("KX271W"), QStringLiteral("71000123")));
     QSignalSpy blocks(&page, &panel_status::block_unblock_usb_update);
@@ -104,7 +107,7 @@ TEST_F(StatusPage, ResynchronisationStoresTheMonitorsRecordWithUpdatesBlockedAro
     const CAdjustValue& record = tracker.entry(index).adjust;
     const CModeSettings* second = record.findModeSettings(2);
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(second->preset(), sim_monitor().state().memories[1].values.at(0x1051));
+    EXPECT_EQ(second->preset(), sim_monitor().state().memories[1].values.at(mf::preset));
     EXPECT_FALSE(monitor_change_notes::noted(QStringLiteral("KX271W"), QStringLiteral("71000123")));
 }
 

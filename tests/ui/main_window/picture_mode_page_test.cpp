@@ -15,6 +15,7 @@
 
 #include "color/curve_builders.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 #include "core/picture_mode_rules.h"
 #include "core/string_table.h"
 #include "panels_fixture.h"
@@ -24,6 +25,8 @@
 #include "support/test_environment.h"
 #include "ui/main_window/panel_picture_mode.h"
 #include "ui/verify/verify_dialog.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -136,8 +139,8 @@ class PicturePage : public panels_testing::PanelTest {
 
 TEST_F(PicturePage, ShowingThePageReadsTheMonitorAndEnablesWhatItAllows) {
     start();
-    set_feature(0x1050, 3);
-    set_feature(0x2BD, 2);
+    set_feature(mf::memory_select, 3);
+    set_feature(mf::response_improve, 2);
     panel_picture_mode page;
     page.show();
     EXPECT_TRUE(child<QAbstractButton>(page, "picture_mode3_pushButton")->isChecked());
@@ -146,17 +149,17 @@ TEST_F(PicturePage, ShowingThePageReadsTheMonitorAndEnablesWhatItAllows) {
     EXPECT_FALSE(child<QAbstractButton>(page, "metamerism_checkBox")->isChecked());
     auto* slider = child<QSlider>(page, "brightness_verticalSlider");
     EXPECT_TRUE(slider->isEnabled());
-    EXPECT_EQ(slider->value(), feature(0x2B3));
-    EXPECT_EQ(slider->minimum(), feature(0x106F));
+    EXPECT_EQ(slider->value(), feature(mf::luminance));
+    EXPECT_EQ(slider->minimum(), feature(mf::luminance_minimum));
     auto* spin = child<QDoubleSpinBox>(page, "black_level_spinBox");
-    EXPECT_DOUBLE_EQ(spin->value(), feature(0x1054) / 10.0);
+    EXPECT_DOUBLE_EQ(spin->value(), feature(mf::black_level) / 10.0);
     EXPECT_EQ(spin->suffix(), QStringLiteral(" cd/m\u00B2"));
     // Without a stored record the buttons are numbered.
     EXPECT_EQ(child<QAbstractButton>(page, "picture_mode4_pushButton")->text(),
               QStringLiteral("Mode 4"));
 
     // The main window hides and shows the page to have it read the monitor again.
-    set_feature(0x1050, 2);
+    set_feature(mf::memory_select, 2);
     page.hide();
     page.show();
     EXPECT_TRUE(child<QAbstractButton>(page, "picture_mode2_pushButton")->isChecked());
@@ -181,7 +184,7 @@ TEST_F(PicturePage, SliderMovesWithinASecondWriteOnceAndSaveTwoSecondsLater) {
     panel_picture_mode page;
     page.show();
     auto* slider = child<QSlider>(page, "brightness_verticalSlider");
-    const int original = feature(0x2B3);
+    const int original = feature(mf::luminance);
     const int low = slider->minimum();
     ASSERT_GT(original, low + 30);
     const int saves_before = saves();
@@ -198,8 +201,8 @@ TEST_F(PicturePage, SliderMovesWithinASecondWriteOnceAndSaveTwoSecondsLater) {
     qint64 written_at = -1;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            seen.insert(feature(0x2B3));
-            if (feature(0x2B3) == original - 30) written_at = clock.elapsed();
+            seen.insert(feature(mf::luminance));
+            if (feature(mf::luminance) == original - 30) written_at = clock.elapsed();
             return written_at >= 0;
         },
         3000));
@@ -208,9 +211,9 @@ TEST_F(PicturePage, SliderMovesWithinASecondWriteOnceAndSaveTwoSecondsLater) {
     EXPECT_LE(written_at - last_move, 1800);
     EXPECT_EQ(saves(), saves_before) << "no save with the write";
     // The first adjustment prepares the monitor: 0x254 to 0 and 0x233 to 1, each with 2000 ms.
-    EXPECT_EQ(feature(0x254), 0);
-    EXPECT_EQ(feature(0x233), 1);
-    EXPECT_EQ(feature(0x105D), 31);
+    EXPECT_EQ(feature(mf::prepare_254), 0);
+    EXPECT_EQ(feature(mf::prepare_233), 1);
+    EXPECT_EQ(feature(mf::prepare_105d), 31);
     EXPECT_EQ(waits_of(2000).size(), 2u);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return saves() > saves_before; }, 4000));
@@ -224,10 +227,11 @@ TEST_F(PicturePage, SliderMovesWithinASecondWriteOnceAndSaveTwoSecondsLater) {
 
 TEST_F(PicturePage, TooHighNeedsAGainAtItsMaximumAndTwoPercentOverTheLuminance) {
     start();
-    set_feature(0x2B3, 100);
-    ASSERT_EQ(sim_monitor().read_feature(0x27E).current, sim_monitor().read_feature(0x27E).maximum)
+    set_feature(mf::luminance, 100);
+    ASSERT_EQ(sim_monitor().read_feature(mf::mode_red_gain).current,
+              sim_monitor().read_feature(mf::mode_red_gain).maximum)
         << "the red gain starts at its maximum";
-    sim_monitor().state().values[0x2B4] = 101;
+    sim_monitor().state().values[mf::luminance_maximum] = 101;
     panel_picture_mode page;
     page.show();
     page.activateWindow();
@@ -238,22 +242,23 @@ TEST_F(PicturePage, TooHighNeedsAGainAtItsMaximumAndTwoPercentOverTheLuminance) 
     EXPECT_EQ(indicator->text(), string(807)) << "100 x 1.02 = 102 > 101";
     EXPECT_EQ(indicator->toolTip(), string(810));
 
-    sim_monitor().state().values[0x2B4] = 102;
+    sim_monitor().state().values[mf::luminance_maximum] = 102;
     page.check_brightness_limit_timer_timeout();
     EXPECT_NE(indicator->text(), string(807));
-    EXPECT_EQ(indicator->text(), brightness_indicator(100, -1, feature(0x106D)).text);
+    EXPECT_EQ(indicator->text(), brightness_indicator(100, -1, feature(mf::contrast_limit)).text);
 
     // Below its maximum a gain can still lift the white: no warning.
-    sim_monitor().state().values[0x2B4] = 101;
-    set_feature(0x27E, 200);
+    sim_monitor().state().values[mf::luminance_maximum] = 101;
+    set_feature(mf::mode_red_gain, 200);
     page.check_brightness_limit_timer_timeout();
     EXPECT_NE(indicator->text(), string(807));
 }
 
 TEST_F(PicturePage, PercentModeShowsPercentAndSkipsTheLimitCheck) {
     start(kSpecialModel);
-    set_feature(0x2B3, 100);
-    sim_monitor().state().values[0x2B4] = 50;  // would be far too high in absolute mode
+    set_feature(mf::luminance, 100);
+    sim_monitor().state().values[mf::luminance_maximum] =
+        50;  // would be far too high in absolute mode
     panel_picture_mode page;
     page.show();
     page.activateWindow();
@@ -271,10 +276,10 @@ TEST_F(PicturePage, EachMemoryShowsItsPresetLabel) {
     sim_monitor().state().slot_names[1] = QByteArray("Studio       ");
     const int presets[5] = {1, 7, 9, 13, 5};
     for (int memory = 1; memory <= 5; ++memory) {
-        set_feature(0x1050, memory);
-        set_feature(0x1051, presets[memory - 1]);
+        set_feature(mf::memory_select, memory);
+        set_feature(mf::preset, presets[memory - 1]);
     }
-    set_feature(0x1050, 1);
+    set_feature(mf::memory_select, 1);
     store_record();
     panel_picture_mode page;
     page.show();
@@ -292,7 +297,7 @@ TEST_F(PicturePage, EachMemoryShowsItsPresetLabel) {
 // Finish clears the monitor's change entry of the memory and preset the wizard started from.
 TEST_F(PicturePage, TheWizardsOutcomeDecidesWhatIsPutBack) {
     start();
-    set_feature(0x1050, 1);
+    set_feature(mf::memory_select, 1);
     panel_picture_mode page;
     page.show();
     QSignalSpy blocks(&page, &panel_picture_mode::block_unblock_usb_update);
@@ -303,8 +308,9 @@ TEST_F(PicturePage, TheWizardsOutcomeDecidesWhatIsPutBack) {
         child<QPushButton>(page, "edit_picture_mode_pushButton")->click();
     };
 
-    run_wizard([this] { set_feature(0x1050, 3); }, true, QDialog::Rejected);
-    EXPECT_EQ(feature(0x1050), 1) << "the wizard switched memories: the user's comes back";
+    run_wizard([this] { set_feature(mf::memory_select, 3); }, true, QDialog::Rejected);
+    EXPECT_EQ(feature(mf::memory_select), 1)
+        << "the wizard switched memories: the user's comes back";
     EXPECT_EQ(waits_of(2000).size(), 1u);
     ASSERT_EQ(blocks.count(), 2);
     EXPECT_TRUE(blocks.at(0).at(0).toBool());
@@ -312,27 +318,27 @@ TEST_F(PicturePage, TheWizardsOutcomeDecidesWhatIsPutBack) {
 
     // A memory changed by other means while the wizard ran (the monitor's own buttons) is
     // not the wizard's doing.
-    run_wizard([this] { set_feature(0x1050, 3); }, false, QDialog::Rejected);
-    EXPECT_EQ(feature(0x1050), 3);
+    run_wizard([this] { set_feature(mf::memory_select, 3); }, false, QDialog::Rejected);
+    EXPECT_EQ(feature(mf::memory_select), 3);
 
-    set_feature(0x1050, 1);
+    set_feature(mf::memory_select, 1);
     page.update_ui();
-    const int preset = feature(0x1051);
+    const int preset = feature(mf::preset);
     sim_monitor().osd_change({0, 0, -1, -1, 0});
     std::uint32_t stamp = 0;
     ASSERT_EQ(monitor().find_memory_entry(1, preset, stamp), 1);
     run_wizard({}, true, QDialog::Accepted);
     EXPECT_NE(monitor().find_memory_entry(1, preset, stamp), 1) << "the entry is cleared";
-    EXPECT_EQ(feature(0x1050), 1);
+    EXPECT_EQ(feature(mf::memory_select), 1);
     EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
 }
 
 TEST_F(PicturePage, AProfileIsMadeOnlyForAChangedModeAndItsCurveFollowsTheType) {
     start();
-    set_feature(0x1050, 1);
-    set_feature(0x1051, 6);   // Full: the panel's own primaries
-    set_feature(0x268, 9);    // a gamma curve
-    set_feature(0x2E8, 170);  // of 2.2
+    set_feature(mf::memory_select, 1);
+    set_feature(mf::preset, 6);         // Full: the panel's own primaries
+    set_feature(mf::gamma_type, 9);     // a gamma curve
+    set_feature(mf::gamma_value, 170);  // of 2.2
     CMonitorEntry entry = store_record();
     ASSERT_NE(entry.adjust.findModeSettings(1), nullptr);
     const CModeSettings item = *entry.adjust.findModeSettings(1);
@@ -362,7 +368,7 @@ TEST_F(PicturePage, AProfileIsMadeOnlyForAChangedModeAndItsCurveFollowsTheType) 
         << "the record knows which mode the profile describes";
 
     // An L* mode gets the L* curve.
-    set_feature(0x268, 12);
+    set_feature(mf::gamma_type, 12);
     entry = store_record();
     entry.adjust.referenceSettings = record().adjust.referenceSettings;
     master->monitor_tracker().store(entry);
@@ -377,7 +383,7 @@ TEST_F(PicturePage, AProfileIsMadeOnlyForAChangedModeAndItsCurveFollowsTheType) 
 // program wrote the profile of another memory) or removed is made again.
 TEST_F(PicturePage, AProfileReplacedOrRemovedSinceIsMadeAgain) {
     start();
-    set_feature(0x1050, 1);
+    set_feature(mf::memory_select, 1);
     store_record();
     panel_picture_mode page;
     page.show();
@@ -475,14 +481,14 @@ TEST_F(PicturePage, ACalibrationStampSelectsTheProfileCreatedAtThatTime) {
 
 TEST_F(PicturePage, SelectingAMemoryWaitsSavesAndProfilesThatMode) {
     start();
-    set_feature(0x1050, 1);
+    set_feature(mf::memory_select, 1);
     store_record();
     panel_picture_mode page;
     page.show();
     const int saves_before = saves();
     sleeper.clear();
     child<QAbstractButton>(page, "picture_mode2_pushButton")->click();
-    EXPECT_EQ(feature(0x1050), 2);
+    EXPECT_EQ(feature(mf::memory_select), 2);
     EXPECT_EQ(waits_of(2000).size(), 2u) << "the settle after the switch, and the save's own";
     EXPECT_EQ(saves(), saves_before + 1);
     EXPECT_TRUE(QFileInfo::exists(profile_path()));
@@ -497,7 +503,7 @@ TEST_F(PicturePage, SelectingAMemoryWaitsSavesAndProfilesThatMode) {
 // a mode that was never selected.
 TEST_F(PicturePage, AFailedMemorySelectionIsReportedAndNothingFollows) {
     start();
-    set_feature(0x1050, 1);
+    set_feature(mf::memory_select, 1);
     store_record();
     panel_picture_mode page;
     page.show();
@@ -508,7 +514,7 @@ TEST_F(PicturePage, AFailedMemorySelectionIsReportedAndNothingFollows) {
     child<QAbstractButton>(page, "picture_mode2_pushButton")->click();
     sim_monitor().faults().clear();
     EXPECT_GE(box_texts.size(), 1);
-    EXPECT_EQ(feature(0x1050), 1);
+    EXPECT_EQ(feature(mf::memory_select), 1);
     EXPECT_TRUE(waits_of(2000).empty());
     EXPECT_EQ(saves(), saves_before);
     EXPECT_FALSE(QFileInfo::exists(profile_path()));
@@ -521,7 +527,7 @@ TEST_F(PicturePage, AModeWithoutChromaticitiesGetsNoProfile) {
     CMonitorEntry entry = store_record();
     CModeSettings blank;
     blank.values[0] = 1;
-    blank.values[1] = static_cast<std::int16_t>(feature(0x1051));
+    blank.values[1] = static_cast<std::int16_t>(feature(mf::preset));
     entry.adjust.setModeSettings(blank);
     master->monitor_tracker().store(entry);
     panel_picture_mode page;
@@ -536,25 +542,25 @@ TEST_F(PicturePage, AModeWithoutChromaticitiesGetsNoProfile) {
 // Reset asks first (string 176); only Yes reloads the preset and prepares the next adjustment.
 TEST_F(PicturePage, ResetAsksAndOnlyYesRestoresThePreset) {
     start();
-    set_feature(0x1050, 1);
-    const int preset_luminance = feature(0x2B3);
-    set_feature(0x2B3, preset_luminance - 20);
+    set_feature(mf::memory_select, 1);
+    const int preset_luminance = feature(mf::luminance);
+    set_feature(mf::luminance, preset_luminance - 20);
     panel_picture_mode page;
     page.show();
     auto* reset = child<QPushButton>(page, "reset_picture_mode_pushButton");
 
     answer_boxes(QMessageBox::No);
     reset->click();
-    EXPECT_EQ(feature(0x2B3), preset_luminance - 20) << "No keeps the mode";
+    EXPECT_EQ(feature(mf::luminance), preset_luminance - 20) << "No keeps the mode";
     ASSERT_EQ(box_texts.size(), 1);
     EXPECT_EQ(box_texts.front(), string(176));
 
     answer_boxes(QMessageBox::Yes);
     reset->click();
-    EXPECT_EQ(feature(0x2B3), preset_luminance);
+    EXPECT_EQ(feature(mf::luminance), preset_luminance);
     EXPECT_EQ(child<QSlider>(page, "brightness_verticalSlider")->value(), preset_luminance);
-    EXPECT_EQ(feature(0x254), 0);
-    EXPECT_EQ(feature(0x233), 1);
+    EXPECT_EQ(feature(mf::prepare_254), 0);
+    EXPECT_EQ(feature(mf::prepare_233), 1);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "comm/monitor_features.h"
 #include "comm/monitor_fixture.h"
+#include "comm/monitor_timing.h"
 #include "core/string_table.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
 
@@ -107,7 +108,7 @@ TEST_F(ProgressDialog, AFailed3dLutUploadDoesNotSwitchTheLutOn) {
     const int error = dialog.exec();
     EXPECT_LT(error, 0);
     EXPECT_EQ(feature(mf::lut_use), before);
-    EXPECT_FALSE(waited(sleeper.waits(), Worker::kLutUploadWait));
+    EXPECT_FALSE(waited(sleeper.waits(), monitor_timing::kPictureSettingWaitMs));
     EXPECT_LT(bar_of(dialog)->value(), bar_of(dialog)->maximum());
 }
 
@@ -118,7 +119,7 @@ TEST_F(ProgressDialog, ReadingThe1dLutsLeavesTheMonitorInNormalMode) {
     EXPECT_EQ(text_of(dialog), string(701).arg(monitor.model_name()));
     EXPECT_EQ(dialog.exec(), 0);
     EXPECT_EQ(feature(mf::lut_mode), mf::lut_mode_normal);
-    EXPECT_TRUE(waited(sleeper.waits(), Worker::kLutReadWait));
+    EXPECT_TRUE(waited(sleeper.waits(), monitor_timing::kLutModeWaitMs));
     EXPECT_TRUE(red.valid && green.valid && blue.valid);
 
     // What was read goes back unchanged through operation 3.
@@ -140,14 +141,14 @@ TEST_F(ProgressDialog, ReadingThe1dLutsLeavesTheMonitorInNormalMode) {
 TEST_F(ProgressDialog, ASettingsBlockIsAppliedAndReportsWhatTheMonitorTook) {
     CMonitorSettingList settings;
     CMonitorSetting brightness;
-    brightness.code = 0x2B3;
+    brightness.code = mf::luminance;
     brightness.value = 90;
     settings.append(brightness);
     TW_restore_monitor_settings_dialog dialog(&monitor, Worker::AdjustSettings);
     dialog.set_settings(&settings);
     EXPECT_EQ(text_of(dialog), string(709).arg(monitor.model_name()));
     EXPECT_EQ(dialog.exec(), 0);
-    EXPECT_EQ(feature(0x2B3), 90);
+    EXPECT_EQ(feature(mf::luminance), 90);
     EXPECT_EQ(settings[0].result, 0);
 }
 

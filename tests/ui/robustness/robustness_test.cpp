@@ -34,6 +34,8 @@
 #include <tuple>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 #include "core/check_restore_monitor_settings_thread.h"
 #include "core/master_control.h"
 #include "core/picture_mode_rules.h"
@@ -48,6 +50,8 @@
 #include "ui/main_window/main_dialog.h"
 #include "ui/main_window/panel_pip_mode.h"
 #include "ui/main_window/panel_vision_emulation.h"
+
+namespace mf = monitor_feature;
 
 #ifndef ORVALE_ROBUSTNESS_DEFAULT_SECONDS
 #define ORVALE_ROBUSTNESS_DEFAULT_SECONDS 20
@@ -69,21 +73,18 @@ constexpr const char* kMonitors = R"({
 })";
 
 // The features a control of the pages writes, and which control asks for which.
-constexpr int kBrightness = picture_mode::feature::kBrightness;
-constexpr int kBlackLevel = picture_mode::feature::kBlackLevel;
+constexpr int kBrightness = mf::luminance;
+constexpr int kBlackLevel = mf::black_level;
 const std::map<QString, int> kSliderFeatures = {
     {QStringLiteral("brightness_verticalSlider"), kBrightness},
     {QStringLiteral("black_level_verticalSlider"), kBlackLevel},
-    {QStringLiteral("pip_h_pos_horizontalSlider"), panel_pip_mode::kSubHorizontal},
-    {QStringLiteral("pip_v_pos_horizontalSlider"), panel_pip_mode::kSubVertical},
+    {QStringLiteral("pip_h_pos_horizontalSlider"), mf::pip_sub_horizontal},
+    {QStringLiteral("pip_v_pos_horizontalSlider"), mf::pip_sub_vertical},
 };
-const std::vector<int> kCheckedFeatures = {kBrightness,
-                                           kBlackLevel,
-                                           panel_pip_mode::kSubHorizontal,
-                                           panel_pip_mode::kSubVertical,
-                                           panel_pip_mode::kPipMode,
-                                           panel_pip_mode::kSubColorVision,
-                                           panel_vision_emulation::kColorVision};
+const std::vector<int> kCheckedFeatures = {
+    kBrightness,          kBlackLevel,  mf::pip_sub_horizontal,
+    mf::pip_sub_vertical, mf::pip_mode, mf::pip_sub_color_vision,
+    mf::color_vision};
 
 int env_int(const char* name, int fallback) {
     bool ok = false;
@@ -334,18 +335,17 @@ TEST_F(Robustness, RandomUseLeavesNoOverlapAndOnlyAskedValues) {
             static const QStringList ids = {"off", "P", "D", "T", "grayscale"};
             for (int i = 0; i < ids.size(); ++i)
                 if (name == "pip_color_vision_emulation_" + ids[i] + "_radioButton")
-                    ask(panel_pip_mode::kSubColorVision, i + 1);
+                    ask(mf::pip_sub_color_vision, i + 1);
         } else if (name.startsWith("color_vision_emulation_")) {
             static const QStringList ids = {"off", "P", "D", "T", "grayscale"};
             for (int i = 0; i < ids.size(); ++i)
                 if (name == "color_vision_emulation_" + ids[i] + "_radioButton")
-                    ask(panel_vision_emulation::kColorVision, i + 1);
+                    ask(mf::color_vision, i + 1);
         } else if (name.startsWith("pip_")) {
             static const QStringList ids = {"pip_off_radioButton", "pip_pip_radioButton",
                                             "pip_pbp_aspect_radioButton",
                                             "pip_pbp_full_radioButton"};
-            if (const int i = static_cast<int>(ids.indexOf(name)); i >= 0)
-                ask(panel_pip_mode::kPipMode, i + 1);
+            if (const int i = static_cast<int>(ids.indexOf(name)); i >= 0) ask(mf::pip_mode, i + 1);
         }
         QTest::mouseClick(b, Qt::LeftButton);
         ++actions["click"];
@@ -381,7 +381,7 @@ TEST_F(Robustness, RandomUseLeavesNoOverlapAndOnlyAskedValues) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return finishing() && !QApplication::activeModalWidget(); },
                                 seconds * 1000 + 120000));
     driver.stop();
-    QTest::qWait(picture_mode::kWriteDelayMs + picture_mode::kSaveDelayMs + 1500);
+    QTest::qWait(monitor_timing::kWriteDelayMs + monitor_timing::kSaveDelayMs + 1500);
     boxes.stop();
     QString summary;
     for (const auto& [what, n] : actions)

@@ -5,16 +5,19 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "comm/monitor_features.h"
 #include "core/string_table.h"
 #include "ui/wizard/color_wizard_brightness.h"
 #include "wizard_fixture.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
 using wizard_testing::WizardWidgetTest;
 
-constexpr int kBrightness = 0x2B3;
-constexpr int kBlackLevel = 0x1054;
+constexpr int kBrightness = mf::luminance;
+constexpr int kBlackLevel = mf::black_level;
 
 class BrightnessTest : public WizardWidgetTest {
   protected:
@@ -65,9 +68,10 @@ TEST_F(BrightnessTest, AbsoluteModeShowsLuminancesAndTheLimitIndicators) {
     EXPECT_DOUBLE_EQ(bright->value(), 60.0);
     EXPECT_EQ(bright->suffix(), QStringLiteral(" cd/m") + QChar(0x00B2));
     EXPECT_DOUBLE_EQ(spin(widget, "black_level_spinBox")->value(), 0.2);
-    EXPECT_EQ(slider(widget, "brightness_verticalSlider")->minimum(), sim_value(0x106F));
-    EXPECT_EQ(widget.black_floor(), sim_value(0x106E));
-    EXPECT_EQ(widget.contrast_limit(), sim_value(0x106D));
+    EXPECT_EQ(slider(widget, "brightness_verticalSlider")->minimum(),
+              sim_value(mf::luminance_minimum));
+    EXPECT_EQ(widget.black_floor(), sim_value(mf::black_level_minimum));
+    EXPECT_EQ(widget.contrast_limit(), sim_value(mf::contrast_limit));
     // 60 is below the contrast limit of the simulated panel, 2 below its black floor.
     ASSERT_GT(widget.contrast_limit(), 60);
     ASSERT_GT(widget.black_floor(), 2);
@@ -94,7 +98,7 @@ TEST_F(BrightnessTest, TheLimitCheckRunsWhileShownAndWarnsOfAnUnreachableBrightn
     EXPECT_TRUE(widget.limit_check_running());
 
     // The red gain is at its maximum: a brightness above the panel's reach is "too high".
-    const int reach = sim_value(0x2B4);
+    const int reach = sim_value(mf::luminance_maximum);
     set_sim_value(kBrightness, reach);
     widget.read_all_values();
     widget.check_brightness_limit_timer_timeout();

@@ -3,15 +3,18 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "comm/monitor_features.h"
 #include "ui/graphs/gamut_graph.h"
 #include "ui/wizard/color_wizard_color_gamut.h"
 #include "wizard_fixture.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
 using wizard_testing::WizardWidgetTest;
 
-constexpr int kRedX = 0x1055;
+constexpr int kRedX = mf::red_x;
 const char* const kSpinNames[6] = {"red_x_doubleSpinBox",   "red_y_doubleSpinBox",
                                    "green_x_doubleSpinBox", "green_y_doubleSpinBox",
                                    "blue_x_doubleSpinBox",  "blue_y_doubleSpinBox"};

@@ -7,10 +7,13 @@
 
 #include "color/curve_builders.h"
 #include "color_wizard_fixture.h"
+#include "comm/monitor_features.h"
 #include "core/string_table.h"
 #include "ui/wizard/color_wizard_display_emulation_page.h"
 #include "ui/wizard/color_wizard_display_emulation_selection.h"
 #include "ui/wizard/color_wizard_name_preset_page.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -130,11 +133,11 @@ TEST_F(ColorWizardDisplayEmulation, AProfileWithoutColorantsIsShownAsUnreadableN
     EXPECT_FALSE(wizard->emulation().valid);
 
     // Even if the name page were reached with it, nothing would be written.
-    const int red_x = sim_value(0x1055);
+    const int red_x = sim_value(mf::red_x);
     wizard->setField(QStringLiteral("name_preset.radio2"), true);
     EXPECT_FALSE(wizard->page(kNamePresetPage)->validatePage());
-    EXPECT_EQ(sim_value(0x1055), red_x);
-    EXPECT_EQ(sim_value(0x1051), kSrgb);
+    EXPECT_EQ(sim_value(mf::red_x), red_x);
+    EXPECT_EQ(sim_value(mf::preset), kSrgb);
 }
 
 TEST_F(ColorWizardDisplayEmulation, NothingChosenOrAnUnreadableFileShowsDashes) {

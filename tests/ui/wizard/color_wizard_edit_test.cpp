@@ -4,7 +4,10 @@
 #include <QTimer>
 
 #include "color_wizard_fixture.h"
+#include "comm/monitor_features.h"
 #include "ui/main_window/panel_picture_mode.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -43,17 +46,18 @@ class ColorWizardEdit : public ColorWizardTest {
 
 TEST_F(ColorWizardEdit, CancellingAfterAPageThatChangedTheMonitorRestoresItsMemory) {
     QSignalSpy busy(panel.get(), &panel_picture_mode::block_unblock_usb_update);
-    ASSERT_EQ(sim_value(0x1050), 1);
+    ASSERT_EQ(sim_value(mf::memory_select), 1);
     edit([this](color_wizard& wizard) {
         wizard.setField(QStringLiteral("preset_type.dci"), true);
         wizard.next();
         EXPECT_EQ(wizard.currentId(), kBrightnessPage);
         EXPECT_TRUE(wizard.changed());
         // The monitor's own buttons pick another memory meanwhile.
-        set_sim_value(0x1050, 3);
+        set_sim_value(mf::memory_select, 3);
         wizard.reject();
     });
-    EXPECT_EQ(sim_value(0x1050), 1) << "the memory saved before the wizard is written back";
+    EXPECT_EQ(sim_value(mf::memory_select), 1)
+        << "the memory saved before the wizard is written back";
     ASSERT_EQ(busy.count(), 2);
     EXPECT_TRUE(busy.at(0).at(0).toBool());
     EXPECT_FALSE(busy.at(1).at(0).toBool());
@@ -62,10 +66,10 @@ TEST_F(ColorWizardEdit, CancellingAfterAPageThatChangedTheMonitorRestoresItsMemo
 TEST_F(ColorWizardEdit, CancellingOnTheIntroPageWithoutASwitchWritesNothingBack) {
     edit([this](color_wizard& wizard) {
         EXPECT_FALSE(wizard.changed());
-        set_sim_value(0x1050, 3);
+        set_sim_value(mf::memory_select, 3);
         wizard.reject();
     });
-    EXPECT_EQ(sim_value(0x1050), 3) << "nothing was written back";
+    EXPECT_EQ(sim_value(mf::memory_select), 3) << "nothing was written back";
 }
 
 TEST_F(ColorWizardEdit, FinishingClearsTheMonitorsChangeEntryOfTheSavedModeAndKeepsTheMode) {
@@ -82,8 +86,8 @@ TEST_F(ColorWizardEdit, FinishingClearsTheMonitorsChangeEntryOfTheSavedModeAndKe
         wizard.button(QWizard::FinishButton)->click();
     });
     EXPECT_EQ(monitor()->find_memory_entry(1, kSrgb, value), 0);
-    EXPECT_EQ(sim_value(0x1051), kRec709);
-    EXPECT_EQ(sim_value(0x1050), 1);
+    EXPECT_EQ(sim_value(mf::preset), kRec709);
+    EXPECT_EQ(sim_value(mf::memory_select), 1);
     EXPECT_TRUE(errors.texts.isEmpty()) << qPrintable(errors.texts.join(QLatin1Char('\n')));
 }
 

@@ -7,6 +7,7 @@
 #include <QTranslator>
 
 #include "color_wizard_fixture.h"
+#include "comm/monitor_features.h"
 #include "core/error_box.h"
 #include "ui/wizard/color_wizard_custom_type.h"
 #include "ui/wizard/color_wizard_custom_type_page.h"
@@ -14,6 +15,8 @@
 #include "ui/wizard/color_wizard_name_preset.h"
 #include "ui/wizard/color_wizard_name_preset_page.h"
 #include "ui/wizard/color_wizard_select_main.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -40,7 +43,7 @@ class ColorWizardIntro : public ColorWizardTest {};
 
 TEST_F(ColorWizardIntro, OpeningInProgrammable3PreselectsCustomAndSlot3) {
     start();
-    set_sim_value(0x1051, programmable_mode(3));
+    set_sim_value(mf::preset, programmable_mode(3));
     auto wizard = open_wizard();
     EXPECT_TRUE(wizard->field(QStringLiteral("preset_type.custom")).toBool());
     EXPECT_TRUE(wizard->field(QStringLiteral("name_preset.radio3")).toBool());
@@ -61,7 +64,7 @@ TEST_F(ColorWizardIntro, EachFixedModeIsPreselectedWhenTheMonitorIsInIt) {
     for (const auto& [mode, field] :
          {std::pair{kAdobeRgb, "preset_type.adobergb"}, std::pair{kDicom, "preset_type.dicom"},
           std::pair{kEciRgb, "preset_type.ecirgb"}}) {
-        set_sim_value(0x1051, mode);
+        set_sim_value(mf::preset, mode);
         auto wizard = open_wizard();
         EXPECT_TRUE(wizard->field(QLatin1String(field)).toBool()) << field;
         EXPECT_EQ(intro_form(*wizard)->checked_mode(), mode);
@@ -109,7 +112,7 @@ TEST_F(ColorWizardIntro, PrintEmulationNeedsTheRecordsNativePrimaries) {
 
 TEST_F(ColorWizardIntro, TheSpecialModelOffersDicomSim) {
     start(kKx272w);
-    set_sim_value(0x1051, kSrgb);
+    set_sim_value(mf::preset, kSrgb);
     auto wizard = open_wizard();
     EXPECT_EQ(intro_form(*wizard)->radio(kDicom)->text(), QStringLiteral("DICOM Sim"));
 }
@@ -173,8 +176,8 @@ TEST_F(ColorWizardIntro, AMonitorThatDoesNotAnswerIsReportedOnEntry) {
     wizard->setField(QStringLiteral("preset_type.dci"), true);
     wizard->next();
     EXPECT_EQ(wizard->currentId(), kBrightnessPage);
-    EXPECT_EQ(sim_value(0x1051), kDci);
-    EXPECT_EQ(sim_value(0x105C), 1) << "the value read again is the one written back";
+    EXPECT_EQ(sim_value(mf::preset), kDci);
+    EXPECT_EQ(sim_value(mf::metamerism), 1) << "the value read again is the one written back";
 }
 
 TEST_F(ColorWizardIntro, TheWindowIsTheDescribedWizard) {

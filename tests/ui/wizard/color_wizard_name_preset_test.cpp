@@ -6,8 +6,11 @@
 #include <QTest>
 
 #include "color_wizard_fixture.h"
+#include "comm/monitor_features.h"
 #include "ui/wizard/color_wizard_name_preset.h"
 #include "ui/wizard/color_wizard_name_preset_page.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -95,7 +98,7 @@ TEST_F(ColorWizardNamePreset, ANewNameGoesAsThirteenCharactersAnUnchangedOneNotA
         wizard->next();
         EXPECT_EQ(wizard->currentId(), kGammaPage);
         EXPECT_EQ(slot_name(2), QByteArray("ab           "));
-        EXPECT_EQ(sim_value(0x1051), programmable_mode(2));
+        EXPECT_EQ(sim_value(mf::preset), programmable_mode(2));
     }
     // The monitor's name changes behind the wizard's back; a name the user leaves alone is not
     // sent, so the monitor keeps whatever it holds.
@@ -105,8 +108,8 @@ TEST_F(ColorWizardNamePreset, ANewNameGoesAsThirteenCharactersAnUnchangedOneNotA
     wizard->next();
     EXPECT_EQ(wizard->currentId(), kGammaPage);
     EXPECT_EQ(slot_name(4), QByteArray("Kept by OSD  "));
-    EXPECT_EQ(sim_value(0x1051), programmable_mode(4));
-    EXPECT_EQ(sim_value(0x1069), 1);
+    EXPECT_EQ(sim_value(mf::preset), programmable_mode(4));
+    EXPECT_EQ(sim_value(mf::lut_use), 1);
     EXPECT_TRUE(errors.texts.isEmpty());
 }
 
@@ -154,15 +157,15 @@ TEST_F(ColorWizardNamePreset, ANameTheMonitorCannotHoldIsRefusedBeforeAnythingIs
     EXPECT_EQ(wizard->currentId(), kNamePresetPage);
     ASSERT_EQ(errors.texts.size(), 1);
     EXPECT_TRUE(errors.texts[0].contains(QStringLiteral("letters"))) << "it says what is wrong";
-    EXPECT_EQ(sim_value(0x1051), kSrgb) << "not switched";
+    EXPECT_EQ(sim_value(mf::preset), kSrgb) << "not switched";
     EXPECT_EQ(slot_name(5), QByteArray("Programmable5"));
     EXPECT_FALSE(wizard->changed());
 }
 
 TEST_F(ColorWizardNamePreset, AFailedSwitchToTheSlotRefusesThePageAndWritesNothingAfterIt) {
     auto wizard = at_name_page();
-    const int mode = sim_value(0x1051);
-    const int custom = sim_value(0x1069);
+    const int mode = sim_value(mf::preset);
+    const int custom = sim_value(mf::lut_use);
     wizard->setField(QStringLiteral("name_preset.radio2"), true);
     wizard->setField(QStringLiteral("name_preset.nametext2"), QStringLiteral("Studio"));
     fail_command(0xC8);
@@ -171,21 +174,21 @@ TEST_F(ColorWizardNamePreset, AFailedSwitchToTheSlotRefusesThePageAndWritesNothi
     EXPECT_EQ(wizard->currentId(), kNamePresetPage);
     ASSERT_EQ(errors.texts.size(), 1);
     EXPECT_EQ(errors.texts[0], error_text(-1023, false).text);
-    EXPECT_EQ(sim_value(0x1051), mode) << "not switched";
+    EXPECT_EQ(sim_value(mf::preset), mode) << "not switched";
     EXPECT_EQ(slot_name(2), QByteArray("Programmable2")) << "the name went nowhere";
-    EXPECT_EQ(sim_value(0x1069), custom) << "the mode that was active stays as it was";
+    EXPECT_EQ(sim_value(mf::lut_use), custom) << "the mode that was active stays as it was";
 
     // Once the monitor answers, the same Next makes the mode in the chosen slot.
     wizard->next();
     EXPECT_EQ(wizard->currentId(), kGammaPage);
-    EXPECT_EQ(sim_value(0x1051), programmable_mode(2));
+    EXPECT_EQ(sim_value(mf::preset), programmable_mode(2));
     EXPECT_EQ(slot_name(2), QByteArray("Studio       "));
 }
 
 TEST_F(ColorWizardNamePreset, TheSlotTheMonitorIsInStaysChosenWhateverTheRecordHolds) {
     // The monitor is in Programmable 4, the record knows only three names.
     keep_names(3);
-    set_sim_value(0x1051, programmable_mode(4));
+    set_sim_value(mf::preset, programmable_mode(4));
     const QByteArray first = slot_name(1);
     auto wizard = at_name_page();
     color_wizard_name_preset* f = form(*wizard);
@@ -196,14 +199,14 @@ TEST_F(ColorWizardNamePreset, TheSlotTheMonitorIsInStaysChosenWhateverTheRecordH
     wizard->setField(QStringLiteral("name_preset.nametext4"), QStringLiteral("Four"));
     wizard->next();
     EXPECT_EQ(wizard->currentId(), kGammaPage);
-    EXPECT_EQ(sim_value(0x1051), programmable_mode(4));
+    EXPECT_EQ(sim_value(mf::preset), programmable_mode(4));
     EXPECT_EQ(slot_name(4), QByteArray("Four         "));
     EXPECT_EQ(slot_name(1), first) << "slot 1 was never chosen";
 }
 
 TEST_F(ColorWizardNamePreset, AChosenSlotTheMonitorDoesNotHaveIsNotMovedButAskedFor) {
     keep_names(3);
-    const int mode = sim_value(0x1051);
+    const int mode = sim_value(mf::preset);
     const QByteArray first = slot_name(1);
     auto wizard = open_wizard();
     wizard->setField(QStringLiteral("preset_type.custom"), true);
@@ -222,13 +225,13 @@ TEST_F(ColorWizardNamePreset, AChosenSlotTheMonitorDoesNotHaveIsNotMovedButAsked
     wizard->next();
     EXPECT_EQ(wizard->currentId(), kNamePresetPage) << "Next waits for a choice";
     EXPECT_EQ(errors.texts.size(), 2);
-    EXPECT_EQ(sim_value(0x1051), mode);
+    EXPECT_EQ(sim_value(mf::preset), mode);
     EXPECT_EQ(slot_name(1), first);
 
     f->radio(3)->click();
     wizard->next();
     EXPECT_EQ(wizard->currentId(), kGammaPage);
-    EXPECT_EQ(sim_value(0x1051), programmable_mode(3));
+    EXPECT_EQ(sim_value(mf::preset), programmable_mode(3));
     EXPECT_EQ(slot_name(1), first);
 }
 

@@ -8,8 +8,11 @@
 
 #include "color/curve_builders.h"
 #include "color_wizard_fixture.h"
+#include "comm/monitor_features.h"
 #include "ui/wizard/color_wizard_name_preset.h"
 #include "ui/wizard/color_wizard_name_preset_page.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -65,29 +68,29 @@ TEST_F(ColorWizardPaths, FixedPresetsSwitchTheMonitorAndGoStraightToBrightness) 
             walk(*wizard, [&](color_wizard& w, int page) { choose_fields(w, page, field); });
         EXPECT_EQ(shown, (Pages{kIntroPage, kBrightnessPage})) << field;
         EXPECT_EQ(wizard->result(), QDialog::Accepted) << field;
-        EXPECT_EQ(sim_value(0x1051), mode) << field;
-        EXPECT_EQ(sim_value(0x0254), 0) << field;
-        EXPECT_EQ(sim_value(0x0233), 1) << field;
-        EXPECT_EQ(sim_value(0x105D), 31) << field;
-        EXPECT_EQ(sim_value(0x105C), 1) << "metamerism kept as it was";
+        EXPECT_EQ(sim_value(mf::preset), mode) << field;
+        EXPECT_EQ(sim_value(mf::prepare_254), 0) << field;
+        EXPECT_EQ(sim_value(mf::prepare_233), 1) << field;
+        EXPECT_EQ(sim_value(mf::prepare_105d), 31) << field;
+        EXPECT_EQ(sim_value(mf::metamerism), 1) << "metamerism kept as it was";
         EXPECT_TRUE(wizard->changed()) << field;
     }
     EXPECT_TRUE(errors.texts.isEmpty());
 }
 
 TEST_F(ColorWizardPaths, SrgbOnAMonitorInSrgbWritesTheSwitchButChangesNothing) {
-    ASSERT_EQ(sim_value(0x1051), kSrgb);
-    set_sim_value(0x105D, 16);
+    ASSERT_EQ(sim_value(mf::preset), kSrgb);
+    set_sim_value(mf::prepare_105d, 16);
     auto wizard = open_wizard();
     wizard->setField(QStringLiteral("preset_type.srgb"), true);
     ASSERT_TRUE(wizard->currentPage()->validatePage());
-    EXPECT_EQ(sim_value(0x105D), 31) << "the switch list was written";
-    EXPECT_EQ(sim_value(0x1051), kSrgb);
+    EXPECT_EQ(sim_value(mf::prepare_105d), 31) << "the switch list was written";
+    EXPECT_EQ(sim_value(mf::preset), kSrgb);
     EXPECT_FALSE(wizard->changed()) << "the monitor is in the mode it was in";
 
     wizard->setField(QStringLiteral("preset_type.dci"), true);
     ASSERT_TRUE(wizard->currentPage()->validatePage());
-    EXPECT_EQ(sim_value(0x1051), kDci);
+    EXPECT_EQ(sim_value(mf::preset), kDci);
     EXPECT_TRUE(wizard->changed());
     EXPECT_TRUE(errors.texts.isEmpty());
 }
@@ -110,23 +113,23 @@ TEST_F(ColorWizardPaths, DicomHighBrightAndFullPassTheirAdjustmentPages) {
          {kIntroPage, kGammaPage, kColorGamutPage, kWhitePointPage, kBrightnessPage}},
     };
     for (const Case& c : cases) {
-        set_sim_value(0x0014, 5);
+        set_sim_value(mf::color_preset, 5);
         auto wizard = open_wizard();
         const Pages shown =
             walk(*wizard, [&](color_wizard& w, int page) { choose_fields(w, page, c.field); });
         EXPECT_EQ(shown, c.pages) << c.field;
         EXPECT_EQ(wizard->result(), QDialog::Accepted);
-        EXPECT_EQ(sim_value(0x1051), c.mode) << c.field;
+        EXPECT_EQ(sim_value(mf::preset), c.mode) << c.field;
         const bool white_page =
             std::find(c.pages.begin(), c.pages.end(), kWhitePointPage) != c.pages.end();
-        EXPECT_EQ(sim_value(0x0014), white_page ? 11 : 5)
+        EXPECT_EQ(sim_value(mf::color_preset), white_page ? 11 : 5)
             << "the white point page selects the first user colour preset";
     }
     EXPECT_TRUE(errors.texts.isEmpty());
 }
 
 TEST_F(ColorWizardPaths, TheWhitePointPageLetsTheUserPresetSettleBeforeReadingTheWhite) {
-    set_sim_value(0x0014, 5);
+    set_sim_value(mf::color_preset, 5);
     auto wizard = open_wizard();
     wizard->setField(QStringLiteral("preset_type.full"), true);
     wizard->next();
@@ -135,9 +138,9 @@ TEST_F(ColorWizardPaths, TheWhitePointPageLetsTheUserPresetSettleBeforeReadingTh
     sleeper.clear();
     wizard->next();
     ASSERT_EQ(wizard->currentId(), kWhitePointPage);
-    EXPECT_EQ(sim_value(0x0014), 11);
+    EXPECT_EQ(sim_value(mf::color_preset), 11);
     const std::vector<int> waits = sleeper.waits();
-    EXPECT_EQ(std::count(waits.begin(), waits.end(), CDDCMonitor::kPresetWait), 1)
+    EXPECT_EQ(std::count(waits.begin(), waits.end(), monitor_timing::kPresetWaitMs), 1)
         << "the monitor model's settle wait after 0x0014";
     EXPECT_TRUE(errors.texts.isEmpty());
 }
@@ -203,7 +206,7 @@ TEST_F(ColorWizardPaths, FinishSavesTheMonitorAndKeepsItsModeInTheRecord) {
     EXPECT_EQ(sim_monitor().counters().saves, saves + 1);
     CMonitorEntry entry;
     ASSERT_TRUE(stored_record(entry));
-    const CModeSettings* item = entry.adjust.findModeSettings(sim_value(0x1050));
+    const CModeSettings* item = entry.adjust.findModeSettings(sim_value(mf::memory_select));
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->preset(), kDci);
 }
@@ -215,8 +218,8 @@ TEST_F(ColorWizardPaths, FullCustomStoresTheNamedModeInItsSlot) {
     EXPECT_EQ(shown, (Pages{kIntroPage, kCustomTypePage, kNamePresetPage, kGammaPage,
                             kColorGamutPage, kWhitePointPage, kBrightnessPage}));
     EXPECT_EQ(wizard->result(), QDialog::Accepted);
-    EXPECT_EQ(sim_value(0x1051), programmable_mode(2));
-    EXPECT_EQ(sim_value(0x1069), 1);
+    EXPECT_EQ(sim_value(mf::preset), programmable_mode(2));
+    EXPECT_EQ(sim_value(mf::lut_use), 1);
     EXPECT_EQ(slot_name(2), QByteArray("Studio       "));
     CMonitorEntry entry;
     ASSERT_TRUE(stored_record(entry));
@@ -234,8 +237,8 @@ TEST_F(ColorWizardPaths, DisplayEmulationWritesTheProfilesPrimariesWhiteGammaAnd
     EXPECT_EQ(shown, (Pages{kIntroPage, kCustomTypePage, kDisplayEmulationPage, kNamePresetPage,
                             kGammaPage, kColorGamutPage, kWhitePointPage, kBrightnessPage}));
     EXPECT_EQ(wizard->result(), QDialog::Accepted);
-    EXPECT_EQ(sim_value(0x1051), programmable_mode(3));
-    EXPECT_EQ(sim_value(0x1069), 1);
+    EXPECT_EQ(sim_value(mf::preset), programmable_mode(3));
+    EXPECT_EQ(sim_value(mf::lut_use), 1);
     const EmulationRecord& read = wizard->emulation();
     ASSERT_TRUE(read.valid);
     EXPECT_NEAR(read.red_x, 0.660, 0.001);
@@ -243,14 +246,14 @@ TEST_F(ColorWizardPaths, DisplayEmulationWritesTheProfilesPrimariesWhiteGammaAnd
                             rounded_thousandths(read.green_x), rounded_thousandths(read.green_y),
                             rounded_thousandths(read.blue_x),  rounded_thousandths(read.blue_y)};
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(sim_value(0x1055 + i), expected[i]) << "primary " << i;
-    EXPECT_EQ(sim_value(0x1055), 660);
-    EXPECT_EQ(sim_value(0x1052), 313);
-    EXPECT_EQ(sim_value(0x1053), 329);
-    EXPECT_EQ(sim_value(0x0268), 9);
-    EXPECT_EQ(sim_value(0x02E8), 170);
-    EXPECT_EQ(sim_value(0x02B3), 160);
-    EXPECT_EQ(sim_value(0x1067), 1) << "the LUT mode is back to normal";
+        EXPECT_EQ(sim_value(mf::red_x + i), expected[i]) << "primary " << i;
+    EXPECT_EQ(sim_value(mf::red_x), 660);
+    EXPECT_EQ(sim_value(mf::white_x), 313);
+    EXPECT_EQ(sim_value(mf::white_y), 329);
+    EXPECT_EQ(sim_value(mf::gamma_type), 9);
+    EXPECT_EQ(sim_value(mf::gamma_value), 170);
+    EXPECT_EQ(sim_value(mf::luminance), 160);
+    EXPECT_EQ(sim_value(mf::lut_mode), 1) << "the LUT mode is back to normal";
     EXPECT_EQ(slot_name(3), QByteArray("Proof        "));
     EXPECT_TRUE(errors.texts.isEmpty());
 }
@@ -262,13 +265,13 @@ TEST_F(ColorWizardPaths, DisplayEmulationOfCurvesUploadsThemAndKeepsThemInTheRec
     make_gamma_curve(spec.greenCurve, 2.2);
     make_gamma_curve(spec.blueCurve, 2.0);
     write_display_profile(QStringLiteral("curves.icc"), spec);
-    set_sim_value(0x0268, 11);
+    set_sim_value(mf::gamma_type, 11);
     const std::vector<std::uint16_t> ramp = sim::factory_table(sim_monitor().model());
     auto wizard = open_wizard();
     walk_custom(*wizard, "custom_type.emulate_display", 3, QStringLiteral("Curves"));
     EXPECT_EQ(wizard->result(), QDialog::Accepted);
     ASSERT_TRUE(wizard->emulation().curves_approximated);
-    EXPECT_EQ(sim_value(0x1050), 1);
+    EXPECT_EQ(sim_value(mf::memory_select), 1);
     // The programmable mode's own tables now hold the three curves.
     const auto& tables = sim_monitor().state().memories[0].tables;
     EXPECT_NE(tables[0], ramp);
@@ -279,7 +282,7 @@ TEST_F(ColorWizardPaths, DisplayEmulationOfCurvesUploadsThemAndKeepsThemInTheRec
     ASSERT_TRUE(entry.adjust.getCurveSet(programmable_mode(3), set));
     EXPECT_NEAR(set.red.evaluate(0.5), std::pow(0.5, 2.4), 0.01);
     EXPECT_NEAR(set.blue.evaluate(0.5), std::pow(0.5, 2.0), 0.01);
-    EXPECT_EQ(sim_value(0x1067), 1);
+    EXPECT_EQ(sim_value(mf::lut_mode), 1);
     EXPECT_TRUE(errors.texts.isEmpty());
 }
 
@@ -302,7 +305,7 @@ TEST_F(ColorWizardPaths, PrinterEmulationStoresTheGeneratorsLutInTheSlot) {
                           {kGamutAdobeRgb, 9, 170, 210}};
     int slot = 3;
     for (const Case& c : cases) {
-        set_sim_value(0x02E8, 130);
+        set_sim_value(mf::gamma_value, 130);
         auto wizard = open_wizard();
         const Pages shown = walk_custom(
             *wizard, "custom_type.emulate_printer", slot, QStringLiteral("Print %1").arg(slot),
@@ -315,14 +318,14 @@ TEST_F(ColorWizardPaths, PrinterEmulationStoresTheGeneratorsLutInTheSlot) {
                          kWhitePointPage, kNamePresetPage, kBrightnessPage}));
         ASSERT_EQ(wizard->result(), QDialog::Accepted) << c.gamut;
         ASSERT_TRUE(wizard->lut_generator().isValid());
-        EXPECT_EQ(sim_value(0x1051), programmable_mode(slot));
-        EXPECT_EQ(sim_value(0x0268), c.gamma_type) << c.gamut;
+        EXPECT_EQ(sim_value(mf::preset), programmable_mode(slot));
+        EXPECT_EQ(sim_value(mf::gamma_type), c.gamma_type) << c.gamut;
         if (c.gamma_code >= 0) {
-            EXPECT_EQ(sim_value(0x02E8), c.gamma_code) << c.gamut;
+            EXPECT_EQ(sim_value(mf::gamma_value), c.gamma_code) << c.gamut;
         }
-        EXPECT_EQ(sim_value(0x1057), c.green_x) << c.gamut;
-        EXPECT_EQ(sim_value(0x1052), int(wizard->printer_white_x()));
-        EXPECT_EQ(sim_value(0x1067), 1);
+        EXPECT_EQ(sim_value(mf::green_x), c.green_x) << c.gamut;
+        EXPECT_EQ(sim_value(mf::white_x), int(wizard->printer_white_x()));
+        EXPECT_EQ(sim_value(mf::lut_mode), 1);
         EXPECT_EQ(slot_lut(slot), flattened(wizard->lut_generator().table())) << c.gamut;
         EXPECT_NE(slot_lut(slot), flattened(EmulationLut().table())) << "not the identity";
         EXPECT_EQ(slot_name(slot),

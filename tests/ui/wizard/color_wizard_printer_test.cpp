@@ -8,6 +8,7 @@
 #include <QTableWidget>
 
 #include "color_wizard_fixture.h"
+#include "comm/monitor_features.h"
 #include "profiles/reference_profiles.h"
 #include "ui/lut_viewer/view_3d_lut_dialog.h"
 #include "ui/wizard/color_wizard_adjustment_pages.h"
@@ -15,6 +16,8 @@
 #include "ui/wizard/color_wizard_printer_pages.h"
 #include "ui/wizard/color_wizard_rendering_intent.h"
 #include "ui/wizard/color_wizard_white_point.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
@@ -180,8 +183,8 @@ TEST_F(ColorWizardPrinter, TheTableFollowsTheWhitePointChosenWhileEmulatingAPrin
     wizard->next();
     wizard->next();
     ASSERT_EQ(wizard->currentId(), kWhitePointPage);
-    EXPECT_EQ(wizard->printer_white_x(), unsigned(sim_value(0x1052)));
-    EXPECT_EQ(wizard->printer_white_y(), unsigned(sim_value(0x1053)));
+    EXPECT_EQ(wizard->printer_white_x(), unsigned(sim_value(mf::white_x)));
+    EXPECT_EQ(wizard->printer_white_y(), unsigned(sim_value(mf::white_y)));
     auto* page = static_cast<ColorWizardWhitePointPage*>(wizard->currentPage());
     const EmulationLut::Table before = wizard->lut_generator().table();
     page->form()
@@ -191,7 +194,7 @@ TEST_F(ColorWizardPrinter, TheTableFollowsTheWhitePointChosenWhileEmulatingAPrin
         ->findChild<QDoubleSpinBox*>(QStringLiteral("white_y_doubleSpinBox"))
         ->setValue(0.359);
     page->form()->flush_pending_writes();
-    EXPECT_EQ(sim_value(0x1052), 346);
+    EXPECT_EQ(sim_value(mf::white_x), 346);
     EXPECT_EQ(wizard->printer_white_x(), 346u);
     EXPECT_EQ(wizard->printer_white_y(), 359u);
     ProfileSpec full;
@@ -207,8 +210,8 @@ TEST_F(ColorWizardPrinter, AWhitePointNoReadFilledIsNeitherTakenNorLetThrough) {
     auto wizard = at_printer_page();
     wizard->next();
     ASSERT_EQ(wizard->currentId(), kRenderingIntentPage);
-    const int white_x = sim_value(0x1052);
-    const int white_y = sim_value(0x1053);
+    const int white_x = sim_value(mf::white_x);
+    const int white_y = sim_value(mf::white_y);
     // The monitor stops answering as the white point page is entered.
     sim::CSimFaultRule lost;
     lost.fault = sim::CSimFault::lost_reply;
@@ -230,8 +233,8 @@ TEST_F(ColorWizardPrinter, AWhitePointNoReadFilledIsNeitherTakenNorLetThrough) {
     EXPECT_NE(wizard->currentId(), kWhitePointPage);
     EXPECT_EQ(wizard->printer_white_x(), unsigned(white_x));
     EXPECT_EQ(wizard->printer_white_y(), unsigned(white_y));
-    EXPECT_EQ(sim_value(0x1052), white_x);
-    EXPECT_EQ(sim_value(0x1053), white_y);
+    EXPECT_EQ(sim_value(mf::white_x), white_x);
+    EXPECT_EQ(sim_value(mf::white_y), white_y);
 }
 
 TEST_F(ColorWizardPrinter, OtherPathsLeaveThePrinterWhitePointAlone) {
@@ -246,7 +249,7 @@ TEST_F(ColorWizardPrinter, OtherPathsLeaveThePrinterWhitePointAlone) {
         ->findChild<QDoubleSpinBox*>(QStringLiteral("white_x_doubleSpinBox"))
         ->setValue(0.346);
     page->form()->flush_pending_writes();
-    EXPECT_EQ(sim_value(0x1052), 346);
+    EXPECT_EQ(sim_value(mf::white_x), 346);
     EXPECT_EQ(wizard->printer_white_x(), 0u);
 }
 

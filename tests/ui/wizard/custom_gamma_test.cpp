@@ -4,17 +4,20 @@
 #include <algorithm>
 
 #include "color/curve_builders.h"
+#include "comm/monitor_features.h"
 #include "ui/graphs/curves_graph.h"
 #include "ui/wizard/color_wizard_custom_gamma.h"
 #include "wizard_fixture.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
 using wizard_testing::WizardWidgetTest;
 
-constexpr int kGammaType = 0x268;
-constexpr int kGammaValue = 0x2E8;
-constexpr int kPreset = 0x1051;
+constexpr int kGammaType = mf::gamma_type;
+constexpr int kGammaValue = mf::gamma_value;
+constexpr int kPreset = mf::preset;
 
 class CustomGammaTest : public WizardWidgetTest {
   protected:
@@ -78,8 +81,10 @@ TEST_F(CustomGammaTest, ChoosingATypeWritesItAtOnceAndRedrawsItsCurve) {
     ASSERT_EQ(widget.shown_curves().size(), 1);
     // The DICOM curve runs from the larger black level to the brightness.
     CSpline expected;
-    make_dicom_curve(expected, dicom_black_luminance(sim_value(0x1054), sim_value(0x106E)),
-                     static_cast<float>(sim_value(0x2B3)));
+    make_dicom_curve(
+        expected,
+        dicom_black_luminance(sim_value(mf::black_level), sim_value(mf::black_level_minimum)),
+        static_cast<float>(sim_value(mf::luminance)));
     EXPECT_DOUBLE_EQ(widget.shown_curves()[0].yAt(40), expected.yAt(40));
 
     button(widget, "gamma_Lstar_radioButton")->click();
@@ -98,10 +103,10 @@ TEST_F(CustomGammaTest, ATypeSettlesForThreeSecondsBeforeItsExponentIsAskedFor) 
     button(widget, "gamma_value_radioButton")->click();
     EXPECT_EQ(sim_value(kGammaType), 9);
     const std::vector<int> waits = sleeper.waits();
-    ASSERT_EQ(std::count(waits.begin(), waits.end(), CDDCMonitor::kMode0268Wait), 1)
+    ASSERT_EQ(std::count(waits.begin(), waits.end(), monitor_timing::kGammaTypeWaitMs), 1)
         << "the monitor model's settle wait after 0x268";
     // The read of 0x2E8 (with its own protocol waits) comes after it.
-    const auto settle = std::find(waits.begin(), waits.end(), CDDCMonitor::kMode0268Wait);
+    const auto settle = std::find(waits.begin(), waits.end(), monitor_timing::kGammaTypeWaitMs);
     EXPECT_NE(settle + 1, waits.end());
     EXPECT_DOUBLE_EQ(value(widget)->value(), sim_value(kGammaValue) / 100.0 + 0.5);
 }

@@ -7,16 +7,19 @@
 #include <QToolButton>
 
 #include "color/color_temperature.h"
+#include "comm/monitor_features.h"
 #include "ui/graphs/gamut_graph.h"
 #include "ui/wizard/color_wizard_white_point.h"
 #include "wizard_fixture.h"
+
+namespace mf = monitor_feature;
 
 namespace {
 
 using wizard_testing::WizardWidgetTest;
 
-constexpr int kWhiteX = 0x1052;
-constexpr int kWhiteY = 0x1053;
+constexpr int kWhiteX = mf::white_x;
+constexpr int kWhiteY = mf::white_y;
 
 class WhitePointTest : public WizardWidgetTest {
   protected:
