@@ -4,9 +4,9 @@
 #include <array>
 #include <span>
 
+#include "core/color_wizard_rules.h"
 #include "core/monitor_tracker.h"
 #include "profiles/emulation_lut.h"
-#include "ui/wizard/color_wizard_rules.h"
 
 class CDDCMonitor;
 class view_3d_lut_dialog;

@@ -9,6 +9,7 @@
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
 #include "comm/monitor_timing.h"
+#include "core/color_wizard_rules.h"
 #include "ui/wizard/wizard_monitor.h"
 
 namespace mf = monitor_feature;
@@ -44,12 +45,11 @@ color_wizard_custom_gamma::~color_wizard_custom_gamma() {
 }
 
 int color_wizard_custom_gamma::gamma_code(double gamma) {
-    // The monitor takes the exponent in steps of 0.1, held as hundredths above 0.5.
-    return static_cast<int>(std::trunc((gamma - 0.5) * 10.0 + 0.5)) * 10;
+    return color_wizard_rules::gamma_code(gamma);
 }
 
 double color_wizard_custom_gamma::gamma_from_code(int code) {
-    return code / 100.0 + 0.5;
+    return color_wizard_rules::gamma_from_code(code);
 }
 
 void color_wizard_custom_gamma::SetProgrammableGammaSplines(CSpline r, CSpline g, CSpline b) {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "ui/wizard/color_wizard_rules.h"
+#include "core/color_wizard_rules.h"
 #include "ui/wizard/wizard_profile_chooser.h"
 
 namespace Ui {

@@ -2,7 +2,7 @@
 
 #include "ui_color_wizard_select_main.h"
 
-#include "ui/wizard/color_wizard_rules.h"
+#include "core/color_wizard_rules.h"
 
 using namespace color_wizard_rules;
 

@@ -8,6 +8,7 @@
 
 #include "color/spline.h"
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_features.h"
 
 struct ProfileSpec;
 
@@ -30,23 +31,10 @@ enum PageId : int {
     kNoPage = -1,
 };
 
-// The monitor's picture modes (feature 0x1051).
-enum PictureMode : int {
-    kSrgb = 1,
-    kAdobeRgb = 2,
-    kDci = 3,
-    kRec709 = 4,
-    kHighBright = 5,
-    kFull = 6,
-    kDicom = 7,
-    kFirstProgrammable = 8,  // Programmable 1; slot s is mode 7 + s
-    kLastProgrammable = 12,
-    kEciRgb = 13,
-};
-constexpr int kSlotCount = 5;
-constexpr int programmable_mode(int slot) {
-    return kFirstProgrammable - 1 + slot;
-}
+// The picture modes by their short names.
+using enum monitor_preset::PictureMode;
+using monitor_preset::kSlotCount;
+using monitor_preset::programmable_mode;
 
 // The choices the page flow depends on: the wizard's fields of the same names.
 struct FlowChoice {
@@ -57,16 +45,6 @@ struct FlowChoice {
 // The page after `page` for these choices; kNoPage after the last.
 int next_page(int page, const FlowChoice& choice);
 
-// Monitor values the commits write.
-constexpr int kSwitch254 = 0;
-constexpr int kSwitch233 = 1;
-constexpr int kSwitch105D = 31;
-constexpr int kLutModeWriting = 3;
-constexpr int kLutModeNormal = 1;
-constexpr int kCustomModeMade = 1;
-constexpr int kGammaTypeValue = 9;
-constexpr int kGammaTypeSrgb = 11;
-constexpr int kUserColorPreset = 11;
 // Luminances at or below this are not taken from an emulated display: too dark to be meant.
 constexpr double kLowestEmulatedLuminance = 40.0;
 constexpr int kGamma22Code = 170;
@@ -138,6 +116,10 @@ CMonitorSettingList custom_mode_list();
 CMonitorSettingList lut_mode_normal_list();
 // A chromaticity as the commit writes it: thousandths, rounded.
 int rounded_thousandths(double value);
+
+// The exponent of a gamma curve as the monitor holds it (mf::gamma_value), and back.
+int gamma_code(double gamma);
+double gamma_from_code(int code);
 
 // The monitor's slot names: exactly this many Latin-1 characters.
 constexpr int kSlotNameLength = 13;

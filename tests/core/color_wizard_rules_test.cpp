@@ -3,8 +3,11 @@
 #include <cmath>
 #include <limits>
 
+#include "comm/monitor_features.h"
+#include "core/color_wizard_rules.h"
 #include "profiles/profile_spec.h"
-#include "ui/wizard/color_wizard_rules.h"
+
+namespace mf = monitor_feature;
 
 using namespace color_wizard_rules;
 
@@ -75,12 +78,13 @@ TEST(ColorWizardFlow, ConditionsAreTestedInTheTablesOrder) {
 
 TEST(ColorWizardLists, ASwitchWritesTheModeMetamerismAndTheThreeSwitchValuesOnlyWhenDifferent) {
     const CMonitorSettingList list = switch_list(kEciRgb, 2);
-    EXPECT_EQ(codes_of(list), (std::vector<int>{0x1051, 0x105C, 0x0254, 0x0233, 0x105D}));
-    EXPECT_EQ(value_of(list, 0x1051), 13);
-    EXPECT_EQ(value_of(list, 0x105C), 2);
-    EXPECT_EQ(value_of(list, 0x0254), 0);
-    EXPECT_EQ(value_of(list, 0x0233), 1);
-    EXPECT_EQ(value_of(list, 0x105D), 31);
+    EXPECT_EQ(codes_of(list), (std::vector<int>{mf::preset, mf::metamerism, mf::prepare_254,
+                                                mf::prepare_233, mf::prepare_105d}));
+    EXPECT_EQ(value_of(list, mf::preset), 13);
+    EXPECT_EQ(value_of(list, mf::metamerism), 2);
+    EXPECT_EQ(value_of(list, mf::prepare_254), 0);
+    EXPECT_EQ(value_of(list, mf::prepare_233), 1);
+    EXPECT_EQ(value_of(list, mf::prepare_105d), 31);
     for (const CMonitorSetting& s : list)
         EXPECT_EQ(s.flags, 0x0101);
     EXPECT_EQ(programmable_mode(1), 8);
@@ -90,29 +94,30 @@ TEST(ColorWizardLists, ASwitchWritesTheModeMetamerismAndTheThreeSwitchValuesOnly
 TEST(ColorWizardLists, PrinterEmulationTakesTheGamutsPrimariesAndItsToneCurve) {
     const std::array<int, 6> native = {690, 305, 170, 740, 150, 45};
     const CMonitorSettingList srgb = printer_emulation_list(true, kGamutSrgb, native, 313, 329);
-    EXPECT_EQ(codes_of(srgb), (std::vector<int>{0x1067, 0x1055, 0x1056, 0x1057, 0x1058, 0x1059,
-                                                0x105A, 0x1052, 0x1053, 0x0268}));
-    EXPECT_EQ(value_of(srgb, 0x1067), 3);
-    EXPECT_EQ(value_of(srgb, 0x1057), 300);
-    EXPECT_EQ(value_of(srgb, 0x1058), 600);
-    EXPECT_EQ(value_of(srgb, 0x1052), 313);
-    EXPECT_EQ(value_of(srgb, 0x0268), 11);
+    EXPECT_EQ(codes_of(srgb),
+              (std::vector<int>{mf::lut_mode, mf::red_x, mf::red_y, mf::green_x, mf::green_y,
+                                mf::blue_x, mf::blue_y, mf::white_x, mf::white_y, mf::gamma_type}));
+    EXPECT_EQ(value_of(srgb, mf::lut_mode), 3);
+    EXPECT_EQ(value_of(srgb, mf::green_x), 300);
+    EXPECT_EQ(value_of(srgb, mf::green_y), 600);
+    EXPECT_EQ(value_of(srgb, mf::white_x), 313);
+    EXPECT_EQ(value_of(srgb, mf::gamma_type), 11);
 
     const CMonitorSettingList adobe = printer_emulation_list(true, kGamutAdobeRgb, native, 0, 0);
-    EXPECT_EQ(value_of(adobe, 0x1057), 210);
-    EXPECT_EQ(value_of(adobe, 0x1058), 710);
-    EXPECT_EQ(value_of(adobe, 0x1052), -1) << "no white point chosen, none written";
-    EXPECT_EQ(value_of(adobe, 0x0268), 9);
-    EXPECT_EQ(value_of(adobe, 0x02E8), 170);
+    EXPECT_EQ(value_of(adobe, mf::green_x), 210);
+    EXPECT_EQ(value_of(adobe, mf::green_y), 710);
+    EXPECT_EQ(value_of(adobe, mf::white_x), -1) << "no white point chosen, none written";
+    EXPECT_EQ(value_of(adobe, mf::gamma_type), 9);
+    EXPECT_EQ(value_of(adobe, mf::gamma_value), 170);
 
     const CMonitorSettingList full = printer_emulation_list(true, kGamutFull, native, 0, 0);
-    EXPECT_EQ(value_of(full, 0x1055), 690);
-    EXPECT_EQ(value_of(full, 0x105A), 45);
-    EXPECT_EQ(value_of(full, 0x0268), 9);
-    EXPECT_EQ(value_of(full, 0x02E8), 170);
+    EXPECT_EQ(value_of(full, mf::red_x), 690);
+    EXPECT_EQ(value_of(full, mf::blue_y), 45);
+    EXPECT_EQ(value_of(full, mf::gamma_type), 9);
+    EXPECT_EQ(value_of(full, mf::gamma_value), 170);
 
     const CMonitorSettingList unknown = printer_emulation_list(false, kGamutFull, native, 313, 329);
-    EXPECT_EQ(codes_of(unknown), (std::vector<int>{0x0268, 0x02E8}))
+    EXPECT_EQ(codes_of(unknown), (std::vector<int>{mf::gamma_type, mf::gamma_value}))
         << "without a record the panel's primaries are unknown";
 }
 
@@ -130,27 +135,28 @@ TEST(ColorWizardLists, DisplayEmulationRoundsItsValuesAndLeavesOutWhatItCannotSa
     r.luminance = 160.7;
     const CMonitorSettingList list = display_emulation_list(r);
     EXPECT_EQ(codes_of(list),
-              (std::vector<int>{0x1069, 0x1067, 0x1055, 0x1056, 0x1057, 0x1058, 0x1059, 0x105A,
-                                0x1052, 0x1053, 0x02B3, 0x0268, 0x02E8}));
-    EXPECT_EQ(value_of(list, 0x1069), 1);
-    EXPECT_EQ(value_of(list, 0x1055), 640);
-    EXPECT_EQ(value_of(list, 0x1056), 331) << "rounded, where the live widgets cut";
-    EXPECT_EQ(value_of(list, 0x1057), 300);
-    EXPECT_EQ(value_of(list, 0x1059), 150);
-    EXPECT_EQ(value_of(list, 0x105A), 60);
-    EXPECT_EQ(value_of(list, 0x1052), 313);
-    EXPECT_EQ(value_of(list, 0x02B3), 160);
-    EXPECT_EQ(value_of(list, 0x02E8), 170) << "2.23 goes to the nearest tenth, 2.2";
+              (std::vector<int>{mf::lut_use, mf::lut_mode, mf::red_x, mf::red_y, mf::green_x,
+                                mf::green_y, mf::blue_x, mf::blue_y, mf::white_x, mf::white_y,
+                                mf::luminance, mf::gamma_type, mf::gamma_value}));
+    EXPECT_EQ(value_of(list, mf::lut_use), 1);
+    EXPECT_EQ(value_of(list, mf::red_x), 640);
+    EXPECT_EQ(value_of(list, mf::red_y), 331) << "rounded, where the live widgets cut";
+    EXPECT_EQ(value_of(list, mf::green_x), 300);
+    EXPECT_EQ(value_of(list, mf::blue_x), 150);
+    EXPECT_EQ(value_of(list, mf::blue_y), 60);
+    EXPECT_EQ(value_of(list, mf::white_x), 313);
+    EXPECT_EQ(value_of(list, mf::luminance), 160);
+    EXPECT_EQ(value_of(list, mf::gamma_value), 170) << "2.23 goes to the nearest tenth, 2.2";
 
     r.luminance = 40.0;
     r.curves_approximated = true;
     const CMonitorSettingList dim = display_emulation_list(r);
-    EXPECT_EQ(value_of(dim, 0x02B3), -1) << "40 cd/m2 and below is not taken";
-    EXPECT_EQ(value_of(dim, 0x0268), -1) << "curves go as 1D tables, not as a gamma";
-    EXPECT_EQ(value_of(dim, 0x02E8), -1);
-    EXPECT_EQ(codes_of(lut_mode_normal_list()), (std::vector<int>{0x1067}));
-    EXPECT_EQ(value_of(lut_mode_normal_list(), 0x1067), 1);
-    EXPECT_EQ(value_of(custom_mode_list(), 0x1069), 1);
+    EXPECT_EQ(value_of(dim, mf::luminance), -1) << "40 cd/m2 and below is not taken";
+    EXPECT_EQ(value_of(dim, mf::gamma_type), -1) << "curves go as 1D tables, not as a gamma";
+    EXPECT_EQ(value_of(dim, mf::gamma_value), -1);
+    EXPECT_EQ(codes_of(lut_mode_normal_list()), (std::vector<int>{mf::lut_mode}));
+    EXPECT_EQ(value_of(lut_mode_normal_list(), mf::lut_mode), 1);
+    EXPECT_EQ(value_of(custom_mode_list(), mf::lut_use), 1);
 }
 
 TEST(ColorWizardLimits, ValuesInsideTheLimitsPassBothEndsIncludedAndNaNNever) {

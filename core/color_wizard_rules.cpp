@@ -1,10 +1,11 @@
-#include "ui/wizard/color_wizard_rules.h"
+#include "core/color_wizard_rules.h"
 
 #include <cmath>
 
+#include "comm/monitor_features.h"
 #include "profiles/profile_spec.h"
-#include "ui/wizard/color_wizard_custom_gamma.h"
-#include "ui/wizard/wizard_monitor.h"
+
+namespace mf = monitor_feature;
 
 namespace color_wizard_rules {
 
@@ -20,7 +21,7 @@ CMonitorSetting entry(int code, int value) {
 
 void add_primaries(CMonitorSettingList& list, const std::array<int, 6>& primaries) {
     for (std::size_t i = 0; i < primaries.size(); ++i)
-        list.append(entry(wizard_feature::red_x + static_cast<int>(i), primaries[i]));
+        list.append(entry(mf::red_x + static_cast<int>(i), primaries[i]));
 }
 
 constexpr std::array<int, 6> kAdobeRgbPrimaries = {640, 330, 210, 710, 150, 60};
@@ -71,10 +72,10 @@ int next_page(int page, const FlowChoice& c) {
 }
 
 CMonitorSettingList switch_list(int mode, int metamerism) {
-    return {entry(wizard_feature::preset, mode), entry(wizard_feature::metamerism, metamerism),
-            entry(wizard_feature::adjust_254, kSwitch254),
-            entry(wizard_feature::adjust_233, kSwitch233),
-            entry(wizard_feature::adjust_105d, kSwitch105D)};
+    return {entry(mf::preset, mode), entry(mf::metamerism, metamerism),
+            entry(mf::prepare_254, mf::prepare_254_value),
+            entry(mf::prepare_233, mf::prepare_233_value),
+            entry(mf::prepare_105d, mf::prepare_105d_value)};
 }
 
 std::array<int, 6> printer_primaries(int rendering_gamut, const std::array<int, 6>& native) {
@@ -88,18 +89,18 @@ CMonitorSettingList printer_emulation_list(bool record_loaded, int rendering_gam
                                            unsigned white_y) {
     CMonitorSettingList list;
     if (record_loaded) {
-        list.append(entry(wizard_feature::lut_mode, kLutModeWriting));
+        list.append(entry(mf::lut_mode, mf::lut_mode_access));
         add_primaries(list, printer_primaries(rendering_gamut, native));
         if (white_x != 0) {
-            list.append(entry(wizard_feature::white_x, static_cast<int>(white_x)));
-            list.append(entry(wizard_feature::white_y, static_cast<int>(white_y)));
+            list.append(entry(mf::white_x, static_cast<int>(white_x)));
+            list.append(entry(mf::white_y, static_cast<int>(white_y)));
         }
     }
     if (rendering_gamut == kGamutSrgb) {
-        list.append(entry(wizard_feature::gamma_type, kGammaTypeSrgb));
+        list.append(entry(mf::gamma_type, mf::gamma_type_srgb));
     } else {
-        list.append(entry(wizard_feature::gamma_type, kGammaTypeValue));
-        list.append(entry(wizard_feature::gamma_value, kGamma22Code));
+        list.append(entry(mf::gamma_type, mf::gamma_type_value));
+        list.append(entry(mf::gamma_value, kGamma22Code));
     }
     return list;
 }
@@ -173,30 +174,38 @@ int rounded_thousandths(double value) {
 }
 
 CMonitorSettingList display_emulation_list(const EmulationRecord& r) {
-    CMonitorSettingList list = {entry(wizard_feature::custom_mode, kCustomModeMade),
-                                entry(wizard_feature::lut_mode, kLutModeWriting)};
+    CMonitorSettingList list = {entry(mf::lut_use, mf::lut_use_custom),
+                                entry(mf::lut_mode, mf::lut_mode_access)};
     add_primaries(list, {rounded_thousandths(r.red_x), rounded_thousandths(r.red_y),
                          rounded_thousandths(r.green_x), rounded_thousandths(r.green_y),
                          rounded_thousandths(r.blue_x), rounded_thousandths(r.blue_y)});
-    list.append(entry(wizard_feature::white_x, rounded_thousandths(r.white_x)));
-    list.append(entry(wizard_feature::white_y, rounded_thousandths(r.white_y)));
+    list.append(entry(mf::white_x, rounded_thousandths(r.white_x)));
+    list.append(entry(mf::white_y, rounded_thousandths(r.white_y)));
     if (r.luminance > kLowestEmulatedLuminance) {
-        list.append(entry(wizard_feature::brightness, static_cast<int>(std::trunc(r.luminance))));
+        list.append(entry(mf::luminance, static_cast<int>(std::trunc(r.luminance))));
     }
     if (!r.curves_approximated) {
-        list.append(entry(wizard_feature::gamma_type, kGammaTypeValue));
-        list.append(
-            entry(wizard_feature::gamma_value, color_wizard_custom_gamma::gamma_code(r.gamma)));
+        list.append(entry(mf::gamma_type, mf::gamma_type_value));
+        list.append(entry(mf::gamma_value, gamma_code(r.gamma)));
     }
     return list;
 }
 
 CMonitorSettingList custom_mode_list() {
-    return {entry(wizard_feature::custom_mode, kCustomModeMade)};
+    return {entry(mf::lut_use, mf::lut_use_custom)};
 }
 
 CMonitorSettingList lut_mode_normal_list() {
-    return {entry(wizard_feature::lut_mode, kLutModeNormal)};
+    return {entry(mf::lut_mode, mf::lut_mode_normal)};
+}
+
+int gamma_code(double gamma) {
+    // The monitor takes the exponent in steps of 0.1, held as hundredths above 0.5.
+    return static_cast<int>(std::trunc((gamma - 0.5) * 10.0 + 0.5)) * 10;
+}
+
+double gamma_from_code(int code) {
+    return code / 100.0 + 0.5;
 }
 
 QByteArray slot_name_bytes(const QString& name) {
