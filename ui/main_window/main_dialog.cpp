@@ -37,6 +37,7 @@
 #include "ui/main_window/panel_status.h"
 #include "ui/main_window/panel_vision_emulation.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
+#include "ui/progress/wait_cursor.h"
 
 // Device changes and synchronisations, for a user watching a rescan happen.
 Q_LOGGING_CATEGORY(monitor_log, "orvale.monitor", QtWarningMsg)
@@ -55,13 +56,6 @@ class BusyScope {
   private:
     CMonitorUse in_use_;
     bool previous_;
-};
-
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 struct PageRow {
@@ -288,7 +282,7 @@ void main_dialog::select_display(int index) {
 }
 
 void main_dialog::update_ui() {
-    const BusyCursor cursor;
+    const CWaitCursor cursor;
     if (QWidget* page = pages_->currentWidget()) {
         page->hide();
         page->show();
@@ -325,9 +319,8 @@ void main_dialog::CheckForMonitorTrackerRecord() {
     if (monitor && master_control_instance) {
         CMonitorTracker& tracker = master_control_instance->monitor_tracker();
         CMonitorEntry entry;
-        entry.modelName = monitor->model_name();
-        entry.serialNumber = monitor->serial_number();
-        const bool known = tracker.lookup(entry) >= 0;
+        const bool known =
+            tracker.lookup(monitor->model_name(), monitor->serial_number(), entry) >= 0;
         // A stored record stands until the monitor, orvale-ctl or the user says it changed:
         // reading it again costs half a minute of a flashing screen.
         const bool changed_elsewhere =
@@ -398,7 +391,7 @@ void main_dialog::update_on_device_changed() {
     const BusyScope busy;
     if (master_control_instance) {
         {
-            const BusyCursor cursor;
+            const CWaitCursor cursor;
             CMultiMonitor& monitors = master_control_instance->monitor_list();
             monitors.scan_interfaces();
             monitors.match_scanned();
@@ -422,14 +415,14 @@ void main_dialog::onDisplayConfiguration() {
     {
         // The dialog lists the monitors without asking them anything (its own enumeration);
         // here only the desktop is read again, so nothing keeps the window waiting.
-        auto cursor = std::make_unique<BusyCursor>();
+        auto cursor = std::make_unique<CWaitCursor>();
         monitors.build_display_list();
         TW_Display_Configuration_Dialog dialog(monitors, this);
         cursor.reset();
         accepted = dialog.exec() == QDialog::Accepted;
     }
     {
-        const BusyCursor cursor;
+        const CWaitCursor cursor;
         // Whether a monitor answers is known from the last scan; only a changed interface
         // list, which the dialog's enumeration has just counted, needs the probes again.
         platform::CAccessLibrary* library = platform::access_library();

@@ -23,6 +23,7 @@
 #include "profiles/color_management.h"
 #include "profiles/display_profile.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui/verify/verify_dialog.h"
 #include "ui/wizard/color_wizard.h"
 #include "ui_panel_picture_mode.h"
@@ -58,14 +59,6 @@ panel_picture_mode::CurveReader& curve_reader() {
     static panel_picture_mode::CurveReader reader = read_curves_in_progress_dialog;
     return reader;
 }
-
-// The wait cursor for the length of one monitor conversation.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 void process_pending_events() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, monitor_timing::kEventProcessingMs);
@@ -125,15 +118,14 @@ QString panel_picture_mode::status_text() const {
 }
 
 CDDCMonitor* panel_picture_mode::monitor() const {
-    return master_control_instance ? master_control_instance->current_display().monitor() : nullptr;
+    return current_monitor();
 }
 
 bool panel_picture_mode::lookup_record(CMonitorEntry& entry) const {
     CDDCMonitor* m = monitor();
     if (!m || !master_control_instance) return false;
-    entry.modelName = m->model_name();
-    entry.serialNumber = m->serial_number();
-    return master_control_instance->monitor_tracker().lookup(entry) >= 0;
+    return master_control_instance->monitor_tracker().lookup(m->model_name(), m->serial_number(),
+                                                             entry) >= 0;
 }
 
 void panel_picture_mode::show_communication_error() {
@@ -157,7 +149,7 @@ void panel_picture_mode::disable_controls() {
 
 void panel_picture_mode::update_ui() {
     const CMonitorUse in_use;
-    BusyCursor busy;
+    CWaitCursor busy;
     process_pending_events();
     CDDCMonitor* m = monitor();
     percent_mode_ = m && m->uses_percent_brightness();
@@ -393,7 +385,7 @@ void panel_picture_mode::timer_timeout() {
     }
     if (!m) return;
     const CMonitorUse in_use;
-    BusyCursor busy;
+    CWaitCursor busy;
     int result = 0;
     if (!adjust_prepared) result = prepare_adjustment(true);
     bool written = false;
@@ -428,7 +420,7 @@ void panel_picture_mode::save_timer_timeout() {
     }
     if (!m) return;
     const CMonitorUse in_use;
-    BusyCursor busy;
+    CWaitCursor busy;
     const int result = m->save_settings();
     settings_unsaved = false;
     if (result != 0) show_communication_error();
@@ -477,7 +469,7 @@ void panel_picture_mode::check_brightness_limit_timer_timeout() {
 
 void panel_picture_mode::picture_mode_buttonClicked(int value) {
     const CMonitorUse in_use;
-    BusyCursor busy;
+    CWaitCursor busy;
     CDDCMonitor* m = monitor();
     if (!m) return;
     if (settings_unsaved) {
@@ -513,7 +505,7 @@ void panel_picture_mode::on_reset_picture_mode_pushButton_clicked() {
     const CMonitorUse in_use;
     CDDCMonitor* m = monitor();
     if (answer != QMessageBox::Yes || !m) return;
-    BusyCursor busy;
+    CWaitCursor busy;
     int one = 1;
     if (m->set_value(mf::reset_mode, one) != 0) {
         show_communication_error();
@@ -528,7 +520,7 @@ void panel_picture_mode::on_reset_picture_mode_pushButton_clicked() {
 
 bool panel_picture_mode::write_switch(int code, bool on) {
     const CMonitorUse in_use;
-    BusyCursor busy;
+    CWaitCursor busy;
     process_pending_events();
     CDDCMonitor* m = monitor();
     if (!m) return false;
