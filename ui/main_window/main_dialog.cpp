@@ -46,12 +46,12 @@ namespace {
 
 // Sets the busy flag for a scope and puts back what it was, so nested handlers keep it set;
 // works on the monitor list and its monitors, so it holds the monitor token too.
-class BusyScope {
+class COperationScope {
   public:
-    BusyScope() : previous_(operation_running) { operation_running = true; }
-    ~BusyScope() { operation_running = previous_; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
+    COperationScope() : previous_(operation_running) { operation_running = true; }
+    ~COperationScope() { operation_running = previous_; }
+    COperationScope(const COperationScope&) = delete;
+    COperationScope& operator=(const COperationScope&) = delete;
 
   private:
     CMonitorUse in_use_;
@@ -228,7 +228,7 @@ void main_dialog::startup_complete() {
 void main_dialog::start_check_display_settings() {
     select_display(display_combo_->currentIndex());
     if (!master_control_instance || platform::termination_requested()) return;
-    const BusyScope busy;
+    const COperationScope busy;
     CMultiMonitor& monitors = master_control_instance->monitor_list();
     for (int attempt = 0;; ++attempt) {
         bool any_supported = false, any_answers = false;
@@ -270,7 +270,7 @@ void main_dialog::onDisplaySelectionChanged(int index) {
 
 void main_dialog::select_display(int index) {
     if (index < 0 || !master_control_instance) return;
-    const BusyScope busy;
+    const COperationScope busy;
     CTargetDisplay& target = master_control_instance->current_display();
     current_display_ = &target;
     const DisplayInfo info = master_control_instance->monitor_list().display(index);
@@ -307,7 +307,7 @@ void main_dialog::resync_if_changed_elsewhere() {
     }
     if (monitor_change_notes::noted(monitor->model_name(), monitor->serial_number())) {
         const CMonitorUse use;
-        const BusyScope busy;
+        const COperationScope busy;
         CheckForMonitorTrackerRecord();
         update_ui();
     }
@@ -388,7 +388,7 @@ void main_dialog::update_on_device_changed() {
         return;
     }
     ++rescans_;
-    const BusyScope busy;
+    const COperationScope busy;
     if (master_control_instance) {
         {
             const CWaitCursor cursor;
@@ -409,7 +409,7 @@ void main_dialog::onDisplayConfiguration() {
         monitor_token::run_when_free(this, "configure", [this] { onDisplayConfiguration(); });
         return;
     }
-    const BusyScope busy;
+    const COperationScope busy;
     CMultiMonitor& monitors = master_control_instance->monitor_list();
     bool accepted = false;
     {
