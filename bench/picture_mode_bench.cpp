@@ -72,9 +72,7 @@ struct Setup {
     // Forgets which mode the display's profile describes, so the next request makes one.
     void forget_profile() {
         CMonitorEntry entry;
-        entry.modelName = monitor().model_name();
-        entry.serialNumber = monitor().serial_number();
-        master->monitor_tracker().lookup(entry);
+        master->monitor_tracker().lookup(monitor().model_name(), monitor().serial_number(), entry);
         entry.adjust.referenceSettings = CModeSettings{};
         master->monitor_tracker().store(entry);
     }

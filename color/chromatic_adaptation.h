@@ -21,7 +21,6 @@ class CChromaticAdaptation {
     Matrix3 matrix() const { return adaptation_; }
     Matrix3 inverseMatrix() const { return adaptationInverse_; }
     CCIEXYZ sourceWhite() const { return sourceWhite_; }
-    CCIEXYZ destinationWhite() const { return destinationWhite_; }
 
     CCIEXYZ adapt(const CCIEXYZ& xyz) const;
     // D50 back to the source white.

@@ -100,40 +100,6 @@ int CDDCMonitor::set_and_wait(int code, int& value, int wait_ms) {
     return result;
 }
 
-int CDDCMonitor::hook_after_raw_a() {
-    return 0;
-}
-
-int CDDCMonitor::hook_after_raw_b() {
-    return 0;
-}
-
-int CDDCMonitor::hook_progress_a() {
-    for (int i = 0; i < 3; ++i)
-        step();
-    return 0;
-}
-
-int CDDCMonitor::hook_progress_b() {
-    for (int i = 0; i < 3; ++i)
-        step();
-    return 0;
-}
-
-int CDDCMonitor::hook_progress_c() {
-    for (int i = 0; i < 3; ++i)
-        step();
-    return 0;
-}
-
-int CDDCMonitor::get_brightness(int& current, int& maximum) {
-    return get_value_max(mf::brightness, current, maximum);
-}
-
-int CDDCMonitor::get_contrast(int& current, int& maximum) {
-    return get_value_max(mf::contrast, current, maximum);
-}
-
 int CDDCMonitor::get_red_gain(int& current, int& maximum) {
     return get_value_max(mf::red_gain, current, maximum);
 }
@@ -164,10 +130,6 @@ int CDDCMonitor::set_green_gain(int& value) {
 
 int CDDCMonitor::set_blue_gain(int& value) {
     return set_and_wait(mf::blue_gain, value, gain_wait);
-}
-
-int CDDCMonitor::get_color_preset(int& current, int& maximum) {
-    return get_value_max(mf::color_preset, current, maximum);
 }
 
 int CDDCMonitor::set_color_preset(int& value) {
@@ -208,14 +170,6 @@ int CDDCMonitor::select_e3_fb(int selector) {
     return result;
 }
 
-int CDDCMonitor::hook_after_select_e3_fb() {
-    return 0;
-}
-
-int CDDCMonitor::get_feature_2ca(int& value) {
-    return get_value(mf::feature_2ca, value);
-}
-
 int CDDCMonitor::feature_2f8_usable() {
     int current = 0, maximum = 0, result_code = 0, type = 0;
     return get_raw(mf::adjust_2f8, current, maximum, result_code, type) == 0 && result_code == 0
@@ -253,14 +207,6 @@ int CDDCMonitor::select_0268_one() {
     return 0;
 }
 
-int CDDCMonitor::select_0268_one_again() {
-    return select_0268_one();
-}
-
-int CDDCMonitor::hook_after_select_0268() {
-    return 0;
-}
-
 int CDDCMonitor::reset_gains() {
     int red = 0, green = 0, blue = 0;
     return reset_gains_to_maximum(red, green, blue);
@@ -288,24 +234,8 @@ int CDDCMonitor::reset_gains_to_maximum(int& red, int& green, int& blue) {
     return 0;
 }
 
-int CDDCMonitor::hook_after_reset_gains() {
-    return 0;
-}
-
 PVX_factory_ddc_control* CDDCMonitor::command_object() const {
     return control.get();
-}
-
-int CDDCMonitor::hook_after_command_object() {
-    return 0;
-}
-
-int CDDCMonitor::set_feature_2bf(int& value) {
-    return set_value(mf::feature_2bf, value);
-}
-
-int CDDCMonitor::get_feature_2bf(int& value) {
-    return get_value(mf::feature_2bf, value);
 }
 
 int CDDCMonitor::set_power_led_brightness(int& value) {
@@ -316,44 +246,12 @@ int CDDCMonitor::get_power_led_brightness(int& current, int& maximum) {
     return get_value_max(mf::power_led, current, maximum);
 }
 
-int CDDCMonitor::set_feature_2c2(int& value) {
-    return set_value(mf::feature_2c2, value);
-}
-
-int CDDCMonitor::get_feature_2c2(int& value) {
-    return get_value(mf::feature_2c2, value);
-}
-
 int CDDCMonitor::set_uniformity_level(int& value) {
     return set_value(mf::uniformity, value);
 }
 
 int CDDCMonitor::get_uniformity_level(int& current, int& maximum) {
     return get_value_max(mf::uniformity, current, maximum);
-}
-
-int CDDCMonitor::hook_unsupported_a() {
-    return -1;
-}
-
-int CDDCMonitor::hook_unsupported_b() {
-    return -1;
-}
-
-int CDDCMonitor::hook_after_uniformity_a() {
-    return 0;
-}
-
-int CDDCMonitor::hook_after_uniformity_b() {
-    return 0;
-}
-
-int CDDCMonitor::hook_answer_one() {
-    return 1;
-}
-
-int CDDCMonitor::hook_answer_one_again() {
-    return hook_answer_one();
 }
 
 int CDDCMonitor::feature_237_usable() {
@@ -368,34 +266,6 @@ int CDDCMonitor::enable_feature_237() {
 
 int CDDCMonitor::set_monitor_number(int number) {
     monitor_number = number;
-    return 0;
-}
-
-int CDDCMonitor::hook_after_number_a() {
-    return 0;
-}
-
-int CDDCMonitor::hook_after_number_b() {
-    return 0;
-}
-
-int CDDCMonitor::hook_after_number_c() {
-    return 1;
-}
-
-int CDDCMonitor::hook_after_number_d() {
-    return 0;
-}
-
-int CDDCMonitor::hook_after_number_e() {
-    return 0;
-}
-
-int CDDCMonitor::hook_after_number_f() {
-    return 1;
-}
-
-int CDDCMonitor::hook_after_number_g() {
     return 0;
 }
 

@@ -36,9 +36,9 @@ using CMonitorSettingList = QList<CMonitorSetting>;
 
 // One monitor as the rest of the program sees it: the command object of one interface, the
 // monitor's EDID and capability string, and every operation the application performs on it,
-// with the settle waits the monitor needs after each change. Every operation is virtual so
-// that a derived monitor type can replace it; the hooks below exist only for that and keep
-// fixed results here. Not thread-safe: one operation at a time.
+// with the settle waits the monitor needs after each change. The operations are virtual so
+// that a test or a derived monitor type can replace one. Not thread-safe: one operation at a
+// time.
 class CDDCMonitor : public QObject {
     Q_OBJECT
 
@@ -128,13 +128,6 @@ class CDDCMonitor : public QObject {
     virtual int get_raw(int code, int& current, int& maximum, int& result_code, int& type);
     virtual int set_value(int code, int& value);
     virtual int set_raw(int code, int& value, int& maximum, int& result_code, int& type);
-    virtual int hook_after_raw_a();
-    virtual int hook_after_raw_b();
-    virtual int hook_progress_a();
-    virtual int hook_progress_b();
-    virtual int hook_progress_c();
-    virtual int get_brightness(int& current, int& maximum);
-    virtual int get_contrast(int& current, int& maximum);
     virtual int get_red_gain(int& current, int& maximum);
     virtual int get_green_gain(int& current, int& maximum);
     virtual int get_blue_gain(int& current, int& maximum);
@@ -143,14 +136,11 @@ class CDDCMonitor : public QObject {
     virtual int set_red_gain(int& value);
     virtual int set_green_gain(int& value);
     virtual int set_blue_gain(int& value);
-    virtual int get_color_preset(int& current, int& maximum);
     virtual int set_color_preset(int& value);
     virtual int get_mode_0268(int& current, int& maximum);
     virtual int set_mode_0268(int& value);
     virtual int restore_color_defaults();
     virtual int select_e3_fb(int selector);
-    virtual int hook_after_select_e3_fb();
-    virtual int get_feature_2ca(int& value);
     virtual int feature_2f8_usable();
     virtual int enable_feature_2f8();
     virtual int operating_hours(double& hours);
@@ -166,39 +156,18 @@ class CDDCMonitor : public QObject {
     virtual void wait(int milliseconds);
     virtual void report_progress(unsigned message, unsigned value);
     virtual int select_0268_one();
-    virtual int select_0268_one_again();
-    virtual int hook_after_select_0268();
     virtual int reset_gains();
     // The three maxima the gains were set to.
     virtual int reset_gains_to_maximum(int& red, int& green, int& blue);
-    virtual int hook_after_reset_gains();
     virtual PVX_factory_ddc_control* command_object() const;
-    virtual int hook_after_command_object();
-    virtual int set_feature_2bf(int& value);
-    virtual int get_feature_2bf(int& value);
     virtual int set_power_led_brightness(int& value);
     virtual int get_power_led_brightness(int& current, int& maximum);
-    virtual int set_feature_2c2(int& value);
-    virtual int get_feature_2c2(int& value);
     virtual int set_uniformity_level(int& value);
     virtual int get_uniformity_level(int& current, int& maximum);
-    virtual int hook_unsupported_a();
-    virtual int hook_unsupported_b();
-    virtual int hook_after_uniformity_a();
-    virtual int hook_after_uniformity_b();
-    virtual int hook_answer_one();
-    virtual int hook_answer_one_again();
     virtual int is_digital_input() const;
     virtual int feature_237_usable();
     virtual int enable_feature_237();
     virtual int set_monitor_number(int number);
-    virtual int hook_after_number_a();
-    virtual int hook_after_number_b();
-    virtual int hook_after_number_c();
-    virtual int hook_after_number_d();
-    virtual int hook_after_number_e();
-    virtual int hook_after_number_f();
-    virtual int hook_after_number_g();
 
     // --- 3D LUT, picture-mode memories, settings lists ----------------------------------------
     // A cube of n * n * n points of three values, the first index fastest.
@@ -230,11 +199,10 @@ class CDDCMonitor : public QObject {
 
     const CEdidRecord& edid_record() const { return edid_info; }
     int number() const { return monitor_number; }
-    int current_mode() const { return mode; }
 
     // A flag the owner of a long read sets to stop it early. Reads that move the monitor to
     // other memories check it between memories and put the active one back before returning
-    // kInterrupted. Null = never interrupted. Not a virtual operation: the slot order is fixed.
+    // kInterrupted. Null = never interrupted.
     void set_interrupt_flag(const std::atomic<bool>* flag) { interrupt_flag = flag; }
     bool interrupted() const { return interrupt_flag && interrupt_flag->load(); }
 

@@ -14,11 +14,11 @@ constexpr int kMissing = -1;
 constexpr int kNoFeatureList = -1;  // a capability string without a vcp( group still counts
 
 // Counts a worker as owning the monitor for the life of one operation.
-struct BusyMark {
-    explicit BusyMark(std::atomic<int>& counter) : counter_(counter) { ++counter_; }
-    ~BusyMark() { --counter_; }
-    BusyMark(const BusyMark&) = delete;
-    BusyMark& operator=(const BusyMark&) = delete;
+struct CWorkerClaim {
+    explicit CWorkerClaim(std::atomic<int>& counter) : counter_(counter) { ++counter_; }
+    ~CWorkerClaim() { --counter_; }
+    CWorkerClaim(const CWorkerClaim&) = delete;
+    CWorkerClaim& operator=(const CWorkerClaim&) = delete;
     std::atomic<int>& counter_;
 };
 }  // namespace
@@ -95,7 +95,7 @@ void CheckRestoreMonitorSettingsThread::run() {
 }
 
 int CheckRestoreMonitorSettingsThread::perform(int operation) {
-    BusyMark mark(busy_workers_);
+    CWorkerClaim mark(busy_workers_);
     switch (operation) {
         case ReadColorSettings:
             return read_color_settings();

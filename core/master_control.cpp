@@ -22,6 +22,10 @@ Q_LOGGING_CATEGORY(detection_log, "orvale.detection", QtWarningMsg)
 MasterControl* master_control_instance = nullptr;
 QWidget* tw_test_pattern_dialog = nullptr;
 
+CDDCMonitor* current_monitor() {
+    return master_control_instance ? master_control_instance->current_display().monitor() : nullptr;
+}
+
 namespace {
 MasterControl::MainWindowFactory& main_window_factory() {
     static MasterControl::MainWindowFactory factory;

@@ -14,6 +14,7 @@
 class QSplashScreen;
 class QWidget;
 class MonitorDetectThread;
+class CDDCMonitor;
 
 namespace platform {
 class CAccessLibrary;
@@ -87,3 +88,6 @@ class MasterControl : public QObject {
 // The process-wide controller and the test-pattern dialog, null while they do not exist.
 extern MasterControl* master_control_instance;
 extern QWidget* tw_test_pattern_dialog;
+
+// The monitor of the controller's current display; null without controller or monitor.
+CDDCMonitor* current_monitor();

@@ -52,6 +52,13 @@ int CMonitorTracker::lookup(CMonitorEntry& entry) const {
     return i;
 }
 
+int CMonitorTracker::lookup(const QString& model, const QString& serial,
+                            CMonitorEntry& entry) const {
+    entry.modelName = model;
+    entry.serialNumber = serial;
+    return lookup(entry);
+}
+
 int CMonitorTracker::read(QDataStream& in) {
     qint32 magic = 0, version = 0, n = 0;
     in >> magic;

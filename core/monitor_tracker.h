@@ -40,6 +40,9 @@ class CMonitorTracker : public QObject {
     // one it copies the default record, keeps the key (so that storing it later files it under
     // this monitor) and returns -1.
     int lookup(CMonitorEntry& entry) const;
+    // The same for the monitor with this model name and serial number: `entry` gets the key
+    // and the stored or default record.
+    int lookup(const QString& model, const QString& serial, CMonitorEntry& entry) const;
 
     int count() const { return count_; }
     const CMonitorEntry& entry(int i) const { return entries_[i]; }

@@ -24,9 +24,8 @@ CDDCMonitor* CPictureModeController::monitor() const {
 bool CPictureModeController::lookup_record(CMonitorEntry& entry) const {
     const Target target = target_();
     if (!target.monitor || !target.records) return false;
-    entry.modelName = target.monitor->model_name();
-    entry.serialNumber = target.monitor->serial_number();
-    return target.records->lookup(entry) >= 0;
+    return target.records->lookup(target.monitor->model_name(), target.monitor->serial_number(),
+                                  entry) >= 0;
 }
 
 int CPictureModeController::prepare_adjustment(Preparation when) {

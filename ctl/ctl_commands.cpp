@@ -24,6 +24,7 @@
 #include "ctl/cube_lut.h"
 #include "platform/sim_colorimeter.h"
 #include "platform/sim_screen.h"
+#include "sim/sim_state.h"
 
 namespace ctl {
 
@@ -36,13 +37,6 @@ constexpr int kMaximumCode = 0xFFFF;
 constexpr int kMaximumValue = 0xFFFF;
 constexpr int kSlots = 5;
 constexpr int kLockedProfileString = 132;
-
-QString hex(int code) {
-    return QStringLiteral("0x%1")
-        .arg(code, 4, 16, QLatin1Char('0'))
-        .toUpper()
-        .replace(QLatin1String("0X"), QLatin1String("0x"));
-}
 
 std::optional<int> parse_number(const QString& word, int maximum) {
     bool ok = false;
@@ -155,7 +149,7 @@ QJsonObject edid_json(const DisplayInfo& info, QStringList& lines) {
     const QString vendor = QString::fromLatin1(edid.vendor_letters.data(), 3);
     QJsonObject o{
         {QStringLiteral("manufacturer"), vendor},
-        {QStringLiteral("product_code"), hex(edid.product_code)},
+        {QStringLiteral("product_code"), sim::hex_code(edid.product_code)},
         {QStringLiteral("identifier"), QString::fromStdString(edid.id_text)},
         {QStringLiteral("name"), QString::fromStdString(edid.name_text)},
         {QStringLiteral("serial"), QString::fromStdString(edid.serial_text)},
@@ -249,7 +243,7 @@ int cmd_info(Command& c) {
     QJsonArray codes;
     QStringList code_words;
     for (const std::int32_t code : caps.vcp_codes) {
-        QJsonObject entry{{QStringLiteral("code"), hex(code)}};
+        QJsonObject entry{{QStringLiteral("code"), sim::hex_code(code)}};
         QString word = QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
         if (caps.has_value_list(code)) {
             QJsonArray values;
@@ -316,11 +310,13 @@ int cmd_get(Command& c) {
     for (const int code : codes) {
         int value = 0, maximum = 0;
         if (const int r = m.get_value_max(code, value, maximum); r != 0)
-            return c.monitor_failure(session, QStringLiteral("feature %1").arg(hex(code)), r);
-        features.append(QJsonObject{{QStringLiteral("code"), hex(code)},
+            return c.monitor_failure(session, QStringLiteral("feature %1").arg(sim::hex_code(code)),
+                                     r);
+        features.append(QJsonObject{{QStringLiteral("code"), sim::hex_code(code)},
                                     {QStringLiteral("value"), value},
                                     {QStringLiteral("maximum"), maximum}});
-        c.out.line(QStringLiteral("%1  %2 (max %3)").arg(hex(code)).arg(value).arg(maximum));
+        c.out.line(
+            QStringLiteral("%1  %2 (max %3)").arg(sim::hex_code(code)).arg(value).arg(maximum));
     }
     c.out.data().insert(QStringLiteral("display"), *number);
     c.out.data().insert(QStringLiteral("features"), features);
@@ -346,20 +342,22 @@ int cmd_set(Command& c) {
     CDDCMonitor& m = *session.monitor();
     int current = 0, maximum = 0;
     if (const int r = m.get_value_max(*code, current, maximum); r != 0)
-        return c.monitor_failure(session, QStringLiteral("feature %1").arg(hex(*code)), r);
+        return c.monitor_failure(session, QStringLiteral("feature %1").arg(sim::hex_code(*code)),
+                                 r);
     if (*value > maximum) {
         return c.bad_input(QStringLiteral("set: %1 is above the maximum %2 of feature %3; "
                                           "nothing was written")
                                .arg(*value)
                                .arg(maximum)
-                               .arg(hex(*code)));
+                               .arg(sim::hex_code(*code)));
     }
     // A list of one entry: the write gets the monitor model's settle wait for this feature.
     CMonitorSettingList list{CMonitorSetting{CMonitorSetting::kWrite, *code, *value, 0, 0}};
     Command::note_change(session);
     m.apply_settings(list);
     if (const int r = list.front().result; r != 0)
-        return c.monitor_failure(session, QStringLiteral("feature %1").arg(hex(*code)), r);
+        return c.monitor_failure(session, QStringLiteral("feature %1").arg(sim::hex_code(*code)),
+                                 r);
     const int taken = list.front().value;
     bool saved = false;
     if (!c.words.has("--no-save")) {
@@ -367,13 +365,13 @@ int cmd_set(Command& c) {
             return c.monitor_failure(session, QStringLiteral("save"), r);
         saved = true;
     }
-    c.out.data() =
-        QJsonObject{{QStringLiteral("display"), *number},  {QStringLiteral("code"), hex(*code)},
-                    {QStringLiteral("requested"), *value}, {QStringLiteral("value"), taken},
-                    {QStringLiteral("previous"), current}, {QStringLiteral("maximum"), maximum},
-                    {QStringLiteral("saved"), saved}};
+    c.out.data() = QJsonObject{
+        {QStringLiteral("display"), *number},  {QStringLiteral("code"), sim::hex_code(*code)},
+        {QStringLiteral("requested"), *value}, {QStringLiteral("value"), taken},
+        {QStringLiteral("previous"), current}, {QStringLiteral("maximum"), maximum},
+        {QStringLiteral("saved"), saved}};
     c.out.line(QStringLiteral("%1  %2 (was %3, max %4)%5")
-                   .arg(hex(*code))
+                   .arg(sim::hex_code(*code))
                    .arg(taken)
                    .arg(current)
                    .arg(maximum)

@@ -21,17 +21,10 @@ void put_le16(QByteArray& m, int at, std::uint16_t v) {
     m[at + 1] = static_cast<char>(v >> 8);
 }
 
-QString code_key(int code) {
-    return QStringLiteral("0x%1")
-        .arg(code, 4, 16, QLatin1Char('0'))
-        .toUpper()
-        .replace(QLatin1String("0X"), QLatin1String("0x"));
-}
-
 QJsonObject values_to_json(const std::map<int, int>& values) {
     QJsonObject o;
     for (const auto& [code, value] : values)
-        o.insert(code_key(code), value);
+        o.insert(hex_code(code), value);
     return o;
 }
 
@@ -140,6 +133,13 @@ bool words_from_hex(const QJsonValue& v, std::vector<std::uint16_t>& words) {
 const char* const kChannels[3] = {"red", "green", "blue"};
 
 }  // namespace
+
+QString hex_code(int code) {
+    return QStringLiteral("0x%1")
+        .arg(code, 4, 16, QLatin1Char('0'))
+        .toUpper()
+        .replace(QLatin1String("0X"), QLatin1String("0x"));
+}
 
 QString json_error_text(const QByteArray& text, const QJsonParseError& error) {
     const int offset = std::clamp(error.offset, 0, static_cast<int>(text.size()));

@@ -13,6 +13,9 @@ namespace sim {
 
 struct CSimModel;
 
+// A feature code as the state file and orvale-ctl write it: 0x and four upper-case digits.
+QString hex_code(int code);
+
 struct CSimMemoryState {
     std::map<int, int> values;                         // the memory-scope features
     std::array<std::vector<std::uint16_t>, 3> tables;  // red, green, blue 1D LUTs

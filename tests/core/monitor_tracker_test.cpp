@@ -111,6 +111,24 @@ TEST(MonitorTracker, LookupWithoutAnEntryGivesTheDefaultRecordUnderTheSameKey) {
     EXPECT_EQ(tracker.find(QStringLiteral("KX271W"), QStringLiteral("S9")), 1);
 }
 
+TEST(MonitorTracker, LookupByModelAndSerialRekeysAnEntryUsedForAnotherMonitor) {
+    CMonitorTracker tracker;
+    tracker.store(entry(QStringLiteral("KX271W"), QStringLiteral("S1"), QStringLiteral("one")));
+    tracker.store(entry(QStringLiteral("KX241W"), QStringLiteral("S2"), QStringLiteral("two")));
+    // One entry object serves each monitor in turn, as the pages and orvale-ctl use it.
+    CMonitorEntry reused =
+        entry(QStringLiteral("KX271W"), QStringLiteral("S1"), QStringLiteral("stale"));
+    EXPECT_EQ(tracker.lookup(QStringLiteral("KX241W"), QStringLiteral("S2"), reused), 1);
+    EXPECT_EQ(reused.modelName, QStringLiteral("KX241W"));
+    EXPECT_EQ(reused.serialNumber, QStringLiteral("S2"));
+    EXPECT_EQ(mode_name_of(reused), QStringLiteral("two"));
+
+    EXPECT_EQ(tracker.lookup(QStringLiteral("KX302W"), QStringLiteral("S3"), reused), -1);
+    EXPECT_EQ(reused.modelName, QStringLiteral("KX302W"));
+    EXPECT_EQ(reused.serialNumber, QStringLiteral("S3"));
+    EXPECT_TRUE(reused.adjust.namedEntries.isEmpty()) << "the default record, not the last one";
+}
+
 TEST(MonitorTracker, AFailedRecordEndsTheLoadAndKeepsOnlyTheEntriesBeforeIt) {
     {
         CMonitorTracker tracker;

@@ -12,6 +12,7 @@
 #include "comm/monitor_timing.h"
 #include "core/string_table.h"
 #include "platform/sleeper.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui_display_configuration_dialog.h"
 
 namespace mf = monitor_feature;
@@ -22,14 +23,6 @@ constexpr int kNoneString = 16;
 // The picture asks for one pixel per twelve desktop pixels at least, so that a several
 // display desktop stays recognisable.
 constexpr double kPictureDivisor = 12.0;
-
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Flashes one feature between 0 and its maximum `states` times, holding each state, and then
 // puts back what was read. A failed write ends the flashing, but the value read is still
@@ -63,7 +56,7 @@ TW_Display_Configuration_Dialog::TW_Display_Configuration_Dialog(CMultiMonitor& 
             &TW_display_configuration_widget::clicked_display,
             ui_->display_configuration_Display_List_comboBox, &QComboBox::setCurrentIndex);
     {
-        const WaitCursor wait;
+        const CWaitCursor wait;
         fill_monitor_list();
         fill_display_list();
         rebuild_picture();
@@ -172,7 +165,7 @@ void TW_Display_Configuration_Dialog::onMonitorSelectionChanged(int item) {
 }
 
 void TW_Display_Configuration_Dialog::on_display_configuration_Test_Monitor_pushButton_clicked() {
-    const WaitCursor wait;
+    const CWaitCursor wait;
     QComboBox* list = ui_->display_configuration_Monitor_List_comboBox;
     if (list->currentIndex() < 0) return;
     const int interface_index = list->currentData().toInt();
@@ -187,7 +180,7 @@ void TW_Display_Configuration_Dialog::on_display_configuration_Test_Monitor_push
 
 void TW_Display_Configuration_Dialog::on_display_configuration_Auto_Configure_pushButton_clicked() {
     {
-        const WaitCursor wait;
+        const CWaitCursor wait;
         monitors_.auto_configure();
         monitors_.attach_interfaces();
     }

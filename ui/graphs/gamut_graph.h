@@ -31,7 +31,6 @@ class TW_gamut_graph : public Plotter {
     QPointF toDiagram(double x, double y) const;
     QPointF toDiagram(const CIExy& xy) const { return toDiagram(xy.x, xy.y); }
 
-    bool colorspaceUV() const { return m_colorspace; }
     bool monitorDataValid() const { return m_monitorValid; }
     bool monitorWhiteGiven() const { return m_monitorWhiteGiven; }
     // Red, green, blue, white.

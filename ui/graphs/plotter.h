@@ -63,8 +63,6 @@ class Plotter : public QWidget {
     void setXAxisTitle(const QString& title);
     void setYAxisTitle(const QString& title);
     QString caption() const { return m_caption; }
-    QString xAxisTitle() const { return m_xAxisTitle; }
-    QString yAxisTitle() const { return m_yAxisTitle; }
 
     void setShowAxisNumbers(bool show);
     void setShowAxisTitles(bool show);
@@ -72,16 +70,11 @@ class Plotter : public QWidget {
     // Lighter lines for a dark background.
     void setAlternateColors(bool alternate);
     void setLogarithmicY(bool logarithmic);
-    bool showAxisNumbers() const { return m_showAxisNumbers; }
-    bool showAxisTitles() const { return m_showAxisTitles; }
-    bool showGrid() const { return m_showGrid; }
     bool alternateColors() const { return m_alternateColors; }
-    bool logarithmicY() const { return m_logarithmicY; }
 
     void setCurveColor(const QColor& color);
     void setTextColor(const QColor& color);
     QColor curveColor() const { return m_curveColor; }
-    QColor textColor() const { return m_textColor; }
 
     // While frozen nothing is redrawn; releasing the freeze redraws at once.
     void setFreeze(bool freeze);

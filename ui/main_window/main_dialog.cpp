@@ -37,6 +37,7 @@
 #include "ui/main_window/panel_status.h"
 #include "ui/main_window/panel_vision_emulation.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
+#include "ui/progress/wait_cursor.h"
 
 // Device changes and synchronisations, for a user watching a rescan happen.
 Q_LOGGING_CATEGORY(monitor_log, "orvale.monitor", QtWarningMsg)
@@ -45,23 +46,16 @@ namespace {
 
 // Sets the busy flag for a scope and puts back what it was, so nested handlers keep it set;
 // works on the monitor list and its monitors, so it holds the monitor token too.
-class BusyScope {
+class COperationScope {
   public:
-    BusyScope() : previous_(operation_running) { operation_running = true; }
-    ~BusyScope() { operation_running = previous_; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
+    COperationScope() : previous_(operation_running) { operation_running = true; }
+    ~COperationScope() { operation_running = previous_; }
+    COperationScope(const COperationScope&) = delete;
+    COperationScope& operator=(const COperationScope&) = delete;
 
   private:
     CMonitorUse in_use_;
     bool previous_;
-};
-
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 struct PageRow {
@@ -234,7 +228,7 @@ void main_dialog::startup_complete() {
 void main_dialog::start_check_display_settings() {
     select_display(display_combo_->currentIndex());
     if (!master_control_instance || platform::termination_requested()) return;
-    const BusyScope busy;
+    const COperationScope busy;
     CMultiMonitor& monitors = master_control_instance->monitor_list();
     for (int attempt = 0;; ++attempt) {
         bool any_supported = false, any_answers = false;
@@ -276,7 +270,7 @@ void main_dialog::onDisplaySelectionChanged(int index) {
 
 void main_dialog::select_display(int index) {
     if (index < 0 || !master_control_instance) return;
-    const BusyScope busy;
+    const COperationScope busy;
     CTargetDisplay& target = master_control_instance->current_display();
     current_display_ = &target;
     const DisplayInfo info = master_control_instance->monitor_list().display(index);
@@ -288,7 +282,7 @@ void main_dialog::select_display(int index) {
 }
 
 void main_dialog::update_ui() {
-    const BusyCursor cursor;
+    const CWaitCursor cursor;
     if (QWidget* page = pages_->currentWidget()) {
         page->hide();
         page->show();
@@ -313,7 +307,7 @@ void main_dialog::resync_if_changed_elsewhere() {
     }
     if (monitor_change_notes::noted(monitor->model_name(), monitor->serial_number())) {
         const CMonitorUse use;
-        const BusyScope busy;
+        const COperationScope busy;
         CheckForMonitorTrackerRecord();
         update_ui();
     }
@@ -325,9 +319,8 @@ void main_dialog::CheckForMonitorTrackerRecord() {
     if (monitor && master_control_instance) {
         CMonitorTracker& tracker = master_control_instance->monitor_tracker();
         CMonitorEntry entry;
-        entry.modelName = monitor->model_name();
-        entry.serialNumber = monitor->serial_number();
-        const bool known = tracker.lookup(entry) >= 0;
+        const bool known =
+            tracker.lookup(monitor->model_name(), monitor->serial_number(), entry) >= 0;
         // A stored record stands until the monitor, orvale-ctl or the user says it changed:
         // reading it again costs half a minute of a flashing screen.
         const bool changed_elsewhere =
@@ -395,10 +388,10 @@ void main_dialog::update_on_device_changed() {
         return;
     }
     ++rescans_;
-    const BusyScope busy;
+    const COperationScope busy;
     if (master_control_instance) {
         {
-            const BusyCursor cursor;
+            const CWaitCursor cursor;
             CMultiMonitor& monitors = master_control_instance->monitor_list();
             monitors.scan_interfaces();
             monitors.match_scanned();
@@ -416,20 +409,20 @@ void main_dialog::onDisplayConfiguration() {
         monitor_token::run_when_free(this, "configure", [this] { onDisplayConfiguration(); });
         return;
     }
-    const BusyScope busy;
+    const COperationScope busy;
     CMultiMonitor& monitors = master_control_instance->monitor_list();
     bool accepted = false;
     {
         // The dialog lists the monitors without asking them anything (its own enumeration);
         // here only the desktop is read again, so nothing keeps the window waiting.
-        auto cursor = std::make_unique<BusyCursor>();
+        auto cursor = std::make_unique<CWaitCursor>();
         monitors.build_display_list();
         TW_Display_Configuration_Dialog dialog(monitors, this);
         cursor.reset();
         accepted = dialog.exec() == QDialog::Accepted;
     }
     {
-        const BusyCursor cursor;
+        const CWaitCursor cursor;
         // Whether a monitor answers is known from the last scan; only a changed interface
         // list, which the dialog's enumeration has just counted, needs the probes again.
         platform::CAccessLibrary* library = platform::access_library();

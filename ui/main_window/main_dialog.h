@@ -34,7 +34,6 @@ class main_dialog : public QDialog {
     QListWidget* page_list() const { return page_list_; }
     QStackedWidget* pages() const { return pages_; }
     QComboBox* display_combo() const { return display_combo_; }
-    QToolButton* configure_button() const { return configure_button_; }
     QTimer* device_timer() const { return device_timer_; }
     platform::CDeviceNotifier* device_notifier() const { return notifier_; }
     bool usb_updates_blocked() const { return usb_updates_blocked_; }

@@ -11,18 +11,6 @@
 
 namespace panel_common {
 
-CDDCMonitor* current_monitor() {
-    return master_control_instance ? master_control_instance->current_display().monitor() : nullptr;
-}
-
-BusyCursor::BusyCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-BusyCursor::~BusyCursor() {
-    QApplication::restoreOverrideCursor();
-}
-
 void process_pending_events() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, monitor_timing::kEventProcessingMs);
 }

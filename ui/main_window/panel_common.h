@@ -3,23 +3,10 @@
 #include <QIcon>
 #include <QString>
 
-class CDDCMonitor;
 class QWidget;
 
 // What the auxiliary pages share when they talk to the monitor.
 namespace panel_common {
-
-// The current display's monitor, or null.
-CDDCMonitor* current_monitor();
-
-// Shows the busy cursor for its lifetime.
-class BusyCursor {
-  public:
-    BusyCursor();
-    ~BusyCursor();
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 void process_pending_events();
 // Waits through the process-wide sleeper (a protocol settle wait).

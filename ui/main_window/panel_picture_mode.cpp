@@ -18,6 +18,7 @@
 #include "core/monitor_token.h"
 #include "core/string_table.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui/verify/verify_dialog.h"
 #include "ui/wizard/color_wizard.h"
 #include "ui_panel_picture_mode.h"
@@ -53,14 +54,6 @@ panel_picture_mode::CurveReader& curve_reader() {
     static panel_picture_mode::CurveReader reader = read_curves_in_progress_dialog;
     return reader;
 }
-
-// The wait cursor for the length of one monitor conversation.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 void process_pending_events() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, monitor_timing::kEventProcessingMs);
@@ -158,7 +151,7 @@ void panel_picture_mode::disable_controls() {
 
 void panel_picture_mode::update_ui() {
     const CMonitorUse in_use;
-    BusyCursor busy;
+    CWaitCursor busy;
     process_pending_events();
     CDDCMonitor* m = monitor();
     percent_mode_ = m && m->uses_percent_brightness();
@@ -352,7 +345,7 @@ void panel_picture_mode::timer_timeout() {
     }
     if (!m) return;
     const CMonitorUse in_use;
-    BusyCursor busy;
+    CWaitCursor busy;
     const auto written = controller.write_levels(
         brightness_dirty ? std::optional(ui->brightness_verticalSlider->value()) : std::nullopt,
         black_level_dirty ? std::optional(ui->black_level_verticalSlider->value()) : std::nullopt);
@@ -369,7 +362,7 @@ void panel_picture_mode::save_timer_timeout() {
         return;
     }
     if (!monitor()) return;
-    BusyCursor busy;
+    CWaitCursor busy;
     if (controller.save_settings() != 0) show_communication_error();
 }
 
@@ -416,7 +409,7 @@ void panel_picture_mode::check_brightness_limit_timer_timeout() {
 
 void panel_picture_mode::picture_mode_buttonClicked(int value) {
     const CMonitorUse in_use;
-    BusyCursor busy;
+    CWaitCursor busy;
     if (!monitor()) return;
     const MemorySelection done = controller.select_memory(value);
     if (done.select != 0) {
@@ -434,7 +427,7 @@ void panel_picture_mode::on_reset_picture_mode_pushButton_clicked() {
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     const CMonitorUse in_use;
     if (answer != QMessageBox::Yes || !monitor()) return;
-    BusyCursor busy;
+    CWaitCursor busy;
     if (controller.reset_mode() != 0) {
         show_communication_error();
         update_ui();
@@ -448,7 +441,7 @@ void panel_picture_mode::on_reset_picture_mode_pushButton_clicked() {
 
 bool panel_picture_mode::write_switch(int code, bool on) {
     const CMonitorUse in_use;
-    BusyCursor busy;
+    CWaitCursor busy;
     process_pending_events();
     if (!monitor()) return false;
     if (controller.write_switch(code, on) != 0) {

@@ -7,9 +7,11 @@
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
 #include "comm/monitor_timing.h"
+#include "core/master_control.h"
 #include "core/monitor_token.h"
 #include "ui/main_window/panel_common.h"
 #include "ui/main_window/picture_mode_labels.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui_panel_pip_mode.h"
 
 namespace mf = monitor_feature;
@@ -60,7 +62,7 @@ bool panel_pip_mode::write(int code, int value, bool process_events, bool settle
     if (!monitor) return false;
     int result = 0;
     {
-        BusyCursor busy;
+        CWaitCursor busy;
         if (process_events) process_pending_events();
         result = monitor->set_value(code, value);
         if (result >= 0 && settle_after) settle(monitor_timing::kPageSettleWaitMs);
@@ -131,7 +133,7 @@ void panel_pip_mode::save_timer_timeout() {
     if (!monitor) return;
     int result = 0;
     {
-        BusyCursor busy;
+        CWaitCursor busy;
         result = monitor->save_settings();
     }
     if (result < 0) show_communication_error(this);
@@ -233,7 +235,7 @@ void panel_pip_mode::update_ui() {
     CDDCMonitor* monitor = current_monitor();
     setEnabled(monitor != nullptr);
     if (!monitor) return;
-    BusyCursor busy;
+    CWaitCursor busy;
     fill_input();
     fill_size();
     fill_picture_modes();

@@ -15,6 +15,7 @@
 #include "ui/patterns/test_pattern_drawing.h"
 #include "ui/patterns/tw_test_pattern_dialog.h"
 #include "ui/patterns/tw_test_pattern_widget.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui_panel_settings.h"
 
 namespace mf = monitor_feature;
@@ -84,7 +85,7 @@ void panel_settings::showEvent(QShowEvent* event) {
 
 void panel_settings::update_ui() {
     const CMonitorUse in_use;
-    BusyCursor busy;
+    CWaitCursor busy;
     led_available_ = false;
     uniformity_available_ = false;
     reload_monitor();
@@ -153,7 +154,7 @@ void panel_settings::on_monitor_settings_LED_brightness_horizontalSlider_valueCh
     if (!monitor || !led_available_ || value == last_led_) return;
     int result = 0;
     {
-        BusyCursor busy;
+        CWaitCursor busy;
         int written = value;
         result = monitor->set_power_led_brightness(written);
     }
@@ -171,7 +172,7 @@ void panel_settings::on_monitor_settings_colorcomp_level_horizontalSlider_valueC
     if (!monitor || !uniformity_available_ || value == last_uniformity_) return;
     int result = 0;
     {
-        BusyCursor busy;
+        CWaitCursor busy;
         int written = value;
         result = monitor->set_uniformity_level(written);
     }
@@ -193,7 +194,7 @@ void panel_settings::timer_timeout() {
     if (!monitor) return;
     int result = 0;
     {
-        BusyCursor busy;
+        CWaitCursor busy;
         result = monitor->save_settings();
     }
     if (result < 0) {

@@ -13,6 +13,7 @@
 #include "profiles/color_management.h"
 #include "ui/main_window/panel_common.h"
 #include "ui/progress/TW_restore_monitor_settings_dialog.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui_panel_status.h"
 
 using namespace panel_common;
@@ -52,7 +53,7 @@ void panel_status::update_ui() {
         return;
     }
     {
-        BusyCursor busy;
+        CWaitCursor busy;
         const auto or_none = [&none](const QString& text) { return text.isEmpty() ? none : text; };
         ui->status_firmware_version_label->setText(or_none(monitor->firmware_version()));
         ui->status_model_name_label->setText(or_none(monitor->model_name()));
@@ -94,10 +95,8 @@ void panel_status::on_synchronize_pushButton_clicked() {
     if (!monitor) return;
     Q_EMIT block_unblock_usb_update(true);
     CMonitorEntry entry;
-    entry.modelName = monitor->model_name();
-    entry.serialNumber = monitor->serial_number();
     CMonitorTracker& tracker = master_control_instance->monitor_tracker();
-    tracker.lookup(entry);
+    tracker.lookup(monitor->model_name(), monitor->serial_number(), entry);
     int result = 0;
     {
         TW_restore_monitor_settings_dialog dialog(

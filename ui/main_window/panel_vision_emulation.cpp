@@ -7,8 +7,10 @@
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
 #include "comm/monitor_timing.h"
+#include "core/master_control.h"
 #include "core/monitor_token.h"
 #include "ui/main_window/panel_common.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui_panel_vision_emulation.h"
 
 namespace mf = monitor_feature;
@@ -43,7 +45,7 @@ void panel_vision_emulation::color_vision_emulation_buttonClicked(int value) {
     if (!monitor) return;
     int result = 0;
     {
-        BusyCursor busy;
+        CWaitCursor busy;
         process_pending_events();
         result = monitor->set_value(mf::color_vision, value);
         if (result >= 0) {
@@ -63,7 +65,7 @@ void panel_vision_emulation::update_ui() {
     int maximum = 0;
     int result = 0;
     {
-        BusyCursor busy;
+        CWaitCursor busy;
         result = monitor->get_value_max(mf::color_vision, value, maximum);
     }
     const QSignalBlocker blocker(group_);

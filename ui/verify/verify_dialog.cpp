@@ -151,7 +151,7 @@ verify_dialog::verify_dialog(CDDCMonitor* monitor, const DisplayInfo& display, Q
     emulated_ = new QLineEdit;
     emulated_->setPlaceholderText(tr("None: the mode's own target"));
     auto* browse = new QPushButton(tr("&Browse..."));
-    connect(browse, &QPushButton::clicked, this, &verify_dialog::browse_profile);
+    connect(browse, &QPushButton::clicked, this, &verify_dialog::browse_profile_clicked);
     auto* emulated_row = new QHBoxLayout;
     emulated_row->addWidget(emulated_, 1);
     emulated_row->addWidget(browse);
@@ -353,14 +353,14 @@ bool verify_dialog::start() {
     worker_ = QThread::create([this] {
         std::vector<CCIEXYZ> readings;
         const int result = run_->run(patches_, readings, [this](int done, int total, qint64 left) {
-            QMetaObject::invokeMethod(this, "on_progress", Qt::QueuedConnection, Q_ARG(int, done),
+            QMetaObject::invokeMethod(this, "run_progressed", Qt::QueuedConnection, Q_ARG(int, done),
                                       Q_ARG(int, total), Q_ARG(qint64, left));
         });
         QMetaObject::invokeMethod(
             this,
             [this, result, readings] {
                 readings_ = readings;
-                on_run_finished(result);
+                run_finished(result);
             },
             Qt::QueuedConnection);
     });
@@ -391,13 +391,13 @@ void verify_dialog::reject() {
     QDialog::reject();
 }
 
-void verify_dialog::on_progress(int done, int total, qint64 ms_left) {
+void verify_dialog::run_progressed(int done, int total, qint64 ms_left) {
     progress_->setMaximum(total);
     progress_->setValue(done);
     time_left_->setText(tr("About %1 s left").arg((ms_left + 999) / 1000));
 }
 
-void verify_dialog::on_run_finished(int result) {
+void verify_dialog::run_finished(int result) {
     if (worker_) {
         worker_->wait();
         delete worker_;
@@ -492,7 +492,7 @@ bool verify_dialog::save_csv(const QString& path, QString& error) const {
     return verify::save_report_file(path, verify::report_csv(*report_), error);
 }
 
-void verify_dialog::browse_profile() {
+void verify_dialog::browse_profile_clicked() {
     const QString path = QFileDialog::getOpenFileName(this, tr("Emulated profile"), QString(),
                                                       tr("ICC profiles (*.icc *.icm)"));
     if (!path.isEmpty()) emulated_->setText(path);

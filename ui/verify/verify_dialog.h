@@ -90,8 +90,6 @@ class verify_dialog : public QDialog {
     QComboBox* instrument_box() const { return instrument_; }
     QComboBox* patch_box() const { return patch_mode_; }
     QSpinBox* patch_size_box() const { return patch_size_; }
-    QLineEdit* emulated_profile_edit() const { return emulated_; }
-    QDoubleSpinBox* average_limit_box() const { return average_limit_; }
     QPushButton* measure_button() const { return measure_; }
     QPushButton* cancel_button() const { return cancel_; }
     QProgressBar* progress_bar() const { return progress_; }
@@ -104,9 +102,9 @@ class verify_dialog : public QDialog {
     void finished_measuring(int result);
 
   private Q_SLOTS:
-    void on_progress(int done, int total, qint64 ms_left);
-    void on_run_finished(int result);
-    void browse_profile();
+    void run_progressed(int done, int total, qint64 ms_left);
+    void run_finished(int result);
+    void browse_profile_clicked();
     void save_html_clicked();
     void save_csv_clicked();
 

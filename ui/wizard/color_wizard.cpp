@@ -48,12 +48,11 @@ color_wizard::color_wizard(QWidget* parent) : QWizard(parent) {
     add_pages();
     setStartId(kIntroPage);
 
-    monitor_ = wizard_monitor::current_monitor();
+    monitor_ = current_monitor();
     use_adobe_cmm_ = isAdobeCmmRegistered();
     if (monitor_ && master_control_instance) {
-        entry_.modelName = monitor_->model_name();
-        entry_.serialNumber = monitor_->serial_number();
-        record_loaded_ = master_control_instance->monitor_tracker().lookup(entry_) >= 0;
+        record_loaded_ = master_control_instance->monitor_tracker().lookup(
+                             monitor_->model_name(), monitor_->serial_number(), entry_) >= 0;
     }
     if (record_loaded_) {
         rebuild_reference_profiles();

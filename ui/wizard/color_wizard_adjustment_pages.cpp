@@ -5,6 +5,7 @@
 
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui/wizard/color_wizard.h"
 #include "ui/wizard/color_wizard_brightness.h"
 #include "ui/wizard/color_wizard_color_gamut.h"
@@ -170,7 +171,7 @@ bool ColorWizardBrightnessPage::validatePage() {
     if (!monitor) return true;
     int saved = 0;
     {
-        const wizard_monitor::CWaitCursor wait;
+        const CWaitCursor wait;
         saved = monitor->save_settings();
         CModeSettings item;
         if (saved == 0 && monitor->read_memory_settings(item) == 0) {

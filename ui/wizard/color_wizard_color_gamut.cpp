@@ -9,6 +9,8 @@
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
 #include "comm/monitor_timing.h"
+#include "core/master_control.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui/wizard/wizard_monitor.h"
 
 namespace mf = monitor_feature;

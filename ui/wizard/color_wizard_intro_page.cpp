@@ -5,6 +5,7 @@
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
 #include "core/string_table.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui/wizard/color_wizard.h"
 #include "ui/wizard/color_wizard_select_main.h"
 #include "ui/wizard/wizard_monitor.h"
@@ -111,7 +112,7 @@ bool ColorWizardIntroPage::validatePage() {
     }
     int result = 0;
     {
-        const wizard_monitor::CWaitCursor wait;
+        const CWaitCursor wait;
         CMonitorSettingList list = switch_list(mode, metamerism_);
         result = wizard_.apply_settings(list);
         if (mode != initial_mode_) wizard_.set_changed();

@@ -6,6 +6,7 @@
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
 #include "core/error_box.h"
+#include "ui/progress/wait_cursor.h"
 #include "ui/wizard/color_wizard.h"
 #include "ui/wizard/color_wizard_intro_page.h"
 #include "ui/wizard/color_wizard_name_preset.h"
@@ -130,7 +131,7 @@ bool ColorWizardNamePresetPage::validatePage() {
 
     int result = 0;
     {
-        const wizard_monitor::CWaitCursor wait;
+        const CWaitCursor wait;
         CMonitorSettingList to_slot = switch_list(programmable_mode(slot), metamerism_);
         result = wizard_.apply_settings(to_slot);
         // From here on the monitor may hold something else: a cancel must restore it.

@@ -11,10 +11,6 @@
 
 namespace wizard_monitor {
 
-CDDCMonitor* current_monitor() {
-    return master_control_instance ? master_control_instance->current_display().monitor() : nullptr;
-}
-
 void show_communication_error(QWidget* parent) {
     show_error(parent, ui_error::kCommunicationError, true);
 }
@@ -46,14 +42,6 @@ class ReturnCommits : public QObject {
 
 void commit_on_return(QAbstractSpinBox* box) {
     box->installEventFilter(new ReturnCommits(box));
-}
-
-CWaitCursor::CWaitCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-CWaitCursor::~CWaitCursor() {
-    QApplication::restoreOverrideCursor();
 }
 
 }  // namespace wizard_monitor
