@@ -99,7 +99,7 @@ class StandInDesktop : public standin_testing::StandIn {
         return out.split('\n', Qt::SkipEmptyParts);
     }
     // Waits until between `least` and `most` windows so titled are shown; the answer is the
-    // newest (X gives a client's windows rising ids), empty after 20 s.
+    // newest (X gives a client's windows rising ids), empty after 45 s (a loaded machine).
     QString wait_for_windows(const QString& title, int least, int most = 100) {
         QStringList found;
         const bool seen = QTest::qWaitFor(
@@ -109,7 +109,7 @@ class StandInDesktop : public standin_testing::StandIn {
                 found = windows(title);
                 return found.size() >= least && found.size() <= most;
             },
-            20000);
+            45000);
         if (!seen || found.isEmpty()) return QString();
         std::sort(found.begin(), found.end(),
                   [](const QString& a, const QString& b) { return a.toULong() < b.toULong(); });
@@ -119,9 +119,16 @@ class StandInDesktop : public standin_testing::StandIn {
     // user would: it is the window in front, and Return presses its button.
     bool answer_synchronisation_box() {
         const QString box = wait_for_windows(QStringLiteral("Orvale"), 2);
-        if (box.isEmpty()) return false;
+        if (box.isEmpty()) {
+            screenshot(QStringLiteral("no-synchronisation-box"));
+            ADD_FAILURE() << "no box before the synchronisation\n" << output_.constData();
+            return false;
+        }
         screenshot(QStringLiteral("synchronisation-box"));
-        if (!activate(box)) return false;
+        if (!activate(box)) {
+            ADD_FAILURE() << "the box does not take the focus";
+            return false;
+        }
         keys({QStringLiteral("Return")});
         return true;
     }
@@ -165,6 +172,16 @@ class StandInDesktop : public standin_testing::StandIn {
         p.start(QStringLiteral("import"),
                 {QStringLiteral("-window"), window, QStringLiteral("ppm:-")});
         return p.waitForFinished(20000) ? p.readAllStandardOutput() : QByteArray();
+    }
+    // The window's picture stays the same for a moment: nothing is being computed or drawn.
+    bool settled(const QString& window) {
+        return QTest::qWaitFor(
+            [&] {
+                const QByteArray now = look(window);
+                QTest::qWait(300);
+                return !now.isEmpty() && look(window) == now;
+            },
+            30000);
     }
     // Presses the keys and waits until the window shows something else and has settled: a
     // wizard page that computes on entry takes no keys before its Next button is enabled.
@@ -324,16 +341,19 @@ TEST_F(StandInDesktop, ThePrinterEmulationFromTheWizardLeavesItsTableInTheMonito
     keys({"alt+2", "Tab", "ctrl+a"});  // the second slot, its name
     type(QStringLiteral("Press Proof"));
     screenshot(QStringLiteral("wizard-name"));
-    keys({"Return"});
+    keys({"Return"});  // the upload, its progress in a box of its own
     EXPECT_TRUE(shown_until("kx271w", [](const QString& s) {
-        return s.contains("slot 2: \"Press Proof");
+        return s.contains(QRegularExpression("slot 2: \"Press Proof *\"  3D LUT programmed"));
     })) << machine.show("kx271w").toStdString();
-    // The upload's progress box goes; the wizard is on its last page.
+    // The progress box goes; the wizard is on its last page once it has settled.
     ASSERT_FALSE(wait_for_windows(QStringLiteral("Orvale"), 1, 1).isEmpty());
     ASSERT_TRUE(activate(wizard));
+    ASSERT_TRUE(settled(wizard));
     keys({"alt+f"});
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return windows(QStringLiteral("Color Configuration Wizard")).isEmpty(); }, 20000));
+    const bool finished = QTest::qWaitFor(
+        [&] { return windows(QStringLiteral("Color Configuration Wizard")).isEmpty(); }, 20000);
+    if (!finished) screenshot(QStringLiteral("wizard-not-finished"));
+    ASSERT_TRUE(finished);
     QTest::qWait(1000);  // the page shows the new mode's name
     screenshot(QStringLiteral("after-printer-emulation"));
 
