@@ -206,7 +206,7 @@ class StandInDesktop : public standin_testing::StandIn {
     void type(const QString& text) {
         xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
     }
-    // Polls orvale-sim until `check` holds for the monitor's show (true) or 20 s pass.
+    // Polls orvale-sim until `check` holds for the monitor's show (true) or 45 s pass.
     bool shown_until(const QString& monitor, const std::function<bool(const QString&)>& check) {
         return QTest::qWaitFor(
             [&] {
@@ -214,7 +214,7 @@ class StandInDesktop : public standin_testing::StandIn {
                 output_ += program_->readAll();
                 return check(machine.show(monitor));
             },
-            20000);
+            45000);
     }
     // The whole screen as the user sees it, kept where ORVALE_STANDIN_SCREENSHOTS names a
     // folder (a look at what the keys did; the results are read from the monitors).
@@ -268,7 +268,7 @@ TEST_F(StandInDesktop, SynchronisationModeAndBrightnessFromTheMainWindowReachThe
         return s.contains("memory 2 (active)");
     })) << machine.show("kx271w").toStdString();
     // The switch ends with the new mode's display profile.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return profile_time() > profile_before; }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return profile_time() > profile_before; }, 45000));
 
     // The brightness box takes a typed value when left (no keyboard tracking).
     const int luminance = machine.shown("kx271w", "2.luminance cd/m2");
