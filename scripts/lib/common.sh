@@ -6,7 +6,7 @@ ORVALE_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     libgl-dev liblcms2-dev libudev-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    xvfb xauth libgl1-mesa-dri imagemagick x11-utils openbox xdotool edid-decode
+    xvfb xauth libgl1-mesa-dri imagemagick x11-utils x11-xserver-utils openbox xdotool edid-decode
     argyll icc-profiles-free colord-data libgs-common
     dbus colord desktop-file-utils appstream lintian dpkg-dev
     weston qt6-wayland
