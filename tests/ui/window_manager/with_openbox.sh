@@ -28,18 +28,23 @@ done
 DISPLAY=":$(cat "$work/display")"
 export DISPLAY
 
-# The machine's openbox settings, none of the user's.
-XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" openbox --sm-disable \
-    >"$work/openbox.log" 2>&1 &
-wm=$!
+# The machine's openbox settings, none of the user's. On a loaded machine openbox may come
+# before the server takes connections and give up at once, so it is started again.
+start_openbox() {
+    XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" openbox --sm-disable \
+        >>"$work/openbox.log" 2>&1 &
+    wm=$!
+}
+start_openbox
 tries=0
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
     tries=$((tries + 1))
-    if [ "$tries" -gt 200 ]; then
+    if [ "$tries" -gt 400 ]; then
         echo "openbox did not start" >&2
-        cat "$work/openbox.log" >&2
+        cat "$work/openbox.log" "$work/xvfb.log" >&2
         exit 1
     fi
+    kill -0 "$wm" 2>/dev/null || start_openbox
     sleep 0.05
 done
 
