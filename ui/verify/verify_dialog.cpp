@@ -353,8 +353,8 @@ bool verify_dialog::start() {
     worker_ = QThread::create([this] {
         std::vector<CCIEXYZ> readings;
         const int result = run_->run(patches_, readings, [this](int done, int total, qint64 left) {
-            QMetaObject::invokeMethod(this, "run_progressed", Qt::QueuedConnection, Q_ARG(int, done),
-                                      Q_ARG(int, total), Q_ARG(qint64, left));
+            QMetaObject::invokeMethod(this, "run_progressed", Qt::QueuedConnection,
+                                      Q_ARG(int, done), Q_ARG(int, total), Q_ARG(qint64, left));
         });
         QMetaObject::invokeMethod(
             this,
