@@ -121,6 +121,13 @@ void TW_restore_monitor_settings_dialog::operation_finished(int error) {
         show_percentage();
     }
     done(error);
+    // The window manager hands the focus back to the owner, but when the box goes right after
+    // another one the toolkit may miss that and leave no window active: the owner then takes
+    // keys without its mnemonics or default button. Asking for it again settles both.
+    if (QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        owner && owner->isVisible()) {
+        owner->activateWindow();
+    }
 }
 
 // Closing before the operation ends would leave the monitor half written.
