@@ -4,6 +4,7 @@
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
 #include "comm/monitor_timing.h"
+#include "core/master_control.h"
 #include "core/monitor_token.h"
 #include "core/operation_running.h"
 
@@ -12,6 +13,12 @@ namespace mf = monitor_feature;
 
 CPictureModeController::CPictureModeController(std::function<Target()> target, Hooks hooks)
     : target_(std::move(target)), hooks_(std::move(hooks)) {}
+
+CPictureModeController::Target CPictureModeController::current_display() {
+    if (!master_control_instance) return {};
+    CTargetDisplay& display = master_control_instance->current_display();
+    return {display.monitor(), &master_control_instance->monitor_tracker(), &display.info()};
+}
 
 bool CPictureModeController::monitor_free() {
     return !operation_running && !monitor_token::busy();
@@ -135,14 +142,25 @@ QStringList CPictureModeController::memory_labels(int active_memory, int count) 
             }
         }
     }
-    const bool simulated = m->has_simulated_dicom();
+    name_from_record(entry, m->has_simulated_dicom(), labels);
+    return labels;
+}
+
+QStringList CPictureModeController::record_labels(int count) const {
+    QStringList labels(count, QString());
+    CMonitorEntry entry;
+    if (lookup_record(entry)) name_from_record(entry, monitor()->has_simulated_dicom(), labels);
+    return labels;
+}
+
+void CPictureModeController::name_from_record(const CMonitorEntry& entry, bool simulated_dicom,
+                                              QStringList& labels) {
     for (const CModeSettings& item : entry.adjust.modeSettings) {
-        if (item.memory() >= 1 && item.memory() <= count) {
+        if (item.memory() >= 1 && item.memory() <= labels.size()) {
             labels[item.memory() - 1] =
-                preset_label(item.preset(), &entry.adjust, simulated).simplified();
+                preset_label(item.preset(), &entry.adjust, simulated_dicom).simplified();
         }
     }
-    return labels;
 }
 
 int CPictureModeController::refresh_record_item() {

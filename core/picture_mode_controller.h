@@ -42,6 +42,8 @@ class CPictureModeController {
     };
 
     explicit CPictureModeController(std::function<Target()> target, Hooks hooks = {});
+    // The main window's target: MasterControl's current display and its records.
+    static Target current_display();
 
     // No operation of the main window runs and no conversation holds the token: a timer may
     // talk to the monitor now, otherwise it tries again later.
@@ -86,6 +88,10 @@ class CPictureModeController {
     // monitor reports (stored again); then each memory's label, "Mode N" unless the record
     // names its preset. `count` labels; `active_memory` 0 when it could not be read.
     QStringList memory_labels(int active_memory, int count);
+    // The record's part of those labels, without reading the monitor: the preset label of each
+    // memory's item, whitespace simplified, or an empty text where the record holds none (the
+    // picture-in-picture page numbers those its own way).
+    QStringList record_labels(int count) const;
     // Replaces the record's item of the active memory by what the monitor reports (or adds
     // it) and stores the record; 0, kNoRecord, or the monitor's error.
     static constexpr int kNoRecord = -1;
@@ -131,6 +137,10 @@ class CPictureModeController {
     ActiveModeProfile profile_active_mode(const ProfileLevels& levels);
 
   private:
+    // Each label whose memory has an item in the record becomes that item's label.
+    static void name_from_record(const CMonitorEntry& entry, bool simulated_dicom,
+                                 QStringList& labels);
+
     std::function<Target()> target_;
     Hooks hooks_;
     bool adjustment_prepared_ = false;

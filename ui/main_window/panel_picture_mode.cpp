@@ -59,12 +59,6 @@ void process_pending_events() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, monitor_timing::kEventProcessingMs);
 }
 
-CPictureModeController::Target current_target() {
-    if (!master_control_instance) return {};
-    CTargetDisplay& display = master_control_instance->current_display();
-    return {display.monitor(), &master_control_instance->monitor_tracker(), &display.info()};
-}
-
 }  // namespace
 
 void panel_picture_mode::set_wizard_factory(WizardFactory factory) {
@@ -78,17 +72,17 @@ void panel_picture_mode::set_curve_reader(CurveReader reader) {
 panel_picture_mode::panel_picture_mode(QWidget* parent)
     : QWidget(parent),
       ui(std::make_unique<Ui::panel_picture_modeClass>()),
-      controller(current_target, {process_pending_events, [this] { update_ui(); },
-                                  [this](CCurveSet& curves) {
-                                      return curve_reader() ? curve_reader()(this, curves)
-                                                            : CDDCMonitor::kNotConnected;
-                                  },
-                                  [this](const QString& native_path) {
-                                      return QMessageBox::question(
-                                                 this, string(1), string(132).arg(native_path),
-                                                 QMessageBox::Retry | QMessageBox::Ignore,
-                                                 QMessageBox::Retry) == QMessageBox::Retry;
-                                  }}) {
+      controller(CPictureModeController::current_display,
+                 {process_pending_events, [this] { update_ui(); },
+                  [this](CCurveSet& curves) {
+                      return curve_reader() ? curve_reader()(this, curves)
+                                            : CDDCMonitor::kNotConnected;
+                  },
+                  [this](const QString& native_path) {
+                      return QMessageBox::question(this, string(1), string(132).arg(native_path),
+                                                   QMessageBox::Retry | QMessageBox::Ignore,
+                                                   QMessageBox::Retry) == QMessageBox::Retry;
+                  }}) {
     ui->setupUi(this);
     setObjectName(QStringLiteral("panel_picture_mode"));
 
