@@ -153,6 +153,14 @@ QStringList CPictureModeController::record_labels(int count) const {
     return labels;
 }
 
+QString CPictureModeController::label_of_preset(int preset) const {
+    CMonitorEntry entry;
+    const bool has_record = lookup_record(entry);
+    return preset_label(preset, has_record ? &entry.adjust : nullptr,
+                        monitor()->has_simulated_dicom())
+        .simplified();
+}
+
 void CPictureModeController::name_from_record(const CMonitorEntry& entry, bool simulated_dicom,
                                               QStringList& labels) {
     for (const CModeSettings& item : entry.adjust.modeSettings) {

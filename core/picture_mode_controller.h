@@ -92,6 +92,9 @@ class CPictureModeController {
     // memory's item, whitespace simplified, or an empty text where the record holds none (the
     // picture-in-picture page numbers those its own way).
     QStringList record_labels(int count) const;
+    // A preset's label as the buttons give it: a programmable slot the record names carries that
+    // name (whitespace simplified); without a record, the preset's own label.
+    QString label_of_preset(int preset) const;
     // Replaces the record's item of the active memory by what the monitor reports (or adds
     // it) and stores the record; 0, kNoRecord, or the monitor's error.
     static constexpr int kNoRecord = -1;

@@ -428,15 +428,6 @@ int ensure_record(Session& session, CPictureModeController& controller) {
     return controller.refresh_record_item();
 }
 
-// The label of a preset by the record's names, as the page's buttons show it.
-QString record_label(CPictureModeController& controller, int preset) {
-    CMonitorEntry entry;
-    const bool has_record = controller.lookup_record(entry);
-    return preset_label(preset, has_record ? &entry.adjust : nullptr,
-                        controller.monitor()->has_simulated_dicom())
-        .simplified();
-}
-
 // The profile of the active mode, as the Picture Mode page makes it after a reset: the
 // record's item of the active memory read again first; 0 or the exit code.
 int make_profile(Command& c, Session& session, QJsonObject& result) {
@@ -466,7 +457,7 @@ int make_profile(Command& c, Session& session, QJsonObject& result) {
     if (profile.step == Step::not_read) return failed(QStringLiteral("memory"), profile.read_error);
     result.insert(QStringLiteral("memory"), profile.memory);
     result.insert(QStringLiteral("preset"), profile.preset);
-    const QString label = record_label(controller, profile.preset);
+    const QString label = controller.label_of_preset(profile.preset);
     if (profile.step != Step::made) {
         return c.out.fail(QStringLiteral("no profile for memory %1 (%2): the monitor changed its "
                                          "mode while it was read")
@@ -574,10 +565,9 @@ int cmd_verify(Command& c) {
     verify::Report report = verify::compute_report(patches, verify::mode_targets(target, patches),
                                                    readings, verify::Thresholds());
     report.monitor = m.model_name() + QLatin1Char(' ') + m.serial_number();
-    report.mode =
-        QStringLiteral("memory %1, %2")
-            .arg(mode.memory)
-            .arg(preset_label(mode.item.preset(), nullptr, m.has_simulated_dicom()).simplified());
+    report.mode = QStringLiteral("memory %1, %2")
+                      .arg(mode.memory)
+                      .arg(picture_mode_controller(session).label_of_preset(mode.item.preset()));
     report.instrument = meter.name();
     report.measured = QDateTime::currentDateTimeUtc();
     c.out.data() = verify::report_json(report);

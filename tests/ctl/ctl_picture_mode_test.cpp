@@ -103,4 +103,42 @@ TEST_F(CtlPictureMode, TheProgramsRecordNamesTheMemoriesAndHoldsTheProfilesRefer
     EXPECT_EQ(again.json().value("memory").toInt(), 4);
 }
 
+// The verification names the active mode as the page's buttons do: a programmable slot the
+// program's record names is reported by that name, not by the slot's number.
+TEST_F(CtlPictureMode, VerifyNamesTheModeByTheProgramsRecord) {
+    ok({"mode", "2", "4", "--no-profile"});
+    QString page_label;
+    QString unnamed_label;
+    {
+        const testing_support::CScopedVariable config("ORVALE_SIM_CONFIG", "default");
+        const testing_support::CScopedVariable state("ORVALE_SIM_STATE",
+                                                     machine.state_path().toUtf8());
+        ctl::Session session(false);
+        QString why;
+        ASSERT_EQ(session.open(2, why), 0) << why.toStdString();
+        CDDCMonitor& monitor = *session.monitor();
+        const auto controller = [&session] {
+            return CPictureModeController([&session] {
+                return CPictureModeController::Target{session.monitor(), &session.records(),
+                                                      &session.opened()};
+            });
+        };
+        int preset = monitor_preset::programmable_mode(2);
+        ASSERT_EQ(monitor.set_value(monitor_feature::preset, preset), 0);
+        unnamed_label = controller().label_of_preset(preset);
+        CMonitorEntry entry{{}, monitor.model_name(), monitor.serial_number()};
+        ASSERT_EQ(monitor.read_picture_memories(entry.adjust), 0);
+        entry.adjust.namedEntries = {CNamedEntry::for_slot(QStringLiteral("  Proof   D50 "), 2)};
+        session.records().store(entry);
+        save_config(session.records());
+        page_label = controller().label_of_preset(preset);
+    }
+    ASSERT_EQ(page_label, QStringLiteral("Proof D50"));
+    ASSERT_NE(page_label, unnamed_label);
+
+    const QJsonObject report = ok({"--json", "verify", "2"}).json();
+    EXPECT_EQ(report.value("mode").toString().toStdString(),
+              (QStringLiteral("memory 4, ") + page_label).toStdString());
+}
+
 }  // namespace
