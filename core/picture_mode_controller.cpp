@@ -61,6 +61,66 @@ int CPictureModeController::prepare_adjustment(Preparation when) {
     return 0;
 }
 
+CPictureModeController::Levels CPictureModeController::read_levels() {
+    const CMonitorUse in_use;
+    Levels levels;
+    CDDCMonitor* m = monitor();
+    if (!m) return levels;
+    const auto read_limit = [&](int code, int& out) {
+        int value = 0;
+        const int r = m->get_value(code, value);
+        if (r == 0) out = value;
+        if (r != 0 && r != CDDCMonitor::kUnsupported) levels.failed_feature = code;
+        return levels.failed_feature == 0;
+    };
+    const auto read_level = [&](int code, std::optional<Level>& out) {
+        Level level;
+        if (m->get_value_max(code, level.value, level.maximum) != 0) {
+            levels.failed_feature = code;
+            return false;
+        }
+        out = level;
+        return true;
+    };
+    if (!read_limit(mf::black_level_minimum, levels.black_limit)) return levels;
+    if (!read_level(mf::black_level, levels.black_level)) return levels;
+    if (!read_limit(mf::uniformity_limit, levels.uniformity_limit)) return levels;
+    if (!read_limit(mf::contrast_limit, levels.contrast_limit)) return levels;
+    if (!read_level(mf::luminance, levels.brightness)) return levels;
+    if (m->get_value(mf::luminance_minimum, levels.brightness->minimum) != 0)
+        levels.brightness->minimum = 0;
+    return levels;
+}
+
+CPictureModeController::ModeState CPictureModeController::read_mode_state() {
+    const CMonitorUse in_use;
+    ModeState state;
+    CDDCMonitor* m = monitor();
+    if (!m) return state;
+    for (auto [code, shown] : {std::pair{mf::response_improve, &state.response_improve},
+                               std::pair{mf::metamerism, &state.metamerism}}) {
+        int value = 0;
+        if (m->get_value(code, value) == 0) *shown = value > 1;
+    }
+    int memory = 0;
+    if (m->get_value_max(mf::memory_select, memory, state.memories) == 0) state.memory = memory;
+    return state;
+}
+
+std::optional<bool> CPictureModeController::brightness_out_of_reach(int brightness) {
+    const CMonitorUse in_use;
+    CDDCMonitor* m = monitor();
+    if (!m) return std::nullopt;
+    std::array<Gain, 3> gains{};
+    for (std::size_t i = 0; i < gains.size(); ++i) {
+        if (m->get_value_max(mf::mode_gains[i], gains[i].value, gains[i].maximum) != 0)
+            return std::nullopt;
+    }
+    int luminance = 0;
+    if (m->get_value(mf::luminance_maximum, luminance) != 0) return std::nullopt;
+    return brightness_too_high(gains, brightness, luminance);
+}
+
 CPictureModeController::LevelWrite CPictureModeController::write_levels(
     std::optional<int> brightness, std::optional<int> black_level) {
     const CMonitorUse in_use;

@@ -61,6 +61,37 @@ class CPictureModeController {
     int prepare_adjustment(Preparation when = Preparation::first_adjustment);
     bool adjustment_prepared() const { return adjustment_prepared_; }
 
+    // The levels and limits the page shows, read in this order: black limit, black level,
+    // uniformity limit, contrast limit, brightness (with its minimum). A limit the monitor does
+    // not know stays -1; any other failure ends the reads, and `failed_feature` names the
+    // feature that failed.
+    struct Level {
+        int value = -1;
+        int minimum = 0;
+        int maximum = 0;
+    };
+    struct Levels {
+        int black_limit = -1;       // tenths of cd/m²
+        int uniformity_limit = -1;  // cd/m²
+        int contrast_limit = -1;    // cd/m²
+        std::optional<Level> black_level;
+        std::optional<Level> brightness;
+        int failed_feature = 0;
+    };
+    Levels read_levels();
+    // The switches (on above 1) and the active memory with the number of memories, in that
+    // order; nothing where a read failed.
+    struct ModeState {
+        std::optional<bool> response_improve;
+        std::optional<bool> metamerism;
+        std::optional<int> memory;
+        int memories = 0;
+    };
+    ModeState read_mode_state();
+    // Whether `brightness` is out of the panel's reach with the active mode's gains; nothing
+    // when the gains or the luminance maximum did not read.
+    std::optional<bool> brightness_out_of_reach(int brightness);
+
     // The gathered slider values: the preparation first when it has not run, then brightness,
     // then black level, stopping at the first failure. `written` when a value went out, which
     // leaves settings unsaved.
