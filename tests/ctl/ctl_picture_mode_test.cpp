@@ -39,17 +39,17 @@ struct CtlPictureMode : ::testing::Test {
     }
     // Runs `work` in this process on display 2 of the tools' simulated machine, as the program
     // would see it.
-    void on_display_two(const std::function<void(ctl::Session&)>& work) {
+    void on_display_two(const std::function<void(ctl::CSession&)>& work) {
         const testing_support::CScopedVariable config("ORVALE_SIM_CONFIG", "default");
         const testing_support::CScopedVariable state("ORVALE_SIM_STATE",
                                                      machine.state_path().toUtf8());
-        ctl::Session session(false);
+        ctl::CSession session(false);
         QString why;
         ASSERT_EQ(session.open(2, why), 0) << why.toStdString();
         work(session);
     }
     // The controller as the page runs it on the session's monitor and records.
-    static CPictureModeController page_controller(ctl::Session& session) {
+    static CPictureModeController page_controller(ctl::CSession& session) {
         return CPictureModeController([&session] {
             return CPictureModeController::Target{session.monitor(), &session.records(),
                                                   &session.opened()};
@@ -76,7 +76,7 @@ TEST_F(CtlPictureMode, TheProgramsRecordNamesTheMemoriesAndHoldsTheProfilesRefer
     // the active mode.
     QStringList page_labels;
     int memory_one_preset = 0;
-    on_display_two([&](ctl::Session& session) {
+    on_display_two([&](ctl::CSession& session) {
         CDDCMonitor& monitor = *session.monitor();
         CMonitorEntry entry{{}, monitor.model_name(), monitor.serial_number()};
         ASSERT_EQ(monitor.read_picture_memories(entry.adjust), 0);
@@ -118,7 +118,7 @@ TEST_F(CtlPictureMode, VerifyNamesTheModeByTheProgramsRecord) {
     ok({"mode", "2", "4", "--no-profile"});
     QString page_label;
     QString unnamed_label;
-    on_display_two([&](ctl::Session& session) {
+    on_display_two([&](ctl::CSession& session) {
         CDDCMonitor& monitor = *session.monitor();
         int preset = monitor_preset::programmable_mode(2);
         ASSERT_EQ(monitor.set_value(monitor_feature::preset, preset), 0);
