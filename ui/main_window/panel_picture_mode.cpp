@@ -55,6 +55,21 @@ panel_picture_mode::CurveReader& curve_reader() {
     return reader;
 }
 
+// A level the monitor reported, on its slider and in its spin box (in the scale's units).
+template <typename Scale>
+void show_level(QSlider* slider, QDoubleSpinBox* spin, const Scale& scale, int minimum,
+                const CPictureModeController::Level& level, bool percent) {
+    slider->setRange(minimum, level.maximum);
+    slider->setValue(level.value);
+    spin->setDecimals(scale.decimals());
+    spin->setRange(scale.spin_minimum(), scale.spin_maximum());
+    spin->setSingleStep(scale.step());
+    spin->setSuffix(unit_suffix(percent));
+    spin->setValue(scale.to_spin(level.value));
+    slider->setEnabled(true);
+    spin->setEnabled(true);
+}
+
 void process_pending_events() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, monitor_timing::kEventProcessingMs);
 }
@@ -225,16 +240,8 @@ void panel_picture_mode::refresh_brightness_black_level() {
     if (const auto& level = levels.black_level) {
         black = level->value;
         black_level_scale = {level->maximum, percent_mode_};
-        QDoubleSpinBox* spin = ui->black_level_spinBox;
-        ui->black_level_verticalSlider->setRange(0, level->maximum);
-        ui->black_level_verticalSlider->setValue(black);
-        spin->setDecimals(black_level_scale.decimals());
-        spin->setRange(black_level_scale.spin_minimum(), black_level_scale.spin_maximum());
-        spin->setSingleStep(black_level_scale.step());
-        spin->setSuffix(unit_suffix(percent_mode_));
-        spin->setValue(black_level_scale.to_spin(black));
-        ui->black_level_verticalSlider->setEnabled(true);
-        spin->setEnabled(true);
+        show_level(ui->black_level_verticalSlider, ui->black_level_spinBox, black_level_scale, 0,
+                   *level, percent_mode_);
     } else if (levels.failed_feature == mf::black_level) {
         disable_black_level();
     }
@@ -242,16 +249,8 @@ void panel_picture_mode::refresh_brightness_black_level() {
     if (const auto& level = levels.brightness) {
         brightness = level->value;
         brightness_scale = {level->minimum, level->maximum, percent_mode_};
-        QDoubleSpinBox* spin = ui->brightness_spinBox;
-        ui->brightness_verticalSlider->setRange(level->minimum, level->maximum);
-        ui->brightness_verticalSlider->setValue(brightness);
-        spin->setDecimals(brightness_scale.decimals());
-        spin->setRange(brightness_scale.spin_minimum(), brightness_scale.spin_maximum());
-        spin->setSingleStep(brightness_scale.step());
-        spin->setSuffix(unit_suffix(percent_mode_));
-        spin->setValue(brightness_scale.to_spin(brightness));
-        ui->brightness_verticalSlider->setEnabled(true);
-        spin->setEnabled(true);
+        show_level(ui->brightness_verticalSlider, ui->brightness_spinBox, brightness_scale,
+                   level->minimum, *level, percent_mode_);
     } else {
         disable_brightness();
     }
