@@ -216,8 +216,8 @@ QStringList CPictureModeController::record_labels(int count) const {
 QString CPictureModeController::label_of_preset(int preset) const {
     CMonitorEntry entry;
     const bool has_record = lookup_record(entry);
-    return preset_label(preset, has_record ? &entry.adjust : nullptr,
-                        monitor()->has_simulated_dicom())
+    CDDCMonitor* m = monitor();
+    return preset_label(preset, has_record ? &entry.adjust : nullptr, m && m->has_simulated_dicom())
         .simplified();
 }
 
