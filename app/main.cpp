@@ -6,6 +6,7 @@
 #include "core/translations.h"
 #include "platform/access_library.h"
 #include "platform/instance_channel.h"
+#include "platform/platform_timing.h"
 #include "platform/single_instance.h"
 #include "platform/termination.h"
 #include "ui/main_window/main_dialog.h"
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
     if (!guard.acquire()) {
         // A beep alone is silent on most desktops: the running window comes forward as well.
         const bool asked = platform::CInstanceChannel::ask_running_instance(
-            instance_name, platform::CInstanceChannel::kRequestTimeout, activation_token);
+            instance_name, platform_timing::kInstanceRequestTimeoutMs, activation_token);
         qCInfo(startup_log) << "another instance is running;"
                             << (asked ? "its window was asked to come forward"
                                       : "it did not answer");

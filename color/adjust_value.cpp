@@ -118,7 +118,7 @@ int CAdjustValue::write(QDataStream& stream) const {
         curveSets.size() > kMaxCount) {
         return ui_error::kFileReadError;  // the record has one stream error for both ways
     }
-    const stream_checks::DoublePrecision precision(stream);
+    const stream_checks::CDoublePrecisionScope precision(stream);
     stream << quint32(kMagic) << qint32(version);
 
     stream << quint16(modeSettings.size());
@@ -162,7 +162,7 @@ int CAdjustValue::read(QDataStream& stream) {
     if (stream_version != version) return ui_error::kFileUnsupportedVersion;
 
     // Everything else is read aside and taken over only once the whole record is in.
-    const stream_checks::DoublePrecision precision(stream);
+    const stream_checks::CDoublePrecisionScope precision(stream);
     CAdjustValue in;
     quint16 count = 0;
 

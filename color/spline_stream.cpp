@@ -12,7 +12,7 @@ constexpr qint64 kPointBytes = 2 * 8;
 }  // namespace
 
 int CSpline::write(QDataStream& stream) const {
-    const stream_checks::DoublePrecision precision(stream);
+    const stream_checks::CDoublePrecisionScope precision(stream);
     stream << kMagic << version << type << minValue << maxValue << tension << bias << valid
            << static_cast<qint32>(points.size());
     for (const QPointF& p : points)
@@ -21,7 +21,7 @@ int CSpline::write(QDataStream& stream) const {
 }
 
 int CSpline::read(QDataStream& stream) {
-    const stream_checks::DoublePrecision precision(stream);
+    const stream_checks::CDoublePrecisionScope precision(stream);
     qint32 magic = 0;
     stream >> magic;
     if (magic != kMagic) return ui_error::kFileWrongMagic;

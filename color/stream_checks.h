@@ -24,15 +24,15 @@ bool read_string(QDataStream& stream, QString& out);
 bool read_bytes(QDataStream& stream, QByteArray& out);
 
 // The stored formats hold 8-byte doubles whatever precision the caller left on the stream.
-class DoublePrecision {
+class CDoublePrecisionScope {
   public:
-    explicit DoublePrecision(QDataStream& stream)
+    explicit CDoublePrecisionScope(QDataStream& stream)
         : stream_(stream), saved_(stream.floatingPointPrecision()) {
         stream_.setFloatingPointPrecision(QDataStream::DoublePrecision);
     }
-    ~DoublePrecision() { stream_.setFloatingPointPrecision(saved_); }
-    DoublePrecision(const DoublePrecision&) = delete;
-    DoublePrecision& operator=(const DoublePrecision&) = delete;
+    ~CDoublePrecisionScope() { stream_.setFloatingPointPrecision(saved_); }
+    CDoublePrecisionScope(const CDoublePrecisionScope&) = delete;
+    CDoublePrecisionScope& operator=(const CDoublePrecisionScope&) = delete;
 
   private:
     QDataStream& stream_;

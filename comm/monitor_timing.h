@@ -3,7 +3,9 @@
 // Every wait the program gives a monitor, and the pages' timers around it, in milliseconds.
 // A monitor ignores or misreports a command sent while it still applies the previous one, so
 // the protocol waits after its commands and the pages gather their writes. Which feature
-// gets which protocol wait after a write is decided in CDDCMonitor::settle_wait alone.
+// gets which protocol wait after a write is decided in CDDCMonitor::settle_wait alone. The
+// platform library's own time-outs (bus locks, colord, instruments) are in
+// platform/platform_timing.h.
 namespace monitor_timing {
 
 // The protocol.
@@ -39,5 +41,10 @@ constexpr int kStatusClearMs = 8000;        // a profile message stays this long
 constexpr int kLimitCheckMs = 5000;         // the brightness limit is checked this often
 constexpr int kDeviceChangeDelayMs = 2000;  // a device change is rescanned after this long
 constexpr int kFlashHoldMs = 500;           // each step of the display test flash
+
+// Measuring.
+// A panel needs this long after a new colour before it shows it steadily (liquid crystal
+// response and the backlight's regulation).
+constexpr int kPatchSettleWaitMs = 500;
 
 }  // namespace monitor_timing

@@ -4,6 +4,7 @@
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
 #include "comm/monitor_timing.h"
+#include "core/master_control.h"
 #include "core/monitor_token.h"
 #include "core/operation_running.h"
 
@@ -12,6 +13,12 @@ namespace mf = monitor_feature;
 
 CPictureModeController::CPictureModeController(std::function<Target()> target, Hooks hooks)
     : target_(std::move(target)), hooks_(std::move(hooks)) {}
+
+CPictureModeController::Target CPictureModeController::current_display() {
+    if (!master_control_instance) return {};
+    CTargetDisplay& display = master_control_instance->current_display();
+    return {display.monitor(), &master_control_instance->monitor_tracker(), &display.info()};
+}
 
 bool CPictureModeController::monitor_free() {
     return !operation_running && !monitor_token::busy();
@@ -52,6 +59,66 @@ int CPictureModeController::prepare_adjustment(Preparation when) {
     }
     adjustment_prepared_ = true;
     return 0;
+}
+
+CPictureModeController::Levels CPictureModeController::read_levels() {
+    const CMonitorUse in_use;
+    Levels levels;
+    CDDCMonitor* m = monitor();
+    if (!m) return levels;
+    const auto read_limit = [&](int code, int& out) {
+        int value = 0;
+        const int r = m->get_value(code, value);
+        if (r == 0) out = value;
+        if (r != 0 && r != CDDCMonitor::kUnsupported) levels.failed_feature = code;
+        return levels.failed_feature == 0;
+    };
+    const auto read_level = [&](int code, std::optional<Level>& out) {
+        Level level;
+        if (m->get_value_max(code, level.value, level.maximum) != 0) {
+            levels.failed_feature = code;
+            return false;
+        }
+        out = level;
+        return true;
+    };
+    if (!read_limit(mf::black_level_minimum, levels.black_limit)) return levels;
+    if (!read_level(mf::black_level, levels.black_level)) return levels;
+    if (!read_limit(mf::uniformity_limit, levels.uniformity_limit)) return levels;
+    if (!read_limit(mf::contrast_limit, levels.contrast_limit)) return levels;
+    if (!read_level(mf::luminance, levels.brightness)) return levels;
+    if (m->get_value(mf::luminance_minimum, levels.brightness->minimum) != 0)
+        levels.brightness->minimum = 0;
+    return levels;
+}
+
+CPictureModeController::ModeState CPictureModeController::read_mode_state() {
+    const CMonitorUse in_use;
+    ModeState state;
+    CDDCMonitor* m = monitor();
+    if (!m) return state;
+    for (auto [code, shown] : {std::pair{mf::response_improve, &state.response_improve},
+                               std::pair{mf::metamerism, &state.metamerism}}) {
+        int value = 0;
+        if (m->get_value(code, value) == 0) *shown = value > 1;
+    }
+    int memory = 0;
+    if (m->get_value_max(mf::memory_select, memory, state.memories) == 0) state.memory = memory;
+    return state;
+}
+
+std::optional<bool> CPictureModeController::brightness_out_of_reach(int brightness) {
+    const CMonitorUse in_use;
+    CDDCMonitor* m = monitor();
+    if (!m) return std::nullopt;
+    std::array<Gain, 3> gains{};
+    for (std::size_t i = 0; i < gains.size(); ++i) {
+        if (m->get_value_max(mf::mode_gains[i], gains[i].value, gains[i].maximum) != 0)
+            return std::nullopt;
+    }
+    int luminance = 0;
+    if (m->get_value(mf::luminance_maximum, luminance) != 0) return std::nullopt;
+    return brightness_too_high(gains, brightness, luminance);
 }
 
 CPictureModeController::LevelWrite CPictureModeController::write_levels(
@@ -135,14 +202,33 @@ QStringList CPictureModeController::memory_labels(int active_memory, int count) 
             }
         }
     }
-    const bool simulated = m->has_simulated_dicom();
+    name_from_record(entry, m->has_simulated_dicom(), labels);
+    return labels;
+}
+
+QStringList CPictureModeController::record_labels(int count) const {
+    QStringList labels(count, QString());
+    CMonitorEntry entry;
+    if (lookup_record(entry)) name_from_record(entry, monitor()->has_simulated_dicom(), labels);
+    return labels;
+}
+
+QString CPictureModeController::label_of_preset(int preset) const {
+    CMonitorEntry entry;
+    const bool has_record = lookup_record(entry);
+    CDDCMonitor* m = monitor();
+    return preset_label(preset, has_record ? &entry.adjust : nullptr, m && m->has_simulated_dicom())
+        .simplified();
+}
+
+void CPictureModeController::name_from_record(const CMonitorEntry& entry, bool simulated_dicom,
+                                              QStringList& labels) {
     for (const CModeSettings& item : entry.adjust.modeSettings) {
-        if (item.memory() >= 1 && item.memory() <= count) {
+        if (item.memory() >= 1 && item.memory() <= labels.size()) {
             labels[item.memory() - 1] =
-                preset_label(item.preset(), &entry.adjust, simulated).simplified();
+                preset_label(item.preset(), &entry.adjust, simulated_dicom).simplified();
         }
     }
-    return labels;
 }
 
 int CPictureModeController::refresh_record_item() {

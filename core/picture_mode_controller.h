@@ -42,6 +42,8 @@ class CPictureModeController {
     };
 
     explicit CPictureModeController(std::function<Target()> target, Hooks hooks = {});
+    // The main window's target: MasterControl's current display and its records.
+    static Target current_display();
 
     // No operation of the main window runs and no conversation holds the token: a timer may
     // talk to the monitor now, otherwise it tries again later.
@@ -58,6 +60,37 @@ class CPictureModeController {
     enum class Preparation { first_adjustment, after_reset };
     int prepare_adjustment(Preparation when = Preparation::first_adjustment);
     bool adjustment_prepared() const { return adjustment_prepared_; }
+
+    // The levels and limits the page shows, read in this order: black limit, black level,
+    // uniformity limit, contrast limit, brightness (with its minimum). A limit the monitor does
+    // not know stays -1; any other failure ends the reads, and `failed_feature` names the
+    // feature that failed.
+    struct Level {
+        int value = -1;
+        int minimum = 0;
+        int maximum = 0;
+    };
+    struct Levels {
+        int black_limit = -1;       // tenths of cd/m²
+        int uniformity_limit = -1;  // cd/m²
+        int contrast_limit = -1;    // cd/m²
+        std::optional<Level> black_level;
+        std::optional<Level> brightness;
+        int failed_feature = 0;
+    };
+    Levels read_levels();
+    // The switches (on above 1) and the active memory with the number of memories, in that
+    // order; nothing where a read failed.
+    struct ModeState {
+        std::optional<bool> response_improve;
+        std::optional<bool> metamerism;
+        std::optional<int> memory;
+        int memories = 0;
+    };
+    ModeState read_mode_state();
+    // Whether `brightness` is out of the panel's reach with the active mode's gains; nothing
+    // when the gains or the luminance maximum did not read.
+    std::optional<bool> brightness_out_of_reach(int brightness);
 
     // The gathered slider values: the preparation first when it has not run, then brightness,
     // then black level, stopping at the first failure. `written` when a value went out, which
@@ -86,6 +119,13 @@ class CPictureModeController {
     // monitor reports (stored again); then each memory's label, "Mode N" unless the record
     // names its preset. `count` labels; `active_memory` 0 when it could not be read.
     QStringList memory_labels(int active_memory, int count);
+    // The record's part of those labels, without reading the monitor: the preset label of each
+    // memory's item, whitespace simplified, or an empty text where the record holds none (the
+    // picture-in-picture page numbers those its own way).
+    QStringList record_labels(int count) const;
+    // A preset's label as the buttons give it: a programmable slot the record names carries that
+    // name (whitespace simplified); without a record, the preset's own label.
+    QString label_of_preset(int preset) const;
     // Replaces the record's item of the active memory by what the monitor reports (or adds
     // it) and stores the record; 0, kNoRecord, or the monitor's error.
     static constexpr int kNoRecord = -1;
@@ -131,6 +171,10 @@ class CPictureModeController {
     ActiveModeProfile profile_active_mode(const ProfileLevels& levels);
 
   private:
+    // Each label whose memory has an item in the record becomes that item's label.
+    static void name_from_record(const CMonitorEntry& entry, bool simulated_dicom,
+                                 QStringList& labels);
+
     std::function<Target()> target_;
     Hooks hooks_;
     bool adjustment_prepared_ = false;

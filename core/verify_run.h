@@ -9,16 +9,13 @@
 #include "color/adjust_value.h"
 #include "color/cie_xyz.h"
 #include "color/mode_target.h"
+#include "comm/monitor_timing.h"
 #include "core/verify_patches.h"
 #include "platform/instrument.h"
 
 class CDDCMonitor;
 
 namespace verify {
-
-// A panel needs this long after a new colour before it shows it steadily (liquid crystal
-// response and the backlight's regulation).
-constexpr int kSettleMs = 500;
 
 // What a picture mode is made of, as the monitor reports it for the active memory.
 struct ActiveMode {
@@ -65,7 +62,7 @@ class CVerificationRun {
     using Progress = std::function<void(int done, int total, qint64 ms_left)>;
 
     CVerificationRun(platform::CInstrument& instrument, Presenter presenter,
-                     int settle_ms = kSettleMs);
+                     int settle_ms = monitor_timing::kPatchSettleWaitMs);
 
     // 0 with one reading per patch, or the instrument's error (kCancelled after cancel()); the
     // readings taken before a failure stay in `readings`.

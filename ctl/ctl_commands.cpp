@@ -66,7 +66,7 @@ struct Command {
     int bad_input(const QString& message) { return out.fail(message, kExitBadInput); }
 
     // Opens display `number`'s monitor in `session`; 0 or the exit code of the failure.
-    int open(Session& session, int number) {
+    int open(CSession& session, int number) {
         QString why;
         const int result = session.open(number, why);
         if (result == 0) return 0;
@@ -86,22 +86,22 @@ struct Command {
     }
     // Before the first write to a monitor's colour settings: the program's stored record of
     // the monitor no longer holds, and the program reads it again before using it.
-    static void note_change(Session& session) {
+    static void note_change(CSession& session) {
         if (CDDCMonitor* m = session.monitor())
             monitor_change_notes::note(m->model_name(), m->serial_number());
     }
-    int monitor_failure(Session& session, const QString& what, int code) {
+    int monitor_failure(CSession& session, const QString& what, int code) {
         return out.monitor_failure(QStringLiteral("display %1, %2").arg(number_).arg(what), code,
                                    session.monitor() && session.monitor()->is_usb());
     }
     int number_ = 0;
 };
 
-QJsonObject display_json(const Session& session, int number, const DisplayInfo& info) {
+QJsonObject display_json(const CSession& session, int number, const DisplayInfo& info) {
     QJsonObject o{{QStringLiteral("number"), number},
                   {QStringLiteral("name"), info.text1},
                   {QStringLiteral("serial"), info.text2},
-                  {QStringLiteral("text"), Session::selector_text(number, info)},
+                  {QStringLiteral("text"), CSession::selector_text(number, info)},
                   {QStringLiteral("supported"), info.supported_model != 0}};
     if (info.index >= 0) {
         o.insert(QStringLiteral("interface"), info.index);
@@ -117,7 +117,7 @@ QJsonObject display_json(const Session& session, int number, const DisplayInfo& 
 int cmd_list(Command& c) {
     if (!c.words.positional.isEmpty())
         return c.bad_input(QStringLiteral("list takes no arguments"));
-    Session session(true);
+    CSession session(true);
     QJsonArray displays;
     for (int n = 1; n <= session.display_count(); ++n) {
         const DisplayInfo info = session.display(n);
@@ -127,7 +127,7 @@ int cmd_list(Command& c) {
             link = (info.writeNames ? QStringLiteral("USB") : QStringLiteral("video cable")) +
                    QStringLiteral(" (interface %1)").arg(info.index);
         }
-        QString line = Session::selector_text(n, info).leftJustified(36) + QLatin1Char(' ') + link;
+        QString line = CSession::selector_text(n, info).leftJustified(36) + QLatin1Char(' ') + link;
         if (!info.text2.isEmpty()) line += QStringLiteral(", serial ") + info.text2;
         if (const QString obstacle = session.obstacle(info); !obstacle.isEmpty())
             line += QStringLiteral("; not controllable: ") + obstacle;
@@ -203,7 +203,7 @@ int cmd_info(Command& c) {
     if (!number) return kExitBadInput;
     if (c.words.positional.size() > 1) return c.bad_input(QStringLiteral("info takes one display"));
     c.number_ = *number;
-    Session session(false);
+    CSession session(false);
     if (const int r = c.open(session, *number)) return r;
     CDDCMonitor& m = *session.monitor();
     const DisplayInfo& info = session.opened();
@@ -222,7 +222,7 @@ int cmd_info(Command& c) {
     o.insert(QStringLiteral("serial"), serial);
     o.insert(QStringLiteral("firmware"), firmware);
     o.insert(QStringLiteral("operating_hours"), hours);
-    c.out.line(Session::selector_text(*number, info));
+    c.out.line(CSession::selector_text(*number, info));
     c.out.line(QStringLiteral("model: %1").arg(model));
     c.out.line(QStringLiteral("serial number: %1").arg(serial));
     c.out.line(QStringLiteral("firmware: %1").arg(firmware));
@@ -303,7 +303,7 @@ int cmd_get(Command& c) {
         codes.push_back(*code);
     }
     c.number_ = *number;
-    Session session(false);
+    CSession session(false);
     if (const int r = c.open(session, *number)) return r;
     CDDCMonitor& m = *session.monitor();
     QJsonArray features;
@@ -337,7 +337,7 @@ int cmd_set(Command& c) {
         return c.bad_input(
             QStringLiteral("set: \"%1\" is not a value (0 to 65535)").arg(c.words.positional[2]));
     c.number_ = *number;
-    Session session(false);
+    CSession session(false);
     if (const int r = c.open(session, *number)) return r;
     CDDCMonitor& m = *session.monitor();
     int current = 0, maximum = 0;
@@ -399,7 +399,7 @@ QString spec_problem(SpecResult spec) {
 
 // The Picture Mode page's steps on the opened monitor. A locked old profile has no one to ask
 // on a command line: the message says what to do and the run fails.
-CPictureModeController picture_mode_controller(Session& session) {
+CPictureModeController picture_mode_controller(CSession& session) {
     CPictureModeController::Hooks hooks;
     hooks.read_curves = [&session](CCurveSet& set) {
         return CheckRestoreMonitorSettingsThread::read_curves(*session.monitor(), set.red,
@@ -418,7 +418,7 @@ CPictureModeController picture_mode_controller(Session& session) {
 // tool cannot synchronise (every memory read with the screen flashing), so without the
 // program's record it keeps one of its own for this run, holding what the monitor reports
 // for the active memory; 0 or the monitor's error.
-int ensure_record(Session& session, CPictureModeController& controller) {
+int ensure_record(CSession& session, CPictureModeController& controller) {
     CMonitorEntry entry;
     if (controller.lookup_record(entry)) return 0;
     CMonitorEntry own;
@@ -428,18 +428,9 @@ int ensure_record(Session& session, CPictureModeController& controller) {
     return controller.refresh_record_item();
 }
 
-// The label of a preset by the record's names, as the page's buttons show it.
-QString record_label(CPictureModeController& controller, int preset) {
-    CMonitorEntry entry;
-    const bool has_record = controller.lookup_record(entry);
-    return preset_label(preset, has_record ? &entry.adjust : nullptr,
-                        controller.monitor()->has_simulated_dicom())
-        .simplified();
-}
-
 // The profile of the active mode, as the Picture Mode page makes it after a reset: the
 // record's item of the active memory read again first; 0 or the exit code.
-int make_profile(Command& c, Session& session, QJsonObject& result) {
+int make_profile(Command& c, CSession& session, QJsonObject& result) {
     CDDCMonitor& m = *session.monitor();
     const auto failed = [&](const QString& what, int code) {
         return c.monitor_failure(session, what, code);
@@ -466,7 +457,7 @@ int make_profile(Command& c, Session& session, QJsonObject& result) {
     if (profile.step == Step::not_read) return failed(QStringLiteral("memory"), profile.read_error);
     result.insert(QStringLiteral("memory"), profile.memory);
     result.insert(QStringLiteral("preset"), profile.preset);
-    const QString label = record_label(controller, profile.preset);
+    const QString label = controller.label_of_preset(profile.preset);
     if (profile.step != Step::made) {
         return c.out.fail(QStringLiteral("no profile for memory %1 (%2): the monitor changed its "
                                          "mode while it was read")
@@ -519,7 +510,7 @@ int cmd_profile(Command& c) {
     if (c.words.positional.size() > 1)
         return c.bad_input(QStringLiteral("profile takes one display"));
     c.number_ = *number;
-    Session session(false);
+    CSession session(false);
     if (const int r = c.open(session, *number)) return r;
     QJsonObject result{{QStringLiteral("display"), *number}};
     if (const int r = make_profile(c, session, result)) return r;
@@ -545,7 +536,7 @@ int cmd_verify(Command& c) {
                 "real monitor with an instrument use Verify... on the Picture Mode page"),
             kExitFailure);
     }
-    Session session(false);
+    CSession session(false);
     if (const int r = c.open(session, *number)) return r;
     CDDCMonitor& m = *session.monitor();
     verify::ActiveMode mode;
@@ -574,10 +565,9 @@ int cmd_verify(Command& c) {
     verify::Report report = verify::compute_report(patches, verify::mode_targets(target, patches),
                                                    readings, verify::Thresholds());
     report.monitor = m.model_name() + QLatin1Char(' ') + m.serial_number();
-    report.mode =
-        QStringLiteral("memory %1, %2")
-            .arg(mode.memory)
-            .arg(preset_label(mode.item.preset(), nullptr, m.has_simulated_dicom()).simplified());
+    report.mode = QStringLiteral("memory %1, %2")
+                      .arg(mode.memory)
+                      .arg(picture_mode_controller(session).label_of_preset(mode.item.preset()));
     report.instrument = meter.name();
     report.measured = QDateTime::currentDateTimeUtc();
     c.out.data() = verify::report_json(report);
@@ -615,7 +605,7 @@ int cmd_mode(Command& c) {
                 QStringLiteral("mode: \"%1\" is not a memory (1 to 5)").arg(c.words.positional[1]));
     }
     c.number_ = *number;
-    Session session(false);
+    CSession session(false);
     if (const int r = c.open(session, *number)) return r;
     CDDCMonitor& m = *session.monitor();
     int active = 0, count = 0;
@@ -730,7 +720,7 @@ int cmd_lut(Command& c) {
     }
 
     c.number_ = *number;
-    Session session(false);
+    CSession session(false);
     if (const int r = c.open(session, *number)) return r;
     CDDCMonitor& m = *session.monitor();
     int slot_count = 0, current = 0;

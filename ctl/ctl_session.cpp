@@ -15,7 +15,7 @@ constexpr int kNoCommunicationsString = 304;
 constexpr int kDisplayString = 502;
 }  // namespace
 
-Session::Session(bool probe) : probed_(probe) {
+CSession::CSession(bool probe) : probed_(probe) {
     library_ = platform::create_access_library();
     platform::set_access_library(library_.get());
     // As the program does: the stored assignments hold only for the interfaces known now.
@@ -32,7 +32,7 @@ Session::Session(bool probe) : probed_(probe) {
     monitors_.initialise_displays();
 }
 
-Session::~Session() {
+CSession::~CSession() {
     // The monitor object talks through the access object: it goes first.
     target_.connect(DisplayInfo());
     platform::set_display_services(nullptr);
@@ -41,7 +41,7 @@ Session::~Session() {
     library_.reset();
 }
 
-QString Session::selector_text(int number, const DisplayInfo& info) {
+QString CSession::selector_text(int number, const DisplayInfo& info) {
     QString suffix;
     if (!info.supported_model)
         suffix = string(kUnsupportedString);
@@ -50,7 +50,7 @@ QString Session::selector_text(int number, const DisplayInfo& info) {
     return string(kDisplayString).arg(number).arg(info.text1) + suffix;
 }
 
-QString Session::obstacle(const DisplayInfo& info) const {
+QString CSession::obstacle(const DisplayInfo& info) const {
     if (info.index < 0) return QStringLiteral("no DDC/CI interface reaches this display");
     if (!info.supported_model) return QStringLiteral("not a supported model");
     if (probed_ && !info.ddcCapable) {
@@ -64,7 +64,7 @@ QString Session::obstacle(const DisplayInfo& info) const {
     return QString();
 }
 
-int Session::open(int number, QString& why) {
+int CSession::open(int number, QString& why) {
     if (number < 1 || number > display_count()) {
         why = display_count() == 0
                   ? QStringLiteral("no display %1: no displays were found").arg(number)

@@ -20,14 +20,14 @@ namespace ctl {
 // displays, the display assignments and stored records of the program's "config.dat" (read,
 // never written: the program owns that file) and the display records as the main window's
 // selector lists them.
-class Session {
+class CSession {
   public:
     // `probe`: ask every supported monitor whether it answers (list), or leave that to the
     // command's own exchange (everything else, so that no other monitor is talked to).
-    explicit Session(bool probe);
-    ~Session();
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
+    explicit CSession(bool probe);
+    ~CSession();
+    CSession(const CSession&) = delete;
+    CSession& operator=(const CSession&) = delete;
 
     int display_count() const { return monitors_.display_count(); }
     DisplayInfo display(int number) const { return monitors_.display(number - 1); }

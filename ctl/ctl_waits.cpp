@@ -4,10 +4,11 @@
 
 namespace ctl {
 
-std::unique_ptr<WaitClock> WaitClock::from_environment(QString& error) {
+std::unique_ptr<CCountingSleeper> CCountingSleeper::from_environment(QString& error) {
     const QString mode = qEnvironmentVariable(kVariable);
     if (mode.isEmpty()) return nullptr;
-    if (mode == QLatin1String("report")) return std::unique_ptr<WaitClock>(new WaitClock(true));
+    if (mode == QLatin1String("report"))
+        return std::unique_ptr<CCountingSleeper>(new CCountingSleeper(true));
     if (mode == QLatin1String("virtual")) {
         // A real monitor ignores or misreads what comes too soon after a change.
         if (qEnvironmentVariable(sim::CSimConfig::kConfigVariable).isEmpty()) {
@@ -15,21 +16,21 @@ std::unique_ptr<WaitClock> WaitClock::from_environment(QString& error) {
                         .arg(QLatin1String(kVariable));
             return nullptr;
         }
-        return std::unique_ptr<WaitClock>(new WaitClock(false));
+        return std::unique_ptr<CCountingSleeper>(new CCountingSleeper(false));
     }
     error = QStringLiteral("%1 must be \"report\" or \"virtual\", not \"%2\"")
                 .arg(QLatin1String(kVariable), mode);
     return nullptr;
 }
 
-void WaitClock::sleep(int milliseconds) {
+void CCountingSleeper::sleep(int milliseconds) {
     if (milliseconds <= 0) return;
     total_ms_ += milliseconds;
     ++count_;
     if (real_) sleeper_.sleep(milliseconds);
 }
 
-void WaitClock::print(QTextStream& err) const {
+void CCountingSleeper::print(QTextStream& err) const {
     err << "orvale-ctl: " << count_ << " protocol waits, " << total_ms_ << " ms"
         << (real_ ? "" : " (virtual)") << '\n';
 }

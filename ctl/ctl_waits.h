@@ -12,19 +12,19 @@ namespace ctl {
 // ORVALE_CTL_WAITS: "report" sleeps every protocol wait and prints their sum on stderr at the
 // end (what a command spends waiting on the monitor, beside the wall time); "virtual" counts
 // them without sleeping, which only the simulator, answering at once, can take (tests).
-class WaitClock final : public platform::CSleeper {
+class CCountingSleeper final : public platform::CSleeper {
   public:
     static constexpr const char* kVariable = "ORVALE_CTL_WAITS";
 
     // The clock the environment asks for, or null (real waits, nothing printed). `error` is set
     // for a value that cannot be taken.
-    static std::unique_ptr<WaitClock> from_environment(QString& error);
+    static std::unique_ptr<CCountingSleeper> from_environment(QString& error);
 
     void sleep(int milliseconds) override;
     void print(QTextStream& err) const;
 
   private:
-    explicit WaitClock(bool real) : real_(real) {}
+    explicit CCountingSleeper(bool real) : real_(real) {}
     bool real_;
     platform::CRealSleeper sleeper_;
     std::int64_t total_ms_ = 0;

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     QTextStream err(stderr);
 
     QString wait_error;
-    const auto clock = ctl::WaitClock::from_environment(wait_error);
+    const auto clock = ctl::CCountingSleeper::from_environment(wait_error);
     if (!wait_error.isEmpty()) {
         err << "orvale-ctl: " << wait_error << '\n';
         return ctl::kExitBadInput;

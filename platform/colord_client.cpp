@@ -41,7 +41,7 @@ QDBusMessage call(const QString& path, const QString& interface, const QString& 
                   const QList<QVariant>& arguments, const QDBusConnection& bus = system_bus()) {
     QDBusMessage message = QDBusMessage::createMethodCall(kService, path, interface, method);
     message.setArguments(arguments);
-    return bus.call(message, QDBus::Block, CColordClient::kColordTimeoutMs);
+    return bus.call(message, QDBus::Block, platform_timing::kColordCallTimeoutMs);
 }
 
 bool failed(const QDBusMessage& reply) {

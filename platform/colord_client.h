@@ -4,17 +4,16 @@
 #include <QStringList>
 
 #include "platform/colord_display.h"
+#include "platform/platform_timing.h"
 
 namespace platform {
 
 // A client of colord, the system's colour daemon, on the system bus
-// (org.freedesktop.ColorManager). Every call waits at most kColordTimeoutMs for an answer.
-// Calls return false, or an empty path, when colord refuses or fails; error() then holds
-// colord's reason. Object paths are colord's.
+// (org.freedesktop.ColorManager). Every call waits at most platform_timing::kColordCallTimeoutMs
+// for an answer. Calls return false, or an empty path, when colord refuses or fails; error() then
+// holds colord's reason. Object paths are colord's.
 class CColordClient {
   public:
-    static constexpr int kColordTimeoutMs = 3000;
-
     enum class Presence {
         present,  // the daemon answers
         absent,   // no system bus, or no colord on it (not installed, not startable)

@@ -7,6 +7,8 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 
+#include "platform/platform_timing.h"
+
 namespace platform {
 
 namespace {
@@ -14,14 +16,13 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.ColorManager");
 const QString kManager = QStringLiteral("/org/freedesktop/ColorManager");
 const QString kSensorInterface = QStringLiteral("org.freedesktop.ColorManager.Sensor");
-// Readings take seconds on a dark patch; colord answers within this or not at all.
-constexpr int kCallTimeoutMs = 60000;
 
 QDBusMessage call(const QString& path, const QString& interface, const QString& method,
                   const QVariantList& arguments = {}) {
     QDBusMessage m = QDBusMessage::createMethodCall(kService, path, interface, method);
     m.setArguments(arguments);
-    return QDBusConnection::systemBus().call(m, QDBus::Block, kCallTimeoutMs);
+    return QDBusConnection::systemBus().call(m, QDBus::Block,
+                                             platform_timing::kColordReadingTimeoutMs);
 }
 
 QString tr(const char* text) {

@@ -11,6 +11,7 @@
 
 #include "platform/drm_sysfs.h"
 #include "platform/edid_identity.h"
+#include "platform/platform_timing.h"
 #include "platform/sleeper.h"
 
 Q_LOGGING_CATEGORY(i2c_log, "orvale.i2c", QtInfoMsg)
@@ -105,7 +106,7 @@ int CI2cBackend::open_locked(const QString& path, const QString& name, bool repo
     for (;;) {
         const int locked = ops_->try_lock(fd);
         if (locked == 0) return fd;
-        if (locked != -EWOULDBLOCK || waited >= kLockWaitMs) {
+        if (locked != -EWOULDBLOCK || waited >= platform_timing::kBusLockWaitMs) {
             ops_->close_device(fd);
             if (report) {
                 report_once(
@@ -115,8 +116,8 @@ int CI2cBackend::open_locked(const QString& path, const QString& name, bool repo
             }
             return locked == -EWOULDBLOCK ? kAccessBusy : kAccessIoError;
         }
-        sleep_ms(kLockPollMs);
-        waited += kLockPollMs;
+        sleep_ms(platform_timing::kBusLockPollMs);
+        waited += platform_timing::kBusLockPollMs;
     }
 }
 

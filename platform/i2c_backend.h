@@ -27,11 +27,6 @@ class CI2cBackend : public CAccessBackend {
         QString sys = QStringLiteral("/sys");
     };
 
-    // How long a transaction waits for another program to release the bus: longer than the
-    // longest single exchange another process holds it for (our own DDC/CI layer lets go of
-    // the bus between attempts), time-outs on both transfers included.
-    static constexpr int kLockPollMs = 20;
-    static constexpr int kLockWaitMs = 5000;
     // 7-bit addresses of the display's DDC/CI slave and EDID EEPROM.
     static constexpr int kDdcSlave = 0x37;
     static constexpr int kEdidSlave = 0x50;

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/platform_timing.h"
+
 class QLocalServer;
 
 namespace platform {
@@ -15,7 +17,6 @@ class CInstanceChannel : public QObject {
     Q_OBJECT
 
   public:
-    static constexpr int kRequestTimeout = 1000;
     // Activation tokens (xdg-activation) are short printable ASCII.
     static constexpr int kLongestToken = 256;
 
@@ -32,7 +33,8 @@ class CInstanceChannel : public QObject {
     // activation token the desktop gave this start (on Wayland only the token lets the
     // compositor raise another client's window). True when the request was delivered within
     // `timeout_ms`.
-    static bool ask_running_instance(const QString& name, int timeout_ms = kRequestTimeout,
+    static bool ask_running_instance(const QString& name,
+                                     int timeout_ms = platform_timing::kInstanceRequestTimeoutMs,
                                      const QString& token = QString());
     // True for a token that can travel in a request: printable ASCII without spaces, not empty,
     // at most kLongestToken characters.

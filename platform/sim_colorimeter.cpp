@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "platform/platform_timing.h"
 #include "platform/sim_screen.h"
 #include "platform/sleeper.h"
 #include "sim/sim_panel.h"
@@ -49,7 +50,7 @@ int CSimColorimeter::read(CInstrumentSample& sample) {
     clear_error();
     if (!open_)
         return fail(instrument_error::kNone, instrument_error_text(instrument_error::kNone));
-    sleep_ms(kIntegrationMs);
+    sleep_ms(platform_timing::kSimIntegrationMs);
     if (cancelled())
         return fail(instrument_error::kCancelled,
                     instrument_error_text(instrument_error::kCancelled));

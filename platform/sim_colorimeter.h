@@ -18,7 +18,6 @@ namespace platform {
 // instrument's integration time through the platform sleeper.
 class CSimColorimeter final : public CInstrument {
   public:
-    static constexpr int kIntegrationMs = 400;
     // Relative noise of a reading (one standard deviation) and its floor in cd/m².
     static constexpr double kNoise = 0.0015;
     static constexpr double kNoiseFloor = 0.002;

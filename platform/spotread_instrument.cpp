@@ -14,7 +14,6 @@ namespace {
 // spotread asks for a key before every reading with this text.
 const QByteArray kPrompt = "to take a reading";
 const QByteArray kResult = "Result is XYZ:";
-constexpr int kPollMs = 50;  // how soon a cancel is noticed while spotread works
 
 QString tr(const char* text) {
     return QCoreApplication::translate("Instrument", text);
@@ -92,7 +91,7 @@ bool CSpotreadInstrument::wait_for(const QByteArray& marker, int timeout_ms, int
             code = failure_from_output(instrument_error::kTimeout);
             return false;
         }
-        process_->waitForReadyRead(kPollMs);
+        process_->waitForReadyRead(platform_timing::kSpotreadPollMs);
         output_ += process_->readAll();
     }
     return true;
@@ -138,7 +137,7 @@ int CSpotreadInstrument::read(CInstrumentSample& sample) {
     QDeadlineTimer line_end(reading_timeout_ms_);
     while (output_.indexOf('\n', at) < 0 && process_->state() != QProcess::NotRunning &&
            !line_end.hasExpired() && !cancelled()) {
-        process_->waitForReadyRead(kPollMs);
+        process_->waitForReadyRead(platform_timing::kSpotreadPollMs);
         output_ += process_->readAll();
     }
     const auto parsed = parse_result(output_.mid(at));
@@ -151,13 +150,13 @@ void CSpotreadInstrument::close() {
     if (!process_) return;
     if (process_->state() != QProcess::NotRunning && stuck_) {
         process_->kill();
-        process_->waitForFinished(2000);
+        process_->waitForFinished(platform_timing::kSpotreadExitWaitMs);
     } else if (process_->state() != QProcess::NotRunning) {
         process_->write("q");
         process_->closeWriteChannel();
-        if (!process_->waitForFinished(2000)) {
+        if (!process_->waitForFinished(platform_timing::kSpotreadExitWaitMs)) {
             process_->kill();
-            process_->waitForFinished(2000);
+            process_->waitForFinished(platform_timing::kSpotreadExitWaitMs);
         }
     }
     process_.reset();

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/instrument.h"
+#include "platform/platform_timing.h"
 
 class QProcess;
 
@@ -19,16 +20,13 @@ namespace platform {
 // matching result; nothing waits without a limit.
 class CSpotreadInstrument final : public CInstrument {
   public:
-    static constexpr int kStartTimeoutMs = 20000;    // finding and opening the instrument
-    static constexpr int kReadingTimeoutMs = 30000;  // one reading, dark patches take longest
-
     // `program` empty: spotread from PATH. `arguments` are spotread's options (by default
     // emissive mode without a calibration prompt).
-    explicit CSpotreadInstrument(QString program = QString(),
-                                 QStringList arguments = {QStringLiteral("-e"),
-                                                          QStringLiteral("-N")},
-                                 int start_timeout_ms = kStartTimeoutMs,
-                                 int reading_timeout_ms = kReadingTimeoutMs);
+    explicit CSpotreadInstrument(
+        QString program = QString(),
+        QStringList arguments = {QStringLiteral("-e"), QStringLiteral("-N")},
+        int start_timeout_ms = platform_timing::kSpotreadStartTimeoutMs,
+        int reading_timeout_ms = platform_timing::kSpotreadReadingTimeoutMs);
     ~CSpotreadInstrument() override;
 
     QString name() const override;

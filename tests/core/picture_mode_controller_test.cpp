@@ -8,6 +8,7 @@
 #include "comm/monitor_fixture.h"
 #include "core/picture_mode_controller.h"
 #include "profiles/color_management.h"
+#include "sim/sim_faults.h"
 
 using namespace picture_mode;
 namespace mf = monitor_feature;
@@ -48,6 +49,11 @@ class PictureModeController : public monitor_testing::MonitorTest {
     int feature(int code) { return sim_monitor().read_feature(code).current; }
     void set_feature(int code, int value) { sim_monitor().write_feature(code, value); }
     int saves() { return sim_monitor().counters().saves; }
+    // A limit as the page shows it: the monitor's value, or -1 when it does not know it.
+    int limit(int code) {
+        const sim::CSimReading r = sim_monitor().read_feature(code);
+        return r.result == 0 ? r.current : -1;
+    }
     // The record as the main window keeps it after synchronising.
     CMonitorEntry store_record() {
         CMonitorEntry entry{{}, monitor.model_name(), monitor.serial_number()};
@@ -102,6 +108,70 @@ TEST_F(PictureModeController, LabelsComeFromTheRecordWithTheActivePresetAsTheMon
     set_feature(mf::memory_select, 2);
     EXPECT_EQ(controller.memory_labels(2, 5)[1], default_button_label(2));
     EXPECT_EQ(record().adjust.findModeSettings(2), nullptr);
+}
+
+// The page's levels: an unknown limit stays unknown and the reads go on; a monitor that stops
+// answering ends them at the feature that failed, and nothing read after it is reported.
+TEST_F(PictureModeController, LevelsAreReadInOrderUntilAReadFails) {
+    const CPictureModeController::Levels all = controller.read_levels();
+    EXPECT_EQ(all.failed_feature, 0);
+    EXPECT_EQ(all.black_limit, limit(mf::black_level_minimum));
+    EXPECT_EQ(all.uniformity_limit, limit(mf::uniformity_limit));
+    EXPECT_EQ(all.contrast_limit, limit(mf::contrast_limit));
+    ASSERT_TRUE(all.black_level && all.brightness);
+    EXPECT_EQ(all.black_level->value, feature(mf::black_level));
+    EXPECT_EQ(all.black_level->maximum, sim_monitor().read_feature(mf::black_level).maximum);
+    EXPECT_EQ(all.brightness->value, feature(mf::luminance));
+    EXPECT_EQ(all.brightness->minimum, feature(mf::luminance_minimum));
+    EXPECT_EQ(all.brightness->maximum, sim_monitor().read_feature(mf::luminance).maximum);
+
+    // The exchanges of the first three reads, counted, then the fourth (the contrast limit)
+    // never answered.
+    const int start = sim_monitor().counters().exchanges;
+    int value = 0;
+    int maximum = 0;
+    monitor.get_value(mf::black_level_minimum, value);
+    monitor.get_value_max(mf::black_level, value, maximum);
+    monitor.get_value(mf::uniformity_limit, value);
+    const int before_contrast = sim_monitor().counters().exchanges - start;
+    sim::CSimFaultRule lost;
+    lost.fault = sim::CSimFault::lost_reply;
+    lost.exchange = sim_monitor().counters().exchanges + before_contrast;
+    lost.repeat = 100;
+    sim_monitor().faults().add(lost);
+    const CPictureModeController::Levels cut = controller.read_levels();
+    sim_monitor().faults().clear();
+    EXPECT_EQ(cut.failed_feature, mf::contrast_limit);
+    EXPECT_EQ(cut.uniformity_limit, all.uniformity_limit);
+    ASSERT_TRUE(cut.black_level.has_value());
+    EXPECT_EQ(cut.black_level->value, all.black_level->value);
+    EXPECT_EQ(cut.contrast_limit, -1);
+    EXPECT_FALSE(cut.brightness.has_value());
+}
+
+// The limit check's verdict comes from the active mode's gains and the panel's luminance
+// maximum; a gain that does not read gives no verdict.
+TEST_F(PictureModeController, BrightnessOutOfReachNeedsEveryGainAndTheMaximum) {
+    const int reach = feature(mf::luminance_maximum);
+    for (int code : mf::mode_gains)
+        set_feature(code, sim_monitor().read_feature(code).maximum - 1);
+    const std::optional<bool> headroom = controller.brightness_out_of_reach(reach * 2);
+    ASSERT_TRUE(headroom.has_value());
+    EXPECT_FALSE(*headroom) << "a gain below its maximum can still lift the white";
+    set_feature(mf::mode_gains[1], sim_monitor().read_feature(mf::mode_gains[1]).maximum);
+    const std::optional<bool> beyond = controller.brightness_out_of_reach(reach * 2);
+    ASSERT_TRUE(beyond.has_value());
+    EXPECT_TRUE(*beyond);
+    const std::optional<bool> within = controller.brightness_out_of_reach(reach / 2);
+    ASSERT_TRUE(within.has_value());
+    EXPECT_FALSE(*within);
+
+    sim::CSimFaultRule lost;
+    lost.fault = sim::CSimFault::lost_reply;
+    lost.repeat = 100;
+    sim_monitor().faults().add(lost);
+    EXPECT_FALSE(controller.brightness_out_of_reach(reach).has_value());
+    sim_monitor().faults().clear();
 }
 
 // The page's profile request carries the record's reference item and keeps the curves it read;

@@ -9,9 +9,11 @@
 
 #include "comm/monitor_features.h"
 #include "comm/monitor_fixture.h"
+#include "comm/monitor_timing.h"
 #include "core/verify_files.h"
 #include "core/verify_report.h"
 #include "core/verify_run.h"
+#include "platform/platform_timing.h"
 #include "platform/sim_colorimeter.h"
 #include "platform/sim_screen.h"
 #include "sim/sim_panel.h"
@@ -133,7 +135,8 @@ TEST_F(VerifyTest, InGamutModeVerifiesWithinThePanelFlawsAndWaitsToSettle) {
     const std::vector<int> waits = sleeper.waits();
     int settles = 0;
     for (std::size_t i = 0; i + 1 < waits.size(); ++i) {
-        if (waits[i] == kSettleMs && waits[i + 1] == platform::CSimColorimeter::kIntegrationMs)
+        if (waits[i] == monitor_timing::kPatchSettleWaitMs &&
+            waits[i + 1] == platform_timing::kSimIntegrationMs)
             ++settles;
     }
     EXPECT_EQ(settles, 69);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QSaveFile>
+#include <functional>
 
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
@@ -36,6 +37,24 @@ struct CtlPictureMode : ::testing::Test {
             << args.join(' ').toStdString() << ": " << run.err.toStdString();
         return run;
     }
+    // Runs `work` in this process on display 2 of the tools' simulated machine, as the program
+    // would see it.
+    void on_display_two(const std::function<void(ctl::CSession&)>& work) {
+        const testing_support::CScopedVariable config("ORVALE_SIM_CONFIG", "default");
+        const testing_support::CScopedVariable state("ORVALE_SIM_STATE",
+                                                     machine.state_path().toUtf8());
+        ctl::CSession session(false);
+        QString why;
+        ASSERT_EQ(session.open(2, why), 0) << why.toStdString();
+        work(session);
+    }
+    // The controller as the page runs it on the session's monitor and records.
+    static CPictureModeController page_controller(ctl::CSession& session) {
+        return CPictureModeController([&session] {
+            return CPictureModeController::Target{session.monitor(), &session.records(),
+                                                  &session.opened()};
+        });
+    }
     // Saves "config.dat" with one record, as the program would after synchronising.
     static void save_config(CMonitorTracker& records) {
         QSaveFile file(config_file_path());
@@ -57,13 +76,7 @@ TEST_F(CtlPictureMode, TheProgramsRecordNamesTheMemoriesAndHoldsTheProfilesRefer
     // the active mode.
     QStringList page_labels;
     int memory_one_preset = 0;
-    {
-        const testing_support::CScopedVariable config("ORVALE_SIM_CONFIG", "default");
-        const testing_support::CScopedVariable state("ORVALE_SIM_STATE",
-                                                     machine.state_path().toUtf8());
-        ctl::Session session(false);
-        QString why;
-        ASSERT_EQ(session.open(2, why), 0) << why.toStdString();
+    on_display_two([&](ctl::CSession& session) {
         CDDCMonitor& monitor = *session.monitor();
         CMonitorEntry entry{{}, monitor.model_name(), monitor.serial_number()};
         ASSERT_EQ(monitor.read_picture_memories(entry.adjust), 0);
@@ -77,12 +90,8 @@ TEST_F(CtlPictureMode, TheProgramsRecordNamesTheMemoriesAndHoldsTheProfilesRefer
         entry.adjust.setModeSettings(first);
         session.records().store(entry);
         save_config(session.records());
-        CPictureModeController page([&session] {
-            return CPictureModeController::Target{session.monitor(), &session.records(),
-                                                  &session.opened()};
-        });
-        page_labels = page.memory_labels(4, 5);
-    }
+        page_labels = page_controller(session).memory_labels(4, 5);
+    });
 
     const QJsonArray memories = ok({"mode", "2", "--json"}).json().value("memories").toArray();
     ASSERT_EQ(memories.size(), page_labels.size());
@@ -101,6 +110,32 @@ TEST_F(CtlPictureMode, TheProgramsRecordNamesTheMemoriesAndHoldsTheProfilesRefer
     const Result again = ok({"profile", "2", "--json"});
     EXPECT_EQ(again.json().value("outcome").toString(), QStringLiteral("unchanged"));
     EXPECT_EQ(again.json().value("memory").toInt(), 4);
+}
+
+// The verification names the active mode as the page's buttons do: a programmable slot the
+// program's record names is reported by that name, not by the slot's number.
+TEST_F(CtlPictureMode, VerifyNamesTheModeByTheProgramsRecord) {
+    ok({"mode", "2", "4", "--no-profile"});
+    QString page_label;
+    QString unnamed_label;
+    on_display_two([&](ctl::CSession& session) {
+        CDDCMonitor& monitor = *session.monitor();
+        int preset = monitor_preset::programmable_mode(2);
+        ASSERT_EQ(monitor.set_value(monitor_feature::preset, preset), 0);
+        unnamed_label = page_controller(session).label_of_preset(preset);
+        CMonitorEntry entry{{}, monitor.model_name(), monitor.serial_number()};
+        ASSERT_EQ(monitor.read_picture_memories(entry.adjust), 0);
+        entry.adjust.namedEntries = {CNamedEntry::for_slot(QStringLiteral("  Proof   D50 "), 2)};
+        session.records().store(entry);
+        save_config(session.records());
+        page_label = page_controller(session).label_of_preset(preset);
+    });
+    ASSERT_EQ(page_label, QStringLiteral("Proof D50"));
+    ASSERT_NE(page_label, unnamed_label);
+
+    const QJsonObject report = ok({"--json", "verify", "2"}).json();
+    EXPECT_EQ(report.value("mode").toString().toStdString(),
+              (QStringLiteral("memory 4, ") + page_label).toStdString());
 }
 
 }  // namespace

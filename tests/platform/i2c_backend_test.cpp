@@ -13,6 +13,7 @@
 #include "platform/drm_sysfs.h"
 #include "platform/fake_sleeper.h"
 #include "platform/i2c_backend.h"
+#include "platform/platform_timing.h"
 #include "platform/sim_backend.h"
 #include "sim/sim_edid.h"
 #include "sim/sim_model.h"
@@ -206,13 +207,13 @@ TEST_F(I2cMachine, ABusHeldByAnotherProgramIsWaitedForThenGivenUp) {
 
     ops->bus("i2c-5").held_by_other_polls = 3;
     ASSERT_EQ(backend->begin_transaction(0), 0);
-    EXPECT_EQ(sleeper.waits(), (std::vector<int>(3, CI2cBackend::kLockPollMs)));
+    EXPECT_EQ(sleeper.waits(), (std::vector<int>(3, platform_timing::kBusLockPollMs)));
     backend->end_transaction(0);
 
     sleeper.clear();
     ops->bus("i2c-5").held_by_other_polls = -1;
     EXPECT_EQ(backend->begin_transaction(0), platform::kAccessBusy);
-    EXPECT_EQ(sleeper.total_ms(), CI2cBackend::kLockWaitMs);
+    EXPECT_EQ(sleeper.total_ms(), platform_timing::kBusLockWaitMs);
     EXPECT_EQ(ops->open_descriptors(), 0);
     std::uint8_t byte = 0;
     EXPECT_EQ(backend->i2c_write(0, 0x6E, &byte, 1), platform::kAccessBusy);

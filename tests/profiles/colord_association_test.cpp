@@ -18,6 +18,7 @@
 #include "platform/color_system.h"
 #include "platform/colord_client.h"
 #include "platform/colord_display.h"
+#include "platform/platform_timing.h"
 #include "platform/sim_display_services.h"
 #include "profile_bytes.h"
 #include "profiles/color_management.h"
@@ -254,7 +255,7 @@ TEST_F(ColordAssociation, AColordThatDoesNotAnswerFailsTheAssociationAndKeepsThe
 
     EXPECT_EQ(result, kAssociateFailed);
     // Within the few seconds of one D-Bus time-out, and with colord's reason in the log.
-    EXPECT_LT(waited, 3 * platform::CColordClient::kColordTimeoutMs);
+    EXPECT_LT(waited, 3 * platform_timing::kColordCallTimeoutMs);
     EXPECT_TRUE(log.text().contains(QLatin1String("NoReply"))) << log.text().toStdString();
     EXPECT_EQ(read_file(path), bytes);
 

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <cmath>
 
+#include "comm/monitor_timing.h"
 #include "core/verify_run.h"
+
 #include "platform/colord_sensor.h"
 #include "platform/fake_sleeper.h"
 
@@ -67,7 +69,8 @@ TEST_F(ColordSensor, VerificationRunReadsEveryPatchThroughTheSensor) {
     EXPECT_EQ(readings.size(), 2u);
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown.back(), nullptr);
-    EXPECT_EQ(sleeper.waits(), (std::vector<int>{verify::kSettleMs, verify::kSettleMs}));
+    EXPECT_EQ(sleeper.waits(), (std::vector<int>{monitor_timing::kPatchSettleWaitMs,
+                                                 monitor_timing::kPatchSettleWaitMs}));
     // The run let go of the sensor.
     platform::CColordSensor next;
     EXPECT_EQ(next.open(), 0) << qPrintable(next.error_text());

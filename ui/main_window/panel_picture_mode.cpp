@@ -55,14 +55,23 @@ panel_picture_mode::CurveReader& curve_reader() {
     return reader;
 }
 
-void process_pending_events() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, monitor_timing::kEventProcessingMs);
+// A level the monitor reported, on its slider and in its spin box (in the scale's units).
+template <typename Scale>
+void show_level(QSlider* slider, QDoubleSpinBox* spin, const Scale& scale, int minimum,
+                const CPictureModeController::Level& level, bool percent) {
+    slider->setRange(minimum, level.maximum);
+    slider->setValue(level.value);
+    spin->setDecimals(scale.decimals());
+    spin->setRange(scale.spin_minimum(), scale.spin_maximum());
+    spin->setSingleStep(scale.step());
+    spin->setSuffix(unit_suffix(percent));
+    spin->setValue(scale.to_spin(level.value));
+    slider->setEnabled(true);
+    spin->setEnabled(true);
 }
 
-CPictureModeController::Target current_target() {
-    if (!master_control_instance) return {};
-    CTargetDisplay& display = master_control_instance->current_display();
-    return {display.monitor(), &master_control_instance->monitor_tracker(), &display.info()};
+void process_pending_events() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, monitor_timing::kEventProcessingMs);
 }
 
 }  // namespace
@@ -78,17 +87,17 @@ void panel_picture_mode::set_curve_reader(CurveReader reader) {
 panel_picture_mode::panel_picture_mode(QWidget* parent)
     : QWidget(parent),
       ui(std::make_unique<Ui::panel_picture_modeClass>()),
-      controller(current_target, {process_pending_events, [this] { update_ui(); },
-                                  [this](CCurveSet& curves) {
-                                      return curve_reader() ? curve_reader()(this, curves)
-                                                            : CDDCMonitor::kNotConnected;
-                                  },
-                                  [this](const QString& native_path) {
-                                      return QMessageBox::question(
-                                                 this, string(1), string(132).arg(native_path),
-                                                 QMessageBox::Retry | QMessageBox::Ignore,
-                                                 QMessageBox::Retry) == QMessageBox::Retry;
-                                  }}) {
+      controller(CPictureModeController::current_display,
+                 {process_pending_events, [this] { update_ui(); },
+                  [this](CCurveSet& curves) {
+                      return curve_reader() ? curve_reader()(this, curves)
+                                            : CDDCMonitor::kNotConnected;
+                  },
+                  [this](const QString& native_path) {
+                      return QMessageBox::question(this, string(1), string(132).arg(native_path),
+                                                   QMessageBox::Retry | QMessageBox::Ignore,
+                                                   QMessageBox::Retry) == QMessageBox::Retry;
+                  }}) {
     ui->setupUi(this);
     setObjectName(QStringLiteral("panel_picture_mode"));
 
@@ -166,28 +175,26 @@ void panel_picture_mode::update_ui() {
     ui->verify_picture_mode_pushButton->setEnabled(m != nullptr);
 
     int memory = 0;
-    int memories = 0;
     if (m) {
-        for (auto [box, code] : {std::pair{ui->response_improve_checkBox, mf::response_improve},
-                                 std::pair{ui->metamerism_checkBox, mf::metamerism}}) {
-            int value = 0;
-            if (m->get_value(code, value) == 0) {
+        const CPictureModeController::ModeState state = controller.read_mode_state();
+        for (auto [box, on] : {std::pair{ui->response_improve_checkBox, state.response_improve},
+                               std::pair{ui->metamerism_checkBox, state.metamerism}}) {
+            if (on) {
                 const QSignalBlocker block(box);
-                box->setChecked(value > 1);
+                box->setChecked(*on);
                 box->setEnabled(true);
             }
         }
-        if (m->get_value_max(mf::memory_select, memory, memories) == 0) {
+        if (state.memory) {
+            memory = *state.memory;
             for (QAbstractButton* b : picture_mode_group->buttons()) {
                 // A monitor with fewer memories offers only those.
-                b->setEnabled(memories <= 0 || picture_mode_group->id(b) <= memories);
+                b->setEnabled(state.memories <= 0 || picture_mode_group->id(b) <= state.memories);
             }
             if (QAbstractButton* active = picture_mode_group->button(memory)) {
                 const QSignalBlocker block(picture_mode_group);
                 active->click();
             }
-        } else {
-            memory = 0;
         }
     }
 
@@ -225,67 +232,32 @@ void panel_picture_mode::refresh_brightness_black_level() {
         return;
     }
 
-    // A limit the monitor does not know (-1027) stays unknown; any other failure ends the
-    // refresh, as the monitor is then not answering.
-    auto read_limit = [&](int code, int& out) {
-        int value = 0;
-        const int r = m->get_value(code, value);
-        if (r == 0) out = value;
-        return r == 0 || r == CDDCMonitor::kUnsupported;
-    };
-    bool ok = read_limit(mf::black_level_minimum, black_limit);
+    const CPictureModeController::Levels levels = controller.read_levels();
+    black_limit = levels.black_limit;
+    uniformity_limit = levels.uniformity_limit;
+    contrast_limit = levels.contrast_limit;
     int black = -1;
-    int black_max = 0;
-    if (ok) {
-        ok = m->get_value_max(mf::black_level, black, black_max) == 0;
-        if (ok) {
-            black_level_scale = {black_max, percent_mode_};
-            QDoubleSpinBox* spin = ui->black_level_spinBox;
-            ui->black_level_verticalSlider->setRange(0, black_max);
-            ui->black_level_verticalSlider->setValue(black);
-            spin->setDecimals(black_level_scale.decimals());
-            spin->setRange(black_level_scale.spin_minimum(), black_level_scale.spin_maximum());
-            spin->setSingleStep(black_level_scale.step());
-            spin->setSuffix(unit_suffix(percent_mode_));
-            spin->setValue(black_level_scale.to_spin(black));
-            ui->black_level_verticalSlider->setEnabled(true);
-            spin->setEnabled(true);
-        } else {
-            disable_black_level();
-            black = -1;
-        }
+    if (const auto& level = levels.black_level) {
+        black = level->value;
+        black_level_scale = {level->maximum, percent_mode_};
+        show_level(ui->black_level_verticalSlider, ui->black_level_spinBox, black_level_scale, 0,
+                   *level, percent_mode_);
+    } else if (levels.failed_feature == mf::black_level) {
+        disable_black_level();
     }
-    if (ok) ok = read_limit(mf::uniformity_limit, uniformity_limit);
-    if (ok) ok = read_limit(mf::contrast_limit, contrast_limit);
     int brightness = -1;
-    if (ok) {
-        int brightness_max = 0;
-        ok = m->get_value_max(mf::luminance, brightness, brightness_max) == 0;
-        if (ok) {
-            int minimum = 0;
-            if (m->get_value(mf::luminance_minimum, minimum) != 0) minimum = 0;
-            brightness_scale = {minimum, brightness_max, percent_mode_};
-            QDoubleSpinBox* spin = ui->brightness_spinBox;
-            ui->brightness_verticalSlider->setRange(minimum, brightness_max);
-            ui->brightness_verticalSlider->setValue(brightness);
-            spin->setDecimals(brightness_scale.decimals());
-            spin->setRange(brightness_scale.spin_minimum(), brightness_scale.spin_maximum());
-            spin->setSingleStep(brightness_scale.step());
-            spin->setSuffix(unit_suffix(percent_mode_));
-            spin->setValue(brightness_scale.to_spin(brightness));
-            ui->brightness_verticalSlider->setEnabled(true);
-            spin->setEnabled(true);
-        } else {
-            disable_brightness();
-            brightness = -1;
-        }
+    if (const auto& level = levels.brightness) {
+        brightness = level->value;
+        brightness_scale = {level->minimum, level->maximum, percent_mode_};
+        show_level(ui->brightness_verticalSlider, ui->brightness_spinBox, brightness_scale,
+                   level->minimum, *level, percent_mode_);
     } else {
         disable_brightness();
     }
     if (!ui->black_level_verticalSlider->isEnabled()) black = -1;
     set_brightness_value_indicator(brightness);
     set_black_level_value_indicator(black);
-    if (!ok) show_communication_error();
+    if (levels.failed_feature != 0) show_communication_error();
 }
 
 void panel_picture_mode::brightness_spinBox_valuechanged(double value) {
@@ -379,21 +351,13 @@ void panel_picture_mode::check_brightness_limit_timer_timeout() {
                              percent_mode_)) {
         return;
     }
-    const CMonitorUse in_use;
-    std::array<Gain, 3> gains{};
-    int luminance = 0;
-    for (std::size_t i = 0; i < gains.size(); ++i) {
-        if (m->get_value_max(mf::mode_gains[i], gains[i].value, gains[i].maximum) != 0) {
-            limit_timer.stop();
-            return;
-        }
-    }
-    if (m->get_value(mf::luminance_maximum, luminance) != 0) {
+    const int brightness = ui->brightness_verticalSlider->value();
+    const std::optional<bool> too_high = controller.brightness_out_of_reach(brightness);
+    if (!too_high) {
         limit_timer.stop();
         return;
     }
-    const int brightness = ui->brightness_verticalSlider->value();
-    if (brightness_too_high(gains, brightness, luminance)) {
+    if (*too_high) {
         const Indicator shown = brightness_too_high_indicator();
         QLabel* label = ui->brightness_value_label;
         label->setText(shown.text);

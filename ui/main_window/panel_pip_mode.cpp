@@ -9,8 +9,8 @@
 #include "comm/monitor_timing.h"
 #include "core/master_control.h"
 #include "core/monitor_token.h"
+#include "core/picture_mode_controller.h"
 #include "ui/main_window/panel_common.h"
-#include "ui/main_window/picture_mode_labels.h"
 #include "ui/progress/wait_cursor.h"
 #include "ui_panel_pip_mode.h"
 
@@ -205,8 +205,11 @@ void panel_pip_mode::fill_picture_modes() {
     int main_memory = 0;
     int main_count = 0;
     if (monitor->get_value_max(mf::memory_select, main_memory, main_count) < 0) main_memory = 0;
+    // Named as the Picture Mode page names its buttons; only the fallback is the page's own.
+    const QStringList named =
+        CPictureModeController(CPictureModeController::current_display).record_labels(count);
     for (int m = 1; m <= count; ++m) {
-        QString label = picture_mode_labels::memory_label(m);
+        QString label = named[m - 1];
         if (label.isEmpty()) label = tr("Picture Mode %1").arg(m);
         combo->addItem(label, m);
         if (m == main_memory) combo->setItemIcon(combo->count() - 1, main_picture_icon());

@@ -22,7 +22,8 @@
 #include <QVBoxLayout>
 
 #include "comm/ddc_monitor.h"
-#include "core/picture_mode_rules.h"
+#include "core/master_control.h"
+#include "core/picture_mode_controller.h"
 #include "core/verify_files.h"
 #include "platform/colord_sensor.h"
 #include "platform/sim_colorimeter.h"
@@ -320,11 +321,14 @@ bool verify_dialog::start() {
             return false;
         }
     }
-    mode_text_ = tr("Memory %1, %2")
-                     .arg(mode.memory)
-                     .arg(picture_mode::preset_label(mode.item.preset(), nullptr,
-                                                     monitor_->has_simulated_dicom())
-                              .simplified());
+    // Named as the Picture Mode page's buttons name it, by the program's record.
+    CMonitorTracker* records =
+        master_control_instance ? &master_control_instance->monitor_tracker() : nullptr;
+    const CPictureModeController controller([this, records] {
+        return CPictureModeController::Target{monitor_, records, &display_};
+    });
+    mode_text_ =
+        tr("Memory %1, %2").arg(mode.memory).arg(controller.label_of_preset(mode.item.preset()));
 
     const QRect area(QPoint(display_.desktop_left, display_.desktop_top),
                      QPoint(display_.desktop_right, display_.desktop_bottom));

@@ -6,8 +6,10 @@
 #include <QSlider>
 #include <QTest>
 
+#include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
 #include "panels_fixture.h"
+#include "ui/main_window/panel_picture_mode.h"
 #include "ui/main_window/panel_pip_mode.h"
 #include "ui/main_window/panel_vision_emulation.h"
 #include "ui_panel_pip_mode.h"
@@ -151,6 +153,41 @@ TEST_F(PipPage, PictureModeListNamesEveryMemoryAndMarksTheMainOne) {
     modes->setCurrentIndex(0);
     Q_EMIT modes->activated(0);
     EXPECT_EQ(feature(mf::pip_sub_memory), 1);
+}
+
+// The sub-picture's memories carry the names of the Picture Mode page's buttons: a stored slot
+// name padded with blanks is shown simplified on both; only a memory the record does not hold
+// is numbered the page's own way.
+TEST_F(PipPage, PictureModeNamesAreThoseOfThePictureModeButtons) {
+    start();
+    set_feature(mf::pip_mode, 2);
+    sim_monitor().state().slot_names[1] = QByteArray("Studio       ");
+    set_feature(mf::memory_select, 1);
+    set_feature(mf::preset, monitor_preset::programmable_mode(2));
+    CDDCMonitor& monitor = *master->current_display().monitor();
+    CMonitorEntry entry{{}, monitor.model_name(), monitor.serial_number()};
+    ASSERT_EQ(monitor.read_picture_memories(entry.adjust), 0);
+    entry.adjust.modeSettings.removeIf([](const CModeSettings& i) { return i.memory() == 3; });
+    master->monitor_tracker().store(entry);
+
+    panel_picture_mode picture_page;
+    picture_page.show();
+    panel_pip_mode page;
+    page.show();
+    QComboBox* modes = page.form()->pip_picture_mode_number_comboBox;
+    ASSERT_GE(modes->count(), 5);
+    for (int memory = 1; memory <= 5; ++memory) {
+        const QByteArray name = "picture_mode" + QByteArray::number(memory) + "_pushButton";
+        auto* button = picture_page.findChild<QAbstractButton*>(QString::fromLatin1(name));
+        ASSERT_NE(button, nullptr) << name.constData();
+        if (memory == 3) {
+            EXPECT_EQ(modes->itemText(memory - 1), QStringLiteral("Picture Mode 3"));
+            EXPECT_NE(button->text(), modes->itemText(memory - 1));
+        } else {
+            EXPECT_EQ(modes->itemText(memory - 1), button->text()) << "memory " << memory;
+        }
+    }
+    EXPECT_EQ(modes->itemText(0), QStringLiteral("Studio"));
 }
 
 TEST_F(PipPage, AMonitorWithoutPictureInPictureShowsTheControlsDisabledWithoutAnError) {

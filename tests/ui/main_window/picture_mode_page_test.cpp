@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -19,6 +20,7 @@
 #include "core/picture_mode_rules.h"
 #include "core/string_table.h"
 #include "panels_fixture.h"
+#include "platform/sim_colorimeter.h"
 #include "profiles/color_management.h"
 #include "profiles/display_profile.h"
 #include "sim/sim_faults.h"
@@ -594,6 +596,46 @@ TEST_F(PicturePage, VerifyOpensTheMeasurementOfTheSelectedMonitorAndChangesNothi
     EXPECT_FALSE(blocks.at(1).at(0).toBool());
     EXPECT_EQ(sim_monitor().to_json(), before);
     EXPECT_TRUE(box_texts.isEmpty()) << qPrintable(box_texts.join(QLatin1Char('|')));
+}
+
+// The verification names the measured mode as the page's buttons do, by the program's record.
+TEST_F(PicturePage, VerifyNamesTheModeAsItsButtonDoes) {
+    start();
+    ASSERT_TRUE(backend->persist());
+    const sim::CSimConfig config = backend->config();
+    verify_dialog::set_instrument_list([config] {
+        return QList<verify_dialog::InstrumentChoice>{
+            {QStringLiteral("Simulated colorimeter"), [config](const QByteArray& serial) {
+                 return std::make_unique<platform::CSimColorimeter>(config, serial);
+             }}};
+    });
+    const auto forget_instruments = qScopeGuard([] { verify_dialog::set_instrument_list({}); });
+    sim_monitor().state().slot_names[1] = QByteArray("Studio       ");
+    set_feature(mf::memory_select, 1);
+    set_feature(mf::preset, monitor_preset::programmable_mode(2));
+    store_record();
+    panel_picture_mode page;
+    page.show();
+    const QString button = child<QAbstractButton>(page, "picture_mode1_pushButton")->text();
+    ASSERT_EQ(button, QStringLiteral("Studio"));
+
+    QString measured_mode;
+    bool started = false;
+    QTimer runner;
+    runner.setInterval(10);
+    QObject::connect(&runner, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<verify_dialog*>(QApplication::activeModalWidget());
+        if (!dialog || started) return;
+        started = true;
+        QSignalSpy done(dialog, &verify_dialog::finished_measuring);
+        if (dialog->start() && done.wait(20000) && dialog->report())
+            measured_mode = dialog->report()->mode;
+        dialog->reject();
+    });
+    runner.start();
+    child<QPushButton>(page, "verify_picture_mode_pushButton")->click();
+    runner.stop();
+    EXPECT_EQ(measured_mode, QStringLiteral("Memory 1, ") + button);
 }
 
 }  // namespace
