@@ -118,8 +118,11 @@ int CheckRestoreMonitorSettingsThread::read_color_settings() {
     // Only this read may be cut short when the dialog goes away (the program ends): it takes
     // half a minute, and the monitor model leaves the monitor as it found it. Writes always
     // run to their end.
+    // The caller's record takes a complete read only: one that failed or was cut short would
+    // leave it with some memories and no slot names, and that record is what gets stored.
+    CAdjustValue read = *adjust_record_;
     monitor_->set_interrupt_flag(&interrupt_);
-    const int result = monitor_->read_picture_memories(*adjust_record_);
+    const int result = monitor_->read_picture_memories(read);
     monitor_->set_interrupt_flag(nullptr);
     if (result != 0) return result;
     if (interrupt_) return CDDCMonitor::kInterrupted;
@@ -130,7 +133,8 @@ int CheckRestoreMonitorSettingsThread::read_color_settings() {
     std::array<char, kCapabilityCopySize> copy{};
     monitor_->copy_capabilities(copy.data(), kCapabilityCopySize);
     copy.back() = '\0';
-    adjust_record_->extra = QByteArray(copy.data());
+    read.extra = QByteArray(copy.data());
+    *adjust_record_ = std::move(read);
     return 0;
 }
 

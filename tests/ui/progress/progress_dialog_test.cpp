@@ -195,6 +195,42 @@ TEST_F(ProgressDialog, DestroyingTheDialogDuringAnOperationJoinsTheWorker) {
     EXPECT_FALSE(Worker::monitor_in_use());
 }
 
+// A read that fails half way (here at the first slot name, after every memory) leaves the
+// record as it was: before, it kept the new memories and no slot names, and was stored so.
+TEST_F(ProgressDialog, AFailedReadLeavesTheRecordAsItWas) {
+    CAdjustValue record;
+    {
+        TW_restore_monitor_settings_dialog dialog(&monitor, Worker::ReadColorSettings);
+        dialog.set_adjust_record(&record);
+        ASSERT_EQ(dialog.exec(), 0);
+    }
+    ASSERT_FALSE(record.namedEntries.isEmpty());
+    const QList<CModeSettings> memories = record.modeSettings;
+    const QList<CNamedEntry> names = record.namedEntries;
+    const QByteArray capabilities = record.extra;
+
+    sim_monitor().write_feature(mf::brightness, 77);  // the memory read now differs
+    sim_monitor().faults().add({sim::CSimFault::lost_reply, -1, 0xC226, 1, 5});
+    {
+        TW_restore_monitor_settings_dialog dialog(&monitor, Worker::ReadColorSettings);
+        dialog.set_adjust_record(&record);
+        EXPECT_NE(dialog.exec(), 0);
+    }
+    EXPECT_EQ(record.modeSettings, memories);
+    EXPECT_EQ(record.namedEntries, names);
+    EXPECT_EQ(record.extra, capabilities);
+
+    // Once the monitor answers again the same read takes the new values.
+    sim_monitor().faults().clear();
+    {
+        TW_restore_monitor_settings_dialog dialog(&monitor, Worker::ReadColorSettings);
+        dialog.set_adjust_record(&record);
+        EXPECT_EQ(dialog.exec(), 0);
+    }
+    EXPECT_NE(record.modeSettings, memories);
+    EXPECT_EQ(record.namedEntries, names);
+}
+
 // A monitor whose capability string fills its whole buffer, so its copy has no terminator.
 struct LongCapabilityMonitor : CDDCMonitor {
     int read_picture_memories(CAdjustValue& target) override {
