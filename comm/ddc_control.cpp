@@ -3,19 +3,10 @@
 #include <cstring>
 
 #include "comm/ddc_errors.h"
+#include "comm/monitor_timing.h"
 #include "platform/access_library.h"
 
 namespace {
-
-// A failed write is tried again after a pause that grows by 200 ms per attempt (50, 250, 450,
-// 650, 850 ms), giving a monitor busy with an earlier command time to recover.
-constexpr int kSendRetryBase = 50;
-constexpr int kSendRetryStep = 200;
-// The monitor's processing time before its reply can be read grows by 50 ms per attempt; the
-// same pause follows a failed read.
-constexpr int kReplyDelayStep = 50;
-// Every request/reply exchange ends with this pause, whatever base delay the command gave.
-constexpr int kClosingPause = 50;
 
 bool capacity_too_large(int length) {
     return length > ddc_control::kMaxMessage;
@@ -54,7 +45,8 @@ int ddc_control::send_command(const std::uint8_t* payload, int length, int post_
             break;
         }
         if (final_failure(result)) break;
-        if (const int again = back_off(k, {kSendRetryBase + kSendRetryStep * k})) {
+        if (const int again = back_off(
+                k, {monitor_timing::kSendRetryBaseMs + monitor_timing::kSendRetryStepMs * k})) {
             link->wait(post_delay);
             return again;
         }
@@ -77,14 +69,15 @@ int ddc_control::transact(const std::uint8_t* request, int length, std::uint8_t*
     int result = 0;
     bool ended_null = false;
     for (int k = 0; k < attempts(); ++k) {
-        const int reply_delay = base_delay + kReplyDelayStep * k;
+        const int reply_delay = base_delay + monitor_timing::kReplyDelayStepMs * k;
         const int sent = link->send(request, length);
         if (sent < 0) {
             result = sent;
             ended_null = false;
             if (final_failure(sent)) break;
-            if (const int again = back_off(k, {base_delay + kSendRetryStep * k, reply_delay})) {
-                link->wait(kClosingPause);
+            if (const int again =
+                    back_off(k, {base_delay + monitor_timing::kSendRetryStepMs * k, reply_delay})) {
+                link->wait(monitor_timing::kClosingPauseMs);
                 return again;
             }
             continue;
@@ -106,12 +99,12 @@ int ddc_control::transact(const std::uint8_t* request, int length, std::uint8_t*
         ended_null = received == 0;
         if (final_failure(received)) break;
         if (const int again = back_off(k, {reply_delay})) {
-            link->wait(kClosingPause);
+            link->wait(monitor_timing::kClosingPauseMs);
             return again;
         }
     }
     link->end_access();
-    link->wait(kClosingPause);
+    link->wait(monitor_timing::kClosingPauseMs);
     return ended_null ? ddc_error::kNullReply : result;
 }
 
@@ -157,7 +150,8 @@ int ddc_control::transact_fixed(const std::uint8_t* request, int length, std::ui
     int result = ddc_error::kLength;
     for (int k = 0; k < attempts(); ++k) {
         int reply_length = expected;
-        const int exchanged = transact(request, length, reply, reply_length, true, kBaseDelay);
+        const int exchanged =
+            transact(request, length, reply, reply_length, true, monitor_timing::kReplyDelayBaseMs);
         if (exchanged != 0) return exchanged;
         if (reply_length == expected) return 0;
         result = ddc_error::kLength;

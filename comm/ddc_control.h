@@ -13,8 +13,6 @@ class ddc_control {
     // The largest request payload and reply capacity a transaction accepts.
     static constexpr int kMaxMessage = 120;
     static constexpr int kDefaultRetries = 4;
-    // The delay every command gives `transact` between a request and its reply.
-    static constexpr int kBaseDelay = 50;
     // Size of the buffer `read_edid` fills: the base block and one extension block.
     static constexpr int kEdidSize = 256;
 

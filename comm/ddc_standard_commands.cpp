@@ -4,6 +4,7 @@
 
 #include "comm/ddc_control.h"
 #include "comm/ddc_errors.h"
+#include "comm/monitor_timing.h"
 
 namespace {
 
@@ -15,18 +16,11 @@ constexpr std::uint8_t kSaveSettings = 0x0C;
 constexpr std::uint8_t kCapabilitiesRequest = 0xF3;
 constexpr std::uint8_t kCapabilitiesReply = 0xE3;
 
-// A VCP set is followed by this pause before the bus is used again.
-constexpr int kSetVcpPause = 50;
-// Storing the settings takes the monitor longer than an ordinary set.
-constexpr int kSavePause = 200;
 // A capability fragment carries at most 32 text bytes after the opcode and the offset.
 constexpr int kCapabilityReplyCapacity = 35;
 constexpr int kCapabilityHeader = 3;
 
 constexpr int kEdidBlock = 128;
-// A failed EDID read is tried again after 50, 250, 450, ... ms.
-constexpr int kEdidRetryBase = 50;
-constexpr int kEdidRetryStep = 200;
 constexpr std::array<std::uint8_t, 8> kEdidHeader = {0x00, 0xFF, 0xFF, 0xFF,
                                                      0xFF, 0xFF, 0xFF, 0x00};
 constexpr int kEdidExtensionCount = 126;
@@ -54,8 +48,8 @@ int ddc_control::get_vcp(int code, int& current, int& maximum, int& result_code,
     int result = ddc_error::kLength;
     for (int k = 0; k < attempts(); ++k) {
         int length = kGetVcpReplyLength;
-        const int exchanged =
-            transact(request, sizeof request, reply.data(), length, true, kBaseDelay);
+        const int exchanged = transact(request, sizeof request, reply.data(), length, true,
+                                       monitor_timing::kReplyDelayBaseMs);
         if (exchanged != 0) return exchanged;
         if (length != kGetVcpReplyLength) {
             result = ddc_error::kLength;
@@ -79,12 +73,12 @@ int ddc_control::set_vcp(int code, int value) {
     const std::uint8_t request[] = {kSetVcp, static_cast<std::uint8_t>(code),
                                     static_cast<std::uint8_t>(value >> 8),
                                     static_cast<std::uint8_t>(value)};
-    return send_command(request, sizeof request, kSetVcpPause);
+    return send_command(request, sizeof request, monitor_timing::kSetVcpPauseMs);
 }
 
 int ddc_control::save_settings() {
     const std::uint8_t request[] = {kSaveSettings};
-    return send_command(request, sizeof request, kSavePause);
+    return send_command(request, sizeof request, monitor_timing::kSaveSettingsPauseMs);
 }
 
 int ddc_control::get_capabilities(char* buffer, int size) {
@@ -102,7 +96,8 @@ int ddc_control::get_capabilities(char* buffer, int size) {
                                         static_cast<std::uint8_t>(offset)};
         std::array<std::uint8_t, kCapabilityReplyCapacity> reply{};
         int length = kCapabilityReplyCapacity;
-        step_result = transact(request, sizeof request, reply.data(), length, true, kBaseDelay);
+        step_result = transact(request, sizeof request, reply.data(), length, true,
+                               monitor_timing::kReplyDelayBaseMs);
         if (step_result == 0) {
             if (length < kCapabilityHeader) {
                 step_result = ddc_error::kLength;
@@ -138,7 +133,7 @@ int ddc_control::read_edid(std::uint8_t* buffer, bool check) {
     for (int k = 0; k < attempts(); ++k) {
         result = link->read_register(buffer, low_level_ddc::kEdidAddress, 0, kEdidBlock);
         if (result >= 0) break;
-        link->wait(kEdidRetryBase + kEdidRetryStep * k);
+        link->wait(monitor_timing::kEdidRetryBaseMs + monitor_timing::kEdidRetryStepMs * k);
     }
     // The second half never keeps bytes of an earlier read: without an extension it is zero.
     bool extension_read = false;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "comm/ddc_errors.h"
+#include "comm/monitor_timing.h"
 #include "comm/pvx_ddc_control.h"
 
 namespace {
@@ -18,17 +19,9 @@ constexpr std::uint8_t kWriteWords = 0x0B;
 constexpr std::uint8_t kCommand06 = 0x06;
 constexpr std::uint8_t kCommand07 = 0x07;
 
-// Pause after a memory or word write, before the bus is used again.
-constexpr int kWritePause = 50;
-// Between two blocks of a longer memory write the monitor gets this much more time.
-constexpr int kBetweenBlocks = 50;
-constexpr int kCommand06Pause = 50;
-// Command 07 makes the monitor take over an uploaded table: give it longer.
-constexpr int kCommand07Pause = 200;
-// A word table that does not read back as written is written again after a pause, a fixed
-// number of passes in all.
+// A word table that does not read back as written is written again, a fixed number of passes
+// in all.
 constexpr int kVerifyPasses = 7;
-constexpr int kVerifyPause = 2000;
 
 bool count_too_large(int count, int limit) {
     return static_cast<unsigned>(count) > unsigned(limit);
@@ -62,7 +55,7 @@ int PVX_ddc_control::write_memory_block(const std::uint8_t* data, int address, i
     std::array<std::uint8_t, kMaxMemoryBlock + 5> request{kMemoryRequest, kWriteMemory, low(count),
                                                           high(address), low(address)};
     std::memcpy(request.data() + 5, data, static_cast<std::size_t>(count));
-    return send_command(request.data(), count + 5, kWritePause);
+    return send_command(request.data(), count + 5, monitor_timing::kMemoryWritePauseMs);
 }
 
 int PVX_ddc_control::read_words(int* values, int address, int count) {
@@ -90,17 +83,17 @@ int PVX_ddc_control::write_words(const int* values, int address, int count) {
         request[static_cast<std::size_t>(4 + 2 * i)] = high(values[i]);
         request[static_cast<std::size_t>(5 + 2 * i)] = low(values[i]);
     }
-    return send_command(request.data(), 4 + 2 * count, kWritePause);
+    return send_command(request.data(), 4 + 2 * count, monitor_timing::kMemoryWritePauseMs);
 }
 
 int PVX_ddc_control::table_command_06() {
     const std::uint8_t request[] = {kTableRequest, kCommand06};
-    return send_command(request, sizeof request, kCommand06Pause);
+    return send_command(request, sizeof request, monitor_timing::kCommand06PauseMs);
 }
 
 int PVX_ddc_control::table_command_07() {
     const std::uint8_t request[] = {kTableRequest, kCommand07};
-    return send_command(request, sizeof request, kCommand07Pause);
+    return send_command(request, sizeof request, monitor_timing::kCommand07PauseMs);
 }
 
 int PVX_ddc_control::read_memory(std::uint8_t* buffer, int address, int length) {
@@ -119,14 +112,14 @@ int PVX_ddc_control::write_memory(const std::uint8_t* data, int address, int len
         const int block = std::min(kMaxMemoryBlock, length - done);
         const int result = write_memory_block(data + done, address + done, block);
         if (result != 0) return result;
-        link->wait(kBetweenBlocks);
+        link->wait(monitor_timing::kBetweenBlocksPauseMs);
     }
     return 0;
 }
 
 int PVX_ddc_control::write_words_verified(const int* values, int address, int count) {
     for (int pass = 0; pass < kVerifyPasses; ++pass) {
-        if (pass > 0) link->wait(kVerifyPause);
+        if (pass > 0) link->wait(monitor_timing::kTableVerifyPauseMs);
         const int written = write_words(values, address, count);
         if (written != 0) return written;
         std::array<int, kMaxWords> back{};

@@ -1,6 +1,7 @@
 #include <array>
 
 #include "comm/ddc_errors.h"
+#include "comm/monitor_timing.h"
 #include "comm/pvx_ddc_control.h"
 
 namespace {
@@ -11,18 +12,9 @@ constexpr std::uint8_t kSetPaged = 0xC8;
 // C7: opcode, result code, page, code, type, maximum (2), current (2).
 constexpr int kPagedReplyLength = 9;
 
-// A paged read is repeated after 300, 400, 500, ... ms.
-constexpr int kGetRetryBase = 200;
-constexpr int kGetRetryStep = 100;
-// A paged write is repeated after 700, 900, 1100, ... ms: the monitor may still be applying
-// the previous attempt.
-constexpr int kSetRetryBase = 500;
-constexpr int kSetRetryStep = 200;
-// While a monitor answers a paged write with null messages it is still working: look again
-// every 100 ms, up to 17 times.
-constexpr int kPollInterval = 100;
+// While a monitor answers a paged write with null messages it is still working: look again,
+// up to 17 times.
 constexpr int kPollCount = 17;
-constexpr int kPollPause = 50;
 
 bool out_of_range(int page, int code) {
     return static_cast<unsigned>(page) > 255 || static_cast<unsigned>(code) > 255;
@@ -55,10 +47,12 @@ int PVX_ddc_control::get_paged(int page, int code, int& current, int& maximum, i
                                     static_cast<std::uint8_t>(code)};
     int result = ddc_error::kLength;
     for (int k = 0; k < attempts(); ++k) {
-        if (k > 0) link->wait(kGetRetryBase + kGetRetryStep * k);
+        if (k > 0)
+            link->wait(monitor_timing::kPagedGetRetryBaseMs +
+                       monitor_timing::kPagedGetRetryStepMs * k);
         PagedReply reply;
-        const int exchanged =
-            transact(request, sizeof request, reply.bytes.data(), reply.length, true, kBaseDelay);
+        const int exchanged = transact(request, sizeof request, reply.bytes.data(), reply.length,
+                                       true, monitor_timing::kReplyDelayBaseMs);
         if (exchanged != 0) return exchanged;
         result = reply.judge(page, code);
         if (result == 0) {
@@ -80,10 +74,12 @@ int PVX_ddc_control::set_paged(int page, int code, int& value, int& maximum, int
     const int polls = retries > 0 ? kPollCount : 1;
     int result = 0;
     for (int k = 0; k < attempts(); ++k) {
-        if (k > 0) link->wait(kSetRetryBase + kSetRetryStep * k);
+        if (k > 0)
+            link->wait(monitor_timing::kPagedSetRetryBaseMs +
+                       monitor_timing::kPagedSetRetryStepMs * k);
         PagedReply reply;
-        const int exchanged =
-            transact(request, sizeof request, reply.bytes.data(), reply.length, false, kBaseDelay);
+        const int exchanged = transact(request, sizeof request, reply.bytes.data(), reply.length,
+                                       false, monitor_timing::kReplyDelayBaseMs);
         if (exchanged != 0) return exchanged;
         if (reply.length != 0) {
             result = reply.judge(page, code);
@@ -92,9 +88,10 @@ int PVX_ddc_control::set_paged(int page, int code, int& value, int& maximum, int
             // bring only null messages end the attempt as a null reply.
             result = ddc_error::kNullReply;
             for (int p = 0; p < polls; ++p) {
-                link->wait(kPollInterval);
+                link->wait(monitor_timing::kPagedPollIntervalMs);
                 reply.length = kPagedReplyLength;
-                const int polled = receive_only(reply.bytes.data(), reply.length, kPollPause);
+                const int polled = receive_only(reply.bytes.data(), reply.length,
+                                                monitor_timing::kPagedPollPauseMs);
                 if (polled == 0 && reply.length == 0) continue;
                 result = polled != 0 ? polled : reply.judge(page, code);
                 break;

@@ -2,11 +2,12 @@
 
 #include <QScreen>
 
+#include "comm/monitor_timing.h"
 #include "core/string_table.h"
 
 MyCustomMessageBox::MyCustomMessageBox(QWidget* parent, int counter, bool placement)
     : QMessageBox(parent), counter_(counter), placement_(placement) {
-    timer_.setInterval(1000);
+    timer_.setInterval(monitor_timing::kCountdownStepMs);
     connect(&timer_, &QTimer::timeout, this, &MyCustomMessageBox::on_timeout);
     if (counter_ != 0) on_timeout();
 }

@@ -1,13 +1,12 @@
 #include "core/error_box.h"
 
+#include "comm/monitor_timing.h"
 #include "core/custom_message_box.h"
 #include "core/error_messages.h"
 #include "core/master_control.h"
 #include "core/string_table.h"
 
 namespace {
-
-constexpr int kAutoCloseSeconds = 60;
 
 bool current_monitor_is_usb() {
     return master_control_instance && master_control_instance->current_display().monitor_is_usb();
@@ -23,7 +22,8 @@ ErrorText error_text(int code, bool monitor_is_usb) {
 
 void show_message(QWidget* parent, const QString& text, QMessageBox::Icon icon, bool auto_close,
                   bool placement) {
-    MyCustomMessageBox box(parent, auto_close ? kAutoCloseSeconds : 0, placement);
+    MyCustomMessageBox box(parent, auto_close ? monitor_timing::kErrorAutoCloseSeconds : 0,
+                           placement);
     box.setText(text);
     box.setWindowTitle(string(1));
     box.setStandardButtons(QMessageBox::Ok);

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "comm/monitor_timing.h"
 #include "core/check_restore_monitor_settings_thread.h"
 #include "platform/sleeper.h"
 
 namespace monitor_token {
 
 namespace {
-constexpr int kRetryMs = 100;
 
 struct Deferred {
     QPointer<QObject> context;
@@ -43,7 +43,7 @@ void flush() {
     while (!q.empty()) {
         if (busy()) {
             // A holder's release posts the next try; a worker or a wait without holder does not.
-            if (holder_count == 0) post_flush(kRetryMs);
+            if (holder_count == 0) post_flush(monitor_timing::kMonitorFreeRetryMs);
             return;
         }
         Deferred next = std::move(q.front());
@@ -72,7 +72,7 @@ void run_when_free(QObject* context, const char* key, std::function<void()> acti
         return;
     }
     q.push_back({context, key, std::move(action)});
-    if (holder_count == 0) post_flush(kRetryMs);
+    if (holder_count == 0) post_flush(monitor_timing::kMonitorFreeRetryMs);
 }
 
 int deferred_count() {

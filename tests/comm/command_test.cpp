@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "comm/monitor_timing.h"
 #include "comm/pvx_factory_ddc_control.h"
 #include "scripted_bus.h"
 
@@ -72,7 +73,14 @@ class CommandTest : public link_testing::BusFixture {
         }
         expect_fragment(static_cast<int>(text.size()), "");
     }
-    std::vector<int> waits_of_exchanges(int count) { return std::vector<int>(2 * count, 50); }
+    // Each exchange waits for its reply, then pauses before the bus is used again.
+    std::vector<int> waits_of_exchanges(int count) {
+        std::vector<int> waits;
+        for (int i = 0; i < count; ++i)
+            waits.insert(waits.end(),
+                         {monitor_timing::kReplyDelayBaseMs, monitor_timing::kClosingPauseMs});
+        return waits;
+    }
 };
 
 TEST_F(CommandTest, GetVcpDecodesTheReply) {

@@ -4,6 +4,7 @@
 
 #include "comm/ddc_control.h"
 #include "comm/low_level_ddc.h"
+#include "comm/monitor_timing.h"
 #include "scripted_bus.h"
 
 namespace {
@@ -140,7 +141,8 @@ class TransactionTest : public link_testing::BusFixture {
     std::array<std::uint8_t, 130> reply{};
     int length = 0;
 
-    int transact(const Bytes& request, int capacity, bool null_is_error, int delay = 50) {
+    int transact(const Bytes& request, int capacity, bool null_is_error,
+                 int delay = monitor_timing::kReplyDelayBaseMs) {
         length = capacity;
         return control.transact(request.data(), static_cast<int>(request.size()), reply.data(),
                                 length, null_is_error, delay);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "comm/monitor_timing.h"
 #include "comm/pvx_factory_ddc_control.h"
 #include "platform/access_library.h"
 #include "platform/fake_sleeper.h"
@@ -284,8 +285,11 @@ TEST_F(SimLinkTest, SlowAndLostPagedSetsAreRepeatedUntilConfirmed) {
     EXPECT_EQ(control.set_feature(0x1050, memory), 0);
     EXPECT_EQ(kx271().state().active_memory, memory);
     const std::vector<int> waits = sleeper.waits();
-    EXPECT_EQ(std::count(waits.begin(), waits.end(), 700), 1);
-    EXPECT_EQ(std::count(waits.begin(), waits.end(), 100), 17 + 3);
+    EXPECT_EQ(
+        std::count(waits.begin(), waits.end(),
+                   monitor_timing::kPagedSetRetryBaseMs + monitor_timing::kPagedSetRetryStepMs),
+        1);
+    EXPECT_EQ(std::count(waits.begin(), waits.end(), monitor_timing::kPagedPollIntervalMs), 17 + 3);
 
     // The reply to a set lost for good: -23 after every attempt, and the monitor keeps the
     // value it was told to take (the command reached it).
@@ -305,7 +309,7 @@ TEST_F(SimLinkTest, VerifiedWordWriteRecoversFromASpoiltReadBack) {
     sleeper.clear();
     EXPECT_EQ(c.write_words_verified(words.data(), red, 4), 0);
     const std::vector<int> waits = sleeper.waits();
-    EXPECT_EQ(std::count(waits.begin(), waits.end(), 2000), 1);
+    EXPECT_EQ(std::count(waits.begin(), waits.end(), monitor_timing::kTableVerifyPauseMs), 1);
     const auto& table =
         kx302().state().memories[std::size_t(kx302().state().active_memory - 1)].tables[0];
     for (std::size_t i = 0; i < words.size(); ++i)

@@ -6,6 +6,8 @@
 #include <QOpenGLVersionFunctionsFactory>
 #include <QSurfaceFormat>
 
+#include "comm/monitor_timing.h"
+
 namespace {
 
 // The view: the lattice sits 40 units in front of the eye inside a 20-unit wide box.
@@ -30,7 +32,7 @@ GLWidget::GLWidget(QWidget* parent) : QOpenGLWidget(parent) {
     setMinimumSize(100, 100);
     setAccessibleName(tr("3D LUT view"));
     xRot = lut_geometry::normalized_angle(kInitialXAngle);
-    timer.setInterval(kTickInterval);
+    timer.setInterval(monitor_timing::kLutSpinStepMs);
     connect(&timer, &QTimer::timeout, this, &GLWidget::advanceGears);
 }
 

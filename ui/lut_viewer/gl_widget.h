@@ -15,7 +15,6 @@ class GLWidget : public QOpenGLWidget {
     Q_OBJECT
 
   public:
-    static constexpr int kTickInterval = 20;  // ms between spin steps
     static constexpr int kInitialXAngle = -130;
     static constexpr int kInitialYSpeed = 8;
     static constexpr int kDragFactor = 8;  // sixteenths of a degree per pixel

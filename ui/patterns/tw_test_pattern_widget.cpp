@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "comm/monitor_timing.h"
 #include "ui/patterns/test_pattern_drawing.h"
 
 TW_test_pattern_widget::TW_test_pattern_widget(QWidget* parent)
@@ -16,7 +17,7 @@ TW_test_pattern_widget::TW_test_pattern_widget(QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     controls_timer_.setSingleShot(true);
-    controls_timer_.setInterval(kControlsTimeout);
+    controls_timer_.setInterval(monitor_timing::kPatternControlsTimeoutMs);
     connect(&controls_timer_, &QTimer::timeout, this, &TW_test_pattern_widget::update_timer);
 }
 
@@ -51,7 +52,7 @@ void TW_test_pattern_widget::reset_timer() {
     } else {
         controls_timer_.stop();
     }
-    controls_timer_.start(kControlsTimeout);
+    controls_timer_.start(monitor_timing::kPatternControlsTimeoutMs);
 }
 
 void TW_test_pattern_widget::update_timer() {

@@ -10,8 +10,6 @@ class TW_test_pattern_widget : public QWidget {
     Q_OBJECT
 
   public:
-    static constexpr int kControlsTimeout = 4000;
-
     explicit TW_test_pattern_widget(QWidget* parent = nullptr);
     ~TW_test_pattern_widget() override;
 

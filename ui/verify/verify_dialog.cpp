@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "comm/ddc_monitor.h"
+#include "comm/monitor_timing.h"
 #include "core/master_control.h"
 #include "core/picture_mode_controller.h"
 #include "core/verify_files.h"
@@ -259,7 +260,7 @@ verify_dialog::~verify_dialog() {
     cancel();
     if (worker_) {
         // The worker may be waiting for a patch to be drawn here.
-        while (!worker_->wait(10))
+        while (!worker_->wait(monitor_timing::kWorkerEndPollMs))
             QCoreApplication::processEvents();
         delete worker_;
     }

@@ -56,7 +56,7 @@ color_wizard_brightness::color_wizard_brightness(QWidget* parent)
     ui->setupUi(this);
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, this, &color_wizard_brightness::timer_timeout);
-    limit_timer.setInterval(kLimitCheckInterval);
+    limit_timer.setInterval(monitor_timing::kLimitCheckMs);
     connect(&limit_timer, &QTimer::timeout, this,
             &color_wizard_brightness::check_brightness_limit_timer_timeout);
     connect(ui->brightness_spinBox, &QDoubleSpinBox::valueChanged, this,

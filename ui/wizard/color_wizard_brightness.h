@@ -17,8 +17,6 @@ class color_wizard_brightness : public QWidget {
     Q_OBJECT
 
   public:
-    static constexpr int kLimitCheckInterval = 5000;
-
     explicit color_wizard_brightness(QWidget* parent = nullptr);
     ~color_wizard_brightness() override;
 
