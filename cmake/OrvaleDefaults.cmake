@@ -9,8 +9,9 @@ set(ORVALE_WARNINGS
 
 if(ORVALE_FUZZ)
     # The stored-format fuzzers drive the real libraries: instrument every one of them.
+    # -O1, as libFuzzer's documentation builds its targets.
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
-        -fno-sanitize-recover=undefined)
+        -fno-sanitize-recover=undefined $<$<CONFIG:RelWithDebInfo>:-O1>)
     add_link_options(-fsanitize=address,undefined)
 elseif(ORVALE_SANITIZE)
     # -O1, the level the sanitizers' documentation suggests, halves the instrumented build.
