@@ -29,6 +29,9 @@
 #include "core/settings_paths.h"
 #include "core/string_table.h"
 #include "platform/device_notifier.h"
+#include "sim/sim_config.h"
+#include "sim/sim_monitor.h"
+#include "sim/sim_store.h"
 #include "support/log_capture.h"
 #include "support/test_environment.h"
 #include "ui/main_window/main_dialog.h"
@@ -45,6 +48,7 @@ using testing_support::MessageCatcher;
 class MainWindow : public ::testing::Test {
   protected:
     void start(const char* json) {
+        json_ = json;
         ASSERT_NO_FATAL_FAILURE(
             testing_support::start_main_window(dir_.path(), json, master_, window_));
     }
@@ -59,7 +63,23 @@ class MainWindow : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
     }
 
+    // The first simulated monitor's current value as the simulator's state file holds it (-1:
+    // unreadable). Reading the file is no conversation: polling the monitor itself would
+    // keep the window's own timers from it while they fall due.
+    int stored_value(int code) const {
+        sim::CSimConfig config;
+        const QByteArray json = QByteArray(json_).replace(
+            "STATE", (dir_.path() + QStringLiteral("/state.json")).toUtf8());
+        if (!sim::CSimConfig::parse(json, dir_.path(), config, nullptr)) return -1;
+        auto monitors = sim::create_monitors(config);
+        if (monitors.empty()) return -1;
+        sim::CSimStateStore store(config.state_file);
+        if (!store.load({monitors.front().get()})) return -1;
+        return monitors.front()->read_feature(code).current;
+    }
+
     QTemporaryDir dir_;
+    const char* json_ = nullptr;
     std::unique_ptr<MasterControl> master_;
     main_dialog* window_ = nullptr;
 };
@@ -290,13 +310,15 @@ TEST_F(MainWindow, ReturnInASpinBoxTakesTheValueForTheActiveMemoryAndSwitchesNot
             auto* slider = window_->pages()->widget(page)->findChild<QSlider*>(
                 QString(name).replace(QLatin1String("spinBox"), QLatin1String("verticalSlider")));
             ASSERT_NE(slider, nullptr) << qPrintable(name);
-            EXPECT_TRUE(QTest::qWaitFor(
-                [&] {
-                    int value = -1;
-                    return monitor->get_value(feature, value) == 0 && value == slider->value();
-                },
-                3000))
+            // The page shows what the monitor holds once it has written: the typed value.
+            const int wanted = slider->value();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return stored_value(feature) == wanted; }, 5000))
                 << qPrintable(name) << " was not written";
+            int written = -1;
+            ASSERT_EQ(monitor->get_value(feature, written), 0);
+            EXPECT_EQ(written, wanted) << qPrintable(name);
+            EXPECT_EQ(slider->value(), wanted) << qPrintable(name);
+            EXPECT_DOUBLE_EQ(spin->value(), typed) << qPrintable(name);
             ASSERT_EQ(monitor->get_value(mf::memory_select, active), 0);
             EXPECT_EQ(active, 2) << qPrintable(name);
         }
