@@ -20,12 +20,12 @@
 #include "core/picture_mode_rules.h"
 #include "core/string_table.h"
 #include "panels_fixture.h"
-#include "platform/sim_colorimeter.h"
 #include "profiles/color_management.h"
 #include "profiles/display_profile.h"
 #include "sim/sim_faults.h"
 #include "support/test_environment.h"
 #include "ui/main_window/panel_picture_mode.h"
+#include "ui/verify/simulated_instrument.h"
 #include "ui/verify/verify_dialog.h"
 
 namespace mf = monitor_feature;
@@ -602,13 +602,7 @@ TEST_F(PicturePage, VerifyOpensTheMeasurementOfTheSelectedMonitorAndChangesNothi
 TEST_F(PicturePage, VerifyNamesTheModeAsItsButtonDoes) {
     start();
     ASSERT_TRUE(backend->persist());
-    const sim::CSimConfig config = backend->config();
-    verify_dialog::set_instrument_list([config] {
-        return QList<verify_dialog::InstrumentChoice>{
-            {QStringLiteral("Simulated colorimeter"), [config](const QByteArray& serial) {
-                 return std::make_unique<platform::CSimColorimeter>(config, serial);
-             }}};
-    });
+    testing_support::offer_simulated_colorimeter(backend->config());
     const auto forget_instruments = qScopeGuard([] { verify_dialog::set_instrument_list({}); });
     sim_monitor().state().slot_names[1] = QByteArray("Studio       ");
     set_feature(mf::memory_select, 1);

@@ -15,6 +15,7 @@
 #include "comm/monitor_fixture.h"
 #include "platform/sim_colorimeter.h"
 #include "platform/sim_screen.h"
+#include "ui/verify/simulated_instrument.h"
 #include "ui/verify/verify_dialog.h"
 #include "ui/verify/verify_graphs.h"
 
@@ -28,13 +29,7 @@ class VerifyDialogTest : public monitor_testing::MonitorTest {
         simulate(kConfig);
         open(0);
         ASSERT_TRUE(backend->persist());
-        const sim::CSimConfig config = backend->config();
-        verify_dialog::set_instrument_list([config] {
-            return QList<verify_dialog::InstrumentChoice>{
-                {QStringLiteral("Simulated colorimeter"), [config](const QByteArray& serial) {
-                     return std::make_unique<platform::CSimColorimeter>(config, serial);
-                 }}};
-        });
+        testing_support::offer_simulated_colorimeter(backend->config());
         display.text1 = QStringLiteral("KX271W");
         display.text2 = QStringLiteral("71000123");
         display.desktop_right = 639;
