@@ -181,7 +181,6 @@ verify_dialog::verify_dialog(CDDCMonitor* monitor, const DisplayInfo& display, Q
     form->addRow(new QLabel(tr("Pass limits:")), limits);
 
     measure_ = new QPushButton(tr("&Measure"));
-    measure_->setDefault(true);
     cancel_ = new QPushButton(tr("&Cancel"));
     cancel_->setEnabled(false);
     progress_ = new QProgressBar;
@@ -241,6 +240,12 @@ verify_dialog::verify_dialog(CDDCMonitor* monitor, const DisplayInfo& display, Q
     layout->addLayout(graphs, 2);
     layout->addWidget(table_, 1);
     layout->addWidget(buttons);
+
+    // No default button: Return in a field takes what was typed there; it neither covers the
+    // screen with a run nor opens a file dialog (a dialog makes its first auto-default button
+    // the default when it is shown). Buttons are pressed with their mnemonic or Space.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
 
     QWidget::setTabOrder(instrument_, patch_mode_);
     QWidget::setTabOrder(patch_mode_, patch_size_);

@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QXmlStreamReader>
 
 #include "comm/monitor_fixture.h"
@@ -131,6 +135,46 @@ TEST_F(VerifyDialogTest, CancelAndMissingInstrumentEndCleanly) {
     EXPECT_EQ(dialog.status_text(),
               platform::instrument_error_text(platform::instrument_error::kNone));
     EXPECT_FALSE(dialog.running());
+}
+
+// Return in a field takes what was typed there: it does not start a run that covers the screen.
+TEST_F(VerifyDialogTest, ReturnInAFieldTakesTheValueAndStartsNoMeasurement) {
+    verify_dialog dialog(&monitor, display);
+    dialog.patch_box()->setCurrentIndex(1);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+        EXPECT_FALSE(button->isDefault()) << qPrintable(button->text());
+
+    QList<QWidget*> fields;
+    for (QAbstractSpinBox* spin : dialog.findChildren<QAbstractSpinBox*>())
+        if (spin->isEnabled()) fields << spin;
+    for (QLineEdit* line : dialog.findChildren<QLineEdit*>())
+        if (!qobject_cast<QAbstractSpinBox*>(line->parent())) fields << line;
+    for (QWidget* field : fields) {
+        auto* number = qobject_cast<QDoubleSpinBox*>(field);
+        auto* whole = qobject_cast<QSpinBox*>(field);
+        QString typed = QStringLiteral("x");
+        if (number)
+            typed =
+                QString::number(number->minimum() + number->singleStep(), 'f', number->decimals());
+        if (whole) typed = QString::number(whole->minimum() + whole->singleStep());
+        field->setFocus();
+        if (auto* spin = qobject_cast<QAbstractSpinBox*>(field)) spin->selectAll();
+        QTest::keyClicks(field, typed);
+        QTest::keyClick(field, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_FALSE(dialog.running()) << qPrintable(typed);
+        EXPECT_FALSE(dialog.patch_window() && dialog.patch_window()->isVisible());
+        if (auto* spin = qobject_cast<QAbstractSpinBox*>(field)) {
+            EXPECT_TRUE(spin->text().startsWith(typed)) << qPrintable(spin->text());
+        } else {
+            EXPECT_EQ(qobject_cast<QLineEdit*>(field)->text(), typed);
+        }
+    }
+    EXPECT_EQ(fields.size(), 6) << "the patch size, the four limits and the emulated profile";
+    dialog.close();
 }
 
 }  // namespace
