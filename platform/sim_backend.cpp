@@ -49,6 +49,14 @@ bool requester_alive(const QString& who) {
     return QFileInfo::exists(QStringLiteral("/proc/%1/task/%2").arg(parts[0], parts[1]));
 }
 
+// A monitor's key ("KX271W/serial") as part of a file name.
+QString file_name_part(QString key) {
+    for (QChar& c : key) {
+        if (!c.isLetterOrNumber()) c = QLatin1Char('_');
+    }
+    return key;
+}
+
 }  // namespace
 
 CSimBackend::CSimBackend(sim::CSimConfig config)
@@ -58,6 +66,10 @@ CSimBackend::CSimBackend(sim::CSimConfig config)
     monitors_ = sim::create_monitors(config_);
     for (auto& m : monitors_) {
         monitor_list_.push_back(m.get());
+        exchange_locks_.push_back(std::make_unique<CSimExchangeLock>(
+            config_.state_file.isEmpty() ? QString()
+                                         : config_.state_file + QStringLiteral(".") +
+                                               file_name_part(m->key()) + QStringLiteral(".lock")));
         // A real monitor keeps its settings when told to save them; so does the state file.
         m->set_save_handler([this] { save_locked(); });
     }
@@ -284,6 +296,35 @@ int CSimBackend::i2c_read(int local_index, int address, std::uint8_t* buffer, in
     track_exchange(*m, false);
     if (m->state().overlapping_conversations != overlaps) save_locked();
     return result;
+}
+
+int CSimBackend::begin_transaction(int local_index) {
+    std::size_t monitor = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (local_index < 0 || local_index >= static_cast<int>(interfaces_.size()))
+            return kAccessBadIndex;
+        monitor = interfaces_[static_cast<std::size_t>(local_index)].monitor;
+    }
+    // Waited for without the backend's own lock, so that the holder can finish its exchange.
+    const int result = exchange_locks_[monitor]->acquire();
+    if (result != 0) return result;
+    std::lock_guard lock(mutex_);
+    held_[{std::this_thread::get_id(), local_index}].push_back(monitor);
+    return 0;
+}
+
+void CSimBackend::end_transaction(int local_index) {
+    std::size_t monitor = 0;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = held_.find({std::this_thread::get_id(), local_index});
+        if (it == held_.end()) return;
+        monitor = it->second.back();
+        it->second.pop_back();
+        if (it->second.empty()) held_.erase(it);
+    }
+    exchange_locks_[monitor]->release();
 }
 
 std::unique_ptr<CAccessBackend> create_sim_backend_from_environment() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/access_library.h"
+#include "platform/sim_exchange_lock.h"
 #include "sim/sim_config.h"
 #include "sim/sim_monitor.h"
 #include "sim/sim_store.h"
@@ -34,6 +35,9 @@ class CSimBackend : public CAccessBackend {
     int interface_info(int local_index, CInterfaceInfo& info) override;
     int i2c_write(int local_index, int address, const std::uint8_t* data, int length) override;
     int i2c_read(int local_index, int address, std::uint8_t* buffer, int length) override;
+    // Holds the interface's monitor for one exchange against other threads and processes.
+    int begin_transaction(int local_index) override;
+    void end_transaction(int local_index) override;
 
     const sim::CSimConfig& config() const { return config_; }
     std::size_t monitor_count() const { return monitors_.size(); }
@@ -73,6 +77,11 @@ class CSimBackend : public CAccessBackend {
     QString last_report_;
     QString exchange_file_;
     std::map<QString, QString> exchanges_;  // without a state file
+    // One per monitor; a monitor is reached by both its interfaces.
+    std::vector<std::unique_ptr<CSimExchangeLock>> exchange_locks_;
+    // The monitor each thread's open transactions hold, by interface: a rescan between begin
+    // and end may number the interfaces anew.
+    std::map<std::pair<std::thread::id, int>, std::vector<std::size_t>> held_;
 };
 
 // The simulator backend ORVALE_SIM_CONFIG asks for, or null when it is unset or unusable.

@@ -88,3 +88,33 @@ TEST_F(SharedMonitors, ConcurrentWritersOfOneMonitorLoseNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each exchange (request, wait, reply) holds the monitor against the other processes, so
+// tools reading beside each other and beside the program never answer each other's requests.
+TEST_F(SharedMonitors, ToolsAndTheProgramTakeTurnsExchangeByExchange) {
+    const auto start_reader = [&](int code) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(machine.env);
+        p->start(QStringLiteral(ORVALE_CTL),
+                 {"get", "1", QString::number(code), "0x2B3", "0x2BE", "0x1050", "0x12", "0x10"});
+        return p;
+    };
+    std::vector<std::unique_ptr<QProcess>> tools;
+    for (int round = 0; round < 6; ++round) {
+        tools.push_back(start_reader(0x10));
+        tools.push_back(start_reader(0x12));
+        // The program talks all the while, as the main window's pages do.
+        for (int i = 0; i < 15; ++i)
+            EXPECT_EQ(program_get(0x1050), 1);
+    }
+    for (auto& p : tools) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().constData();
+    }
+    const QString shown = machine.show("kx271w");
+    EXPECT_TRUE(shown.contains("overlapping conversations: 0")) << shown.toStdString();
+}
+
+}  // namespace
