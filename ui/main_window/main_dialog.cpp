@@ -210,6 +210,23 @@ void main_dialog::fill_selector() {
     if (first_good >= 0) display_combo_->setCurrentIndex(first_good);
 }
 
+void main_dialog::refill_selector_keeping(const DisplayInfo& chosen) {
+    fill_selector();
+    if (!master_control_instance || chosen.text5.isEmpty()) return;
+    CMultiMonitor& monitors = master_control_instance->monitor_list();
+    for (int i = 0; i < monitors.display_count(); ++i) {
+        const DisplayInfo info = monitors.display(i);
+        // The device identifier names the display; model and serial tell a monitor swapped
+        // behind the same connector.
+        if (info.text5 == chosen.text5 && info.text1 == chosen.text1 &&
+            info.text2 == chosen.text2) {
+            const QSignalBlocker blocker(display_combo_);
+            display_combo_->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
 void main_dialog::changePage(QListWidgetItem* current, QListWidgetItem* previous) {
     QListWidgetItem* item = current ? current : previous;
     if (!item) return;
@@ -393,10 +410,14 @@ void main_dialog::update_on_device_changed() {
         {
             const CWaitCursor cursor;
             CMultiMonitor& monitors = master_control_instance->monitor_list();
+            const int selected = display_combo_->currentIndex();
+            const DisplayInfo chosen = selected >= 0 && selected < monitors.display_count()
+                                           ? monitors.display(selected)
+                                           : DisplayInfo();
             monitors.scan_interfaces();
             monitors.match_scanned();
             monitors.initialise_displays();
-            fill_selector();
+            refill_selector_keeping(chosen);
             master_control_instance->log_detected_displays();
         }
         select_display(display_combo_->currentIndex());

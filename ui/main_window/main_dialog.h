@@ -13,6 +13,7 @@ class QToolButton;
 class CTargetDisplay;
 class CDDCMonitor;
 struct CMonitorEntry;
+struct DisplayInfo;
 
 namespace platform {
 class CDeviceNotifier;
@@ -68,6 +69,9 @@ class main_dialog : public QDialog {
     // Connects the display at `index` and synchronises its record; the caller owns the token.
     void select_display(int index);
     void fill_selector();
+    // Fills the selector anew and keeps the display the user chose while it is still there:
+    // a hot-plug of another monitor must not move the selection.
+    void refill_selector_keeping(const DisplayInfo& chosen);
     void store_position();
     static void hand_over_capabilities(CDDCMonitor* monitor, const CMonitorEntry& entry);
     // Reads the selected monitor's record again when orvale-ctl changed the monitor.

@@ -230,3 +230,31 @@ TEST_F(Synchronisation, TheDisplayConfigurationOpensWithoutAskingAnyMonitor) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Synchronisation, AHotPlugOfAnotherMonitorKeepsTheSelection) {
+    select(1);
+    const QString chosen = window_->display_combo()->currentText();
+    const auto still_chosen = [&](const char* after) {
+        EXPECT_EQ(window_->display_combo()->currentIndex(), 1) << after;
+        EXPECT_TRUE(window_->display_combo()->currentText().startsWith(chosen.left(12))) << after;
+        const DisplayInfo shown = master_->monitor_list().display(1);
+        EXPECT_EQ(master_->current_display().info().text2, shown.text2) << after;
+    };
+    sim_tool({QStringLiteral("unplug"), QStringLiteral("a")});
+    window_->update_on_device_changed();
+    still_chosen("the other monitor's USB link unplugged");
+    sim_tool({QStringLiteral("plug"), QStringLiteral("a")});
+    window_->update_on_device_changed();
+    still_chosen("and plugged again");
+    // The chosen monitor itself stops answering and answers again: still the user's choice.
+    sim_tool({QStringLiteral("ddcci"), QStringLiteral("b"), QStringLiteral("off")});
+    window_->update_on_device_changed();
+    EXPECT_EQ(window_->display_combo()->currentIndex(), 1);
+    sim_tool({QStringLiteral("ddcci"), QStringLiteral("b"), QStringLiteral("on")});
+    window_->update_on_device_changed();
+    still_chosen("its DDC/CI off and on");
+}
+
+}  // namespace
