@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QPointer>
 #include <QSignalBlocker>
 
 #include "comm/ddc_monitor.h"
@@ -40,20 +41,35 @@ void panel_vision_emulation::showEvent(QShowEvent* event) {
 }
 
 void panel_vision_emulation::color_vision_emulation_buttonClicked(int value) {
+    requested_ = value;
+    // Written by the click whose write is under way, once that is over: written here, inside
+    // it, the earlier choice would reach the monitor last.
+    if (writing_) return;
+    const QPointer<panel_vision_emulation> alive(this);
+    writing_ = true;
+    int written = 0;
+    int result = 0;
+    while (result >= 0 && requested_ != written) {
+        written = requested_;
+        result = write_choice(written);
+        if (!alive) return;
+    }
+    writing_ = false;
+    if (result < 0) show_communication_error(this);
+}
+
+int panel_vision_emulation::write_choice(int value) {
     const CMonitorUse in_use;
     CDDCMonitor* monitor = current_monitor();
-    if (!monitor) return;
-    int result = 0;
-    {
-        CWaitCursor busy;
-        process_pending_events();
-        result = monitor->set_value(mf::color_vision, value);
-        if (result >= 0) {
-            settle(monitor_timing::kPageSettleWaitMs);
-            result = monitor->save_settings();
-        }
+    if (!monitor) return 0;
+    CWaitCursor busy;
+    process_pending_events();
+    int result = monitor->set_value(mf::color_vision, value);
+    if (result >= 0) {
+        settle(monitor_timing::kPageSettleWaitMs);
+        result = monitor->save_settings();
     }
-    if (result < 0) show_communication_error(this);
+    return result;
 }
 
 void panel_vision_emulation::update_ui() {

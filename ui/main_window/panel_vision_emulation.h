@@ -31,6 +31,13 @@ class panel_vision_emulation : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // Writes one choice with its settle wait and save: the result.
+    int write_choice(int value);
+
     std::unique_ptr<Ui::panel_vision_emulationClass> ui;
     QButtonGroup* group_;
+    // The choice the user made last, and whether a write is under way: a click that arrives
+    // during another's event processing or settle wait is written after it, not inside it.
+    int requested_ = 0;
+    bool writing_ = false;
 };

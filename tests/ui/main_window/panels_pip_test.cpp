@@ -5,6 +5,8 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
@@ -244,6 +246,41 @@ TEST_F(ColorVisionPage, WithoutAMonitorThePageIsDisabled) {
     panel_vision_emulation page;
     page.show();
     EXPECT_FALSE(page.isEnabled());
+}
+
+}  // namespace
+
+namespace {
+
+// Keys pressed faster than a write takes reach the page during the write's event processing
+// and settle wait; the monitor must end on the last choice, the one the page shows.
+TEST_F(ColorVisionPage, ChoicesMadeDuringAWriteReachTheMonitorInTheirOrder) {
+    start();
+    panel_vision_emulation page;
+    page.show();
+    // Each write's event processing delivers the next key press.
+    const QList<QAbstractButton*> presses = {
+        page.form()->color_vision_emulation_D_radioButton,
+        page.form()->color_vision_emulation_T_radioButton,
+        page.form()->color_vision_emulation_grayscale_radioButton,
+        page.form()->color_vision_emulation_off_radioButton};
+    int next = 1;
+    std::function<void()> press_next = [&] {
+        if (next >= presses.size()) return;
+        QAbstractButton* button = presses[next++];
+        QTimer::singleShot(0, &page, [&, button] {
+            button->click();
+            press_next();
+        });
+    };
+    QTimer::singleShot(0, &page, press_next);
+    presses[0]->click();
+    QTest::qWait(50);
+    EXPECT_EQ(feature(mf::color_vision), 1) << "the last key was Off";
+    EXPECT_TRUE(page.form()->color_vision_emulation_off_radioButton->isChecked());
+    page.hide();
+    page.show();
+    EXPECT_TRUE(page.form()->color_vision_emulation_off_radioButton->isChecked());
 }
 
 }  // namespace
