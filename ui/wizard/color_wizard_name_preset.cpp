@@ -2,6 +2,7 @@
 
 #include "ui_color_wizard_name_preset.h"
 
+#include <QKeyEvent>
 #include <QRegularExpressionValidator>
 
 color_wizard_name_preset::color_wizard_name_preset(QWidget* parent)
@@ -11,12 +12,23 @@ color_wizard_name_preset::color_wizard_name_preset(QWidget* parent)
     const QRegularExpression name(QStringLiteral("[a-zA-Z0-9 ]{13}"));
     for (int slot = 1; slot <= kSlots; ++slot) {
         name_edit(slot)->setValidator(new QRegularExpressionValidator(name, name_edit(slot)));
+        name_edit(slot)->installEventFilter(this);
         connect(radio(slot), &QRadioButton::toggled, this, &color_wizard_name_preset::update_edits);
     }
     update_edits();
 }
 
 color_wizard_name_preset::~color_wizard_name_preset() = default;
+
+bool color_wizard_name_preset::eventFilter(QObject* watched, QEvent* event) {
+    // Return finishes typing a name; passed on, it would press Next, which writes the name
+    // into the monitor before the user has looked at the page again.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 QRadioButton* color_wizard_name_preset::radio(int slot) const {
     QRadioButton* const radios[kSlots] = {ui->preset1_radioButton, ui->preset2_radioButton,

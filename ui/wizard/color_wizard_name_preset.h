@@ -31,6 +31,9 @@ class color_wizard_name_preset : public QWidget {
     // A disabled slot cannot be chosen; when it was, slot 1 is chosen instead.
     void set_slot_enabled(int slot, bool enabled);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void update_edits();
 

@@ -1,9 +1,12 @@
 // The name page: which slots can be chosen, what goes to the monitor as a name and when, and
 // what a failure there does.
+#include <QAbstractButton>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QWizard>
 
 #include "color_wizard_fixture.h"
 #include "comm/monitor_features.h"
@@ -233,6 +236,60 @@ TEST_F(ColorWizardNamePreset, AChosenSlotTheMonitorDoesNotHaveIsNotMovedButAsked
     EXPECT_EQ(wizard->currentId(), kGammaPage);
     EXPECT_EQ(sim_value(mf::preset), programmable_mode(3));
     EXPECT_EQ(slot_name(1), first);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ColorWizardNamePreset, ReturnInANameFieldKeepsThePageAndWritesNothing) {
+    auto wizard = at_name_page();
+    wizard->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(wizard.get()));
+    color_wizard_name_preset* f = form(*wizard);
+    f->radio(2)->click();
+    const QByteArray before = slot_name(2);
+    const int preset = sim_value(mf::preset);
+    QLineEdit* edit = f->name_edit(2);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("Proof"));
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(edit, key);
+    EXPECT_EQ(wizard->currentId(), kNamePresetPage);
+    EXPECT_EQ(edit->text(), QStringLiteral("Proof"));
+    EXPECT_EQ(slot_name(2), before);
+    EXPECT_EQ(sim_value(mf::preset), preset);
+    // Next still takes the name.
+    wizard->next();
+    EXPECT_EQ(slot_name(2), QByteArray("Proof        "));
+}
+
+// Back and Next take Alt+B and Alt+N on every page that shows them; a control of a page with
+// the same mnemonic makes the key do one or the other depending on focus. (Finish shows only
+// on the last pages, which have no "F" of their own.)
+TEST_F(ColorWizardNamePreset, NoPageTakesTheMnemonicOfBackOrNext) {
+    auto wizard = open_wizard();
+    QList<int> taken;
+    for (const QWizard::WizardButton which : {QWizard::BackButton, QWizard::NextButton}) {
+        const QKeySequence key = QKeySequence::mnemonic(wizard->buttonText(which));
+        if (!key.isEmpty()) taken << key[0].toCombined();
+    }
+    ASSERT_EQ(taken.size(), 2);
+    for (const int id : wizard->pageIds()) {
+        QWizardPage* page = wizard->page(id);
+        QStringList texts;
+        for (const QLabel* label : page->findChildren<QLabel*>())
+            texts << label->text();
+        for (const QAbstractButton* button : page->findChildren<QAbstractButton*>())
+            texts << button->text();
+        for (const QString& text : texts) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (key.isEmpty()) continue;
+            EXPECT_FALSE(taken.contains(key[0].toCombined()))
+                << "page " << id << ": \"" << text.toStdString() << "\"";
+        }
+    }
 }
 
 }  // namespace
