@@ -11,12 +11,18 @@
 
 namespace wizard_monitor {
 
+namespace {
+constexpr double kThousandthSlack = 1e-6;
+}  // namespace
+
 void show_communication_error(QWidget* parent) {
     show_error(parent, ui_error::kCommunicationError, true);
 }
 
 int chromaticity_code(double value) {
-    return static_cast<int>(std::trunc(value * 1000.0));
+    // The value holds thousandths (three decimals), which binary fractions miss by a hair:
+    // 0.170 * 1000 is 169.999...; truncated bare, every such value lost a thousandth.
+    return static_cast<int>(std::trunc(value * 1000.0 + kThousandthSlack));
 }
 
 namespace {

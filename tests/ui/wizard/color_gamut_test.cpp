@@ -6,6 +6,7 @@
 #include "comm/monitor_features.h"
 #include "ui/graphs/gamut_graph.h"
 #include "ui/wizard/color_wizard_color_gamut.h"
+#include "ui/wizard/wizard_monitor.h"
 #include "wizard_fixture.h"
 
 namespace mf = monitor_feature;
@@ -73,6 +74,30 @@ TEST_F(ColorGamutTest, TheNativeGamutEntryComesAndGoesWithTheNativeGamut) {
     EXPECT_EQ(combo(widget)->count(), 9);
     EXPECT_EQ(combo(widget)->currentText(), QStringLiteral("Custom"));
     widget.timer_timeout();
+}
+
+// Every thousandth from 0.001 to 0.999 as the spin boxes hold it reaches the monitor as that
+// many thousandths: 0.170, 0.740 and 0.150 once went as 169, 739 and 149.
+TEST_F(ColorGamutTest, ChosenPrimariesReachTheMonitorInExactThousandths) {
+    color_wizard_color_gamut widget;
+    CCIEYxy native[3] = {CCIEYxy(1, 0.690, 0.305), CCIEYxy(1, 0.170, 0.740),
+                         CCIEYxy(1, 0.150, 0.045)};
+    widget.SetMonitorNativeGamutData(true, native);
+    combo(widget)->setCurrentIndex(combo(widget)->findText(QStringLiteral("Native Gamut")));
+    widget.flush_pending_writes();
+    const int expected[6] = {690, 305, 170, 740, 150, 45};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(sim_value(kRedX + i), expected[i]) << kSpinNames[i];
+    for (int i = 0; i < 6; ++i) {
+        QDoubleSpinBox* box = spin(widget, i);
+        const int first = static_cast<int>(std::lround(box->minimum() * 1000));
+        const int last = static_cast<int>(std::lround(box->maximum() * 1000));
+        for (int thousandths = first; thousandths <= last; ++thousandths) {
+            box->setValue(thousandths / 1000.0);
+            ASSERT_EQ(wizard_monitor::chromaticity_code(box->value()), thousandths)
+                << kSpinNames[i];
+        }
+    }
 }
 
 TEST_F(ColorGamutTest, ReadingTakesWhatTheMonitorHoldsWithoutWritingItBack) {
