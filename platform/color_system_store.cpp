@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonParseError>
+#include <QLoggingCategory>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -19,6 +21,35 @@ constexpr char kDevices[] = "devices";
 constexpr char kName[] = "name";
 constexpr char kProfiles[] = "profiles";
 
+Q_LOGGING_CATEGORY(store_log, "orvale.colorstore", QtInfoMsg)
+
+QByteArray file_bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Keeps a damaged store beside it before the next save replaces it: the associations in it
+// may still be read by hand. An older copy is not overwritten, and the same damage read again
+// (every call reads the store) is kept once.
+void keep_damaged_copy(const QString& path, const QString& why) {
+    const QByteArray damaged = file_bytes(path);
+    QString copy = path + QStringLiteral(".damaged");
+    bool kept = false;
+    for (int n = 2; QFileInfo::exists(copy); ++n) {
+        if (file_bytes(copy) == damaged) {
+            kept = true;
+            break;
+        }
+        copy = path + QStringLiteral(".damaged-%1").arg(n);
+    }
+    if (!kept) kept = QFile::copy(path, copy);
+    qCWarning(store_log).noquote()
+        << QStringLiteral("%1 is damaged (%2): read as having no associations; %3")
+               .arg(path, why,
+                    kept ? QStringLiteral("a copy is kept as %1").arg(copy)
+                         : QStringLiteral("no copy could be kept"));
+}
+
 }  // namespace
 
 QString CColorAssociationStore::file_path() {
@@ -31,8 +62,21 @@ CColorAssociationStore::CColorAssociationStore() {
     QFile file(file_path());
     if (!file.open(QIODevice::ReadOnly)) return;
     // A damaged store reads as one without associations rather than failing every query.
-    const QJsonArray devices =
-        QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String(kDevices)).toArray();
+    QJsonParseError parsed{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parsed);
+    file.close();
+    if (parsed.error != QJsonParseError::NoError) {
+        damaged_ = true;
+        keep_damaged_copy(file.fileName(), parsed.errorString());
+        return;
+    }
+    const QJsonValue list = document.object().value(QLatin1String(kDevices));
+    if (!document.isObject() || !list.isArray()) {
+        damaged_ = true;
+        keep_damaged_copy(file.fileName(), QStringLiteral("no list of devices"));
+        return;
+    }
+    const QJsonArray devices = list.toArray();
     for (const QJsonValue& value : devices) {
         const QJsonObject device = value.toObject();
         const QString name = device.value(QLatin1String(kName)).toString();

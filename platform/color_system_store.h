@@ -24,8 +24,11 @@ class CColorAssociationStore {
     void remove_everywhere(const QString& file_name);
 
     bool save() const;
+    // The file was there but could not be read; a copy of it was kept beside it.
+    bool damaged() const { return damaged_; }
 
   private:
+    bool damaged_ = false;
     QList<QPair<QString, QStringList>> devices_;
 };
 

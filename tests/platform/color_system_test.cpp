@@ -9,6 +9,7 @@
 #include "platform/color_system.h"
 #include "platform/color_system_store.h"
 #include "platform/icm_matchers.h"
+#include "support/log_capture.h"
 #include "support/test_environment.h"
 
 using namespace platform;
@@ -131,13 +132,34 @@ TEST_F(ColorSystemTest, UninstallDropsAssociationsAndDeletes) {
     EXPECT_TRUE(CColorAssociationStore().profiles(QStringLiteral("DP-1")).isEmpty());
 }
 
-TEST_F(ColorSystemTest, ADamagedAssociationStoreReadsAsEmpty) {
-    ASSERT_TRUE(write_file(CColorAssociationStore::file_path(), "{ not json"));
-    EXPECT_TRUE(CColorAssociationStore().profiles(QStringLiteral("DP-1")).isEmpty());
+TEST_F(ColorSystemTest, ADamagedAssociationStoreReadsAsEmptyKeepsACopyAndSaysSo) {
+    const QString path = CColorAssociationStore::file_path();
+    ASSERT_TRUE(write_file(path, "{ not json"));
+    {
+        testing_support::LogCapture log("orvale.colorstore");
+        const CColorAssociationStore store;
+        EXPECT_TRUE(store.damaged());
+        EXPECT_TRUE(store.profiles(QStringLiteral("DP-1")).isEmpty());
+        EXPECT_TRUE(log.text().contains(path + QStringLiteral(" is damaged")))
+            << qPrintable(log.text());
+    }
     ASSERT_TRUE(install_color_profile(fake_profile(QStringLiteral("fresh.icm"), kMntr)));
     EXPECT_TRUE(associate_color_profile(QStringLiteral("DP-1"), QStringLiteral("fresh.icm")));
-    EXPECT_EQ(CColorAssociationStore().profiles(QStringLiteral("DP-1")),
-              QStringList{QStringLiteral("fresh.icm")});
+    const CColorAssociationStore saved;
+    EXPECT_FALSE(saved.damaged());
+    EXPECT_EQ(saved.profiles(QStringLiteral("DP-1")), QStringList{QStringLiteral("fresh.icm")});
+    // The damaged bytes survived the save, once, however often the store was read meanwhile.
+    QFile copy(path + QStringLiteral(".damaged"));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), QByteArray("{ not json"));
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".damaged-2")));
+
+    // Valid JSON of the wrong shape is damage too; the first copy stays as it was.
+    ASSERT_TRUE(write_file(path, "[1, 2]"));
+    EXPECT_TRUE(CColorAssociationStore().damaged());
+    QFile second(path + QStringLiteral(".damaged-2"));
+    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+    EXPECT_EQ(second.readAll(), QByteArray("[1, 2]"));
 }
 
 TEST_F(ColorSystemTest, EmptyByDefaultAndKeepsValueKinds) {
