@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "color/color_temperature.h"
+#include "color/planckian.h"
 
 namespace verify {
 
@@ -73,7 +73,8 @@ Report compute_report(const std::vector<Patch>& patches, const std::vector<CCIEX
     r.white = readings[w].chromaticity();
     r.target_white = targets[w].chromaticity();
     r.white_point_error = uv_distance(r.white, r.target_white);
-    r.white_cct = CColorTemperature(r.white).cct;
+    if (const planckian::CCctDuv t = planckian::cct_duv(r.white); t.ok())
+        r.white_cct = static_cast<int>(std::lround(t.cct));
 
     std::vector<double> differences;
     differences.reserve(n);
@@ -91,10 +92,14 @@ Report compute_report(const std::vector<Patch>& patches, const std::vector<CCIEX
                                         r.white_luminance);
             row.target_gamma = effective_gamma(row.patch.level, targets[i].Y,
                                                r.target_black_luminance, r.target_white_luminance);
+            // Signed distance from the Planckian locus at every temperature: the daylight
+            // locus the white-point page uses above 4000 K hides a green or magenta cast.
             if (readings[i].Y > 0.0) {
-                const CColorTemperature t(readings[i].chromaticity());
-                row.cct = t.cct;
-                row.duv = t.duv;
+                if (const planckian::CCctDuv t = planckian::cct_duv(readings[i].chromaticity());
+                    t.ok()) {
+                    row.cct = static_cast<int>(std::lround(t.cct));
+                    row.duv = t.duv;
+                }
             }
         }
         differences.push_back(row.delta_e);

@@ -405,3 +405,33 @@ TEST(VerifyFigures, PercentileThresholdsAndTheWhitesDistance) {
 }
 
 }  // namespace
+
+namespace {
+
+CCIEXYZ xyz_of(double x, double y, double luminance) {
+    return CCIEXYZ(x * luminance / y, luminance, (1.0 - x - y) * luminance / y);
+}
+
+// A grey's duv says which way it leaves the Planckian locus at every temperature: greenish
+// above it, magenta below; the distance to the daylight locus it once reported above 4000 K
+// was unsigned and near zero for a D65 white.
+TEST(VerifyReport, GreysCarryTheirSignedDistanceFromThePlanckianLocus) {
+    const std::vector<Patch> patches = {{"W", PatchGroup::grayscale, {1, 1, 1}, 1.0},
+                                        {"M", PatchGroup::grayscale, {0.5, 0.5, 0.5}, 0.5},
+                                        {"A", PatchGroup::grayscale, {0.25, 0.25, 0.25}, 0.25},
+                                        {"K", PatchGroup::grayscale, {0, 0, 0}, 0.0}};
+    const std::vector<CCIEXYZ> readings = {xyz_of(0.31271, 0.32902, 120.0),
+                                           xyz_of(0.3100, 0.3100, 25.0),
+                                           xyz_of(0.44757, 0.40745, 6.0), CCIEXYZ(0.1, 0.1, 0.1)};
+    const Report r = compute_report(patches, readings, readings, Thresholds());
+    ASSERT_EQ(r.rows.size(), 4u);
+    // D65 sits 0.0032 above the Planckian locus (CIE 15's figures); illuminant A on it.
+    EXPECT_NEAR(r.rows[0].duv, 0.0032, 0.0001);
+    EXPECT_NEAR(r.rows[0].cct, 6504, 3);
+    EXPECT_EQ(r.white_cct, r.rows[0].cct);
+    EXPECT_LT(r.rows[1].duv, -0.004) << "a magenta grey lies below the locus";
+    EXPECT_NEAR(r.rows[2].cct, 2856, 3);
+    EXPECT_NEAR(r.rows[2].duv, 0.0, 0.0002);
+}
+
+}  // namespace
