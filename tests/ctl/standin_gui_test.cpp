@@ -354,7 +354,7 @@ TEST_F(StandInDesktop, ThePrinterEmulationFromTheWizardLeavesItsTableInTheMonito
     ASSERT_FALSE(wizard.isEmpty()) << output_.constData();
     ASSERT_TRUE(activate(wizard));
     QTest::qWait(500);  // its first page is laid out after it maps
-    // Next is the default button (its mnemonic is taken by Native on the first page).
+    // Next is the default button, and Alt+N on every page.
     ASSERT_TRUE(keys_then_settle(wizard, {"alt+u", "Return"}));  // Custom
     ASSERT_TRUE(keys_then_settle(wizard, {"alt+p", "Return"}));  // Print Emulation
     ASSERT_TRUE(keys_then_settle(wizard, {"Return"}));  // the first printer: the intent page
@@ -364,7 +364,12 @@ TEST_F(StandInDesktop, ThePrinterEmulationFromTheWizardLeavesItsTableInTheMonito
     keys({"alt+2", "Tab", "ctrl+a"});  // the second slot, its name
     type(QStringLiteral("Press Proof"));
     screenshot(QStringLiteral("wizard-name"));
-    keys({"Return"});  // the upload, its progress in a box of its own
+    // Return in the name field only ends the typing; Next takes the name and uploads, with
+    // its progress in a box of its own.
+    keys({"Return"});
+    QTest::qWait(1500);
+    ASSERT_TRUE(machine.show("kx271w").contains("slot 2: \"Programmable2\""));
+    keys({"alt+n"});
     EXPECT_TRUE(shown_until("kx271w", [](const QString& s) {
         return s.contains(QRegularExpression("slot 2: \"Press Proof *\"  3D LUT programmed"));
     })) << machine.show("kx271w").toStdString();
