@@ -2,6 +2,7 @@
 
 #include "comm/ddc_errors.h"
 #include "comm/monitor_features.h"
+#include "comm/monitor_undo.h"
 #include "comm/supported_models.h"
 #include "platform/sleeper.h"
 
@@ -64,7 +65,11 @@ int CDDCMonitor::get_raw(int code, int& current, int& maximum, int& result_code,
 int CDDCMonitor::set_raw(int code, int& value, int& maximum, int& result_code, int& type) {
     if (!control) return kNotConnected;
     if (code < 0 || code > 0xFFFF) return ddc_error::kCodeRange;
-    return control->set_paged(code >> 8, code & 0xFF, value, maximum, result_code, type);
+    if (undo_) undo_->before_feature(*this, code);
+    const int result =
+        control->set_paged(code >> 8, code & 0xFF, value, maximum, result_code, type);
+    if (undo_) undo_->after_feature(code, value, result != 0 ? result : result_code);
+    return result;
 }
 
 int CDDCMonitor::get_value(int code, int& current) {
@@ -287,6 +292,7 @@ int CDDCMonitor::read_slot_name(int slot, char* name) {
 
 int CDDCMonitor::write_slot_name(int slot, const char* name) {
     if (!control) return kNotConnected;
+    if (undo_) undo_->before_slot_name(*this, slot);
     return control->write_slot_name(slot, name);
 }
 

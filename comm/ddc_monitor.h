@@ -19,6 +19,8 @@
 #include "comm/pvx_factory_ddc_control.h"
 
 // One entry of a settings list: what to do with one feature, and what came of it.
+class CMonitorUndo;
+
 struct CMonitorSetting {
     // Low byte 0: only read. Otherwise write; with bits 8..15 set, read first and write only
     // when the monitor holds another value.
@@ -210,6 +212,9 @@ class CDDCMonitor : public QObject {
     // place that gives a feature its settle wait.
     static int settle_wait(int code, int written);
 
+    // While set, every write is recorded first, so that a dialog's Cancel can put it back.
+    void set_undo(CMonitorUndo* undo) { undo_ = undo; }
+
   Q_SIGNALS:
     void Broadcast_MessageOut(uint message, uint value);
 
@@ -238,6 +243,7 @@ class CDDCMonitor : public QObject {
     const std::atomic<bool>* interrupt_flag = nullptr;
 
   private:
+    CMonitorUndo* undo_ = nullptr;
     void step() { report_progress(kProgressStep, 0); }
     // Reads the capability string unless it has been parsed.
     void ensure_capabilities();

@@ -6,6 +6,7 @@
 #include "comm/ddc_errors.h"
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
+#include "comm/monitor_undo.h"
 
 namespace mf = monitor_feature;
 
@@ -31,6 +32,7 @@ bool lut_fits(std::size_t available, int n) {
 int CDDCMonitor::write_gamma_table(std::span<const std::int32_t> table) {
     if (!control) return kNotConnected;
     ensure_capabilities();
+    if (undo_) undo_->before_1d_tables(*this);
 
     int current = 0, maximum = 0;
     if (get_mode_0268(current, maximum) != 0 || current != mf::gamma_type_programmable) {
@@ -150,6 +152,7 @@ int CDDCMonitor::read_lut(std::span<std::int32_t> points, int n) {
 int CDDCMonitor::write_lut(std::span<const std::int32_t> points, int n) {
     if (!control) return kNotConnected;
     if (!lut_fits(points.size(), n)) return kMissing;
+    if (undo_) undo_->before_3d_lut(*this);
     report_progress(kProgressTotal, static_cast<unsigned>(n * n));
     for (int index2 = 0; index2 < n; ++index2) {
         for (int index1 = 0; index1 < n; ++index1) {

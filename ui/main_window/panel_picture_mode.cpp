@@ -13,6 +13,7 @@
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
 #include "comm/monitor_timing.h"
+#include "comm/monitor_undo.h"
 #include "core/error_box.h"
 #include "core/master_control.h"
 #include "core/monitor_token.h"
@@ -430,25 +431,55 @@ void panel_picture_mode::on_edit_picture_mode_pushButton_clicked() {
     const CMonitorUse in_use;
     limit_timer.stop();
     QPointer<QDialog> wizard = wizard_factory() ? wizard_factory()(this) : nullptr;
-    if (!monitor()) {
+    CDDCMonitor* const edited = monitor();
+    if (!edited) {
         delete wizard;
         return;
     }
     Q_EMIT block_unblock_usb_update(true);
     const CPictureModeController::ModeBeforeWizard before = controller.remember_mode();
+    // Cancel puts back whatever the wizard wrote, in every memory, and the record as it was.
+    CMonitorUndo undo;
+    const bool journal = undo.begin(*edited) == 0;
+    if (journal) edited->set_undo(&undo);
+    CMonitorEntry record;
+    const bool had_record =
+        master_control_instance && master_control_instance->monitor_tracker().lookup(
+                                       edited->model_name(), edited->serial_number(), record) >= 0;
     // Without a wizard nothing runs, and nothing has changed.
     const int result = wizard ? wizard->exec() : QDialog::Rejected;
     const bool changed = wizard && wizard->property("monitor_changed").toBool();
     delete wizard;
+    edited->set_undo(nullptr);
     if (monitor() && result == QDialog::Accepted) {
         controller.wizard_accepted(before);
         update_ui();
         generate_new_icc_profile();
-    } else if (monitor()) {
-        if (controller.wizard_cancelled(before, changed) != 0) show_communication_error();
+    } else if (monitor() == edited) {
+        cancel_wizard(undo, journal, before, changed);
+        if (had_record) master_control_instance->monitor_tracker().store(record);
         update_ui();
     }
     Q_EMIT block_unblock_usb_update(false);
+}
+
+void panel_picture_mode::cancel_wizard(CMonitorUndo& undo, bool journal,
+                                       const CPictureModeController::ModeBeforeWizard& before,
+                                       bool changed) {
+    // A wizard that says it changed the monitor where the journal saw nothing (it was not
+    // kept, or the change did not go through this monitor object): its memory comes back.
+    if (!journal || !undo.changed()) {
+        if (controller.wizard_cancelled(before, changed) != 0) show_communication_error();
+        return;
+    }
+    const CWaitCursor busy;
+    QStringList failures;
+    if (undo.restore(*monitor(), &failures) == 0) return;
+    show_message(this,
+                 tr("The monitor could not be put back as it was before the wizard. Not "
+                    "restored: %1.")
+                     .arg(failures.join(QStringLiteral(", "))),
+                 QMessageBox::Warning);
 }
 
 void panel_picture_mode::on_verify_picture_mode_pushButton_clicked() {

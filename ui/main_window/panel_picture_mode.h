@@ -10,6 +10,7 @@
 #include "core/picture_mode_rules.h"
 
 class CDDCMonitor;
+class CMonitorUndo;
 class QButtonGroup;
 namespace Ui {
 class panel_picture_modeClass;
@@ -73,6 +74,10 @@ class panel_picture_mode : public QWidget {
     bool write_switch(int code, bool on);
     void show_communication_error();
     void show_status(const QString& text);
+    // After the wizard's Cancel: puts back what it wrote (or, without a journal, the memory
+    // it started from) and says what could not be put back.
+    void cancel_wizard(CMonitorUndo& undo, bool journal,
+                       const CPictureModeController::ModeBeforeWizard& before, bool changed);
 
     std::unique_ptr<Ui::panel_picture_modeClass> ui;
     CPictureModeController controller;

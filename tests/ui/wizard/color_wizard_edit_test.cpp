@@ -1,6 +1,8 @@
 // The wizard as the Picture Mode page runs it from Edit...: what the page does when the user
 // finishes or cancels, with the wizard driven while it sits in exec().
+#include <QDoubleSpinBox>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 #include "color_wizard_fixture.h"
@@ -88,6 +90,130 @@ TEST_F(ColorWizardEdit, FinishingClearsTheMonitorsChangeEntryOfTheSavedModeAndKe
     EXPECT_EQ(monitor()->find_memory_entry(1, kSrgb, value), 0);
     EXPECT_EQ(sim_value(mf::preset), kRec709);
     EXPECT_EQ(sim_value(mf::memory_select), 1);
+    EXPECT_TRUE(errors.texts.isEmpty()) << qPrintable(errors.texts.join(QLatin1Char('\n')));
+}
+
+}  // namespace
+
+namespace {
+
+// What a user would call the monitor's settings: every feature, each memory with its tables,
+// the 3D LUT slots and their names (not the change table the program keeps in its memory).
+struct MonitorSettings {
+    std::map<int, int> values;
+    int active_memory = 0;
+    std::vector<sim::CSimMemoryState> memories;
+    std::vector<std::vector<std::uint16_t>> lut_slots;
+    std::vector<QByteArray> slot_names;
+    bool operator==(const MonitorSettings&) const = default;
+};
+
+std::string differences(const MonitorSettings& a, const MonitorSettings& b) {
+    std::string out;
+    for (const auto& [code, value] : a.values) {
+        const auto other = b.values.find(code);
+        if (other == b.values.end() || other->second != value)
+            out += " global " + std::to_string(code) + ": " + std::to_string(value) + " -> " +
+                   (other == b.values.end() ? "none" : std::to_string(other->second)) + ";";
+    }
+    if (a.active_memory != b.active_memory) out += " active memory;";
+    for (std::size_t m = 0; m < a.memories.size() && m < b.memories.size(); ++m) {
+        for (const auto& [code, value] : a.memories[m].values) {
+            const int now = b.memories[m].values.count(code) ? b.memories[m].values.at(code) : -1;
+            if (now != value)
+                out += " memory " + std::to_string(m + 1) + " code " + std::to_string(code) + ": " +
+                       std::to_string(value) + " -> " + std::to_string(now) + ";";
+        }
+        if (a.memories[m].tables != b.memories[m].tables)
+            out += " memory " + std::to_string(m + 1) + " 1D tables;";
+    }
+    for (std::size_t s = 0; s < a.lut_slots.size() && s < b.lut_slots.size(); ++s) {
+        if (a.lut_slots[s] != b.lut_slots[s])
+            out += " 3D LUT of slot " + std::to_string(s + 1) + ";";
+        if (a.slot_names[s] != b.slot_names[s])
+            out += " name of slot " + std::to_string(s + 1) + ";";
+    }
+    return out;
+}
+
+class WizardCancel : public ColorWizardEdit {
+  protected:
+    MonitorSettings settings() {
+        const sim::CSimMonitorState& s = sim_monitor().state();
+        return {s.values, s.active_memory, s.memories, s.lut_slots, s.slot_names};
+    }
+    // Walks the wizard with `choose`, changing every spin box of every page on the way (as a
+    // user trying values would), and cancels on page `cancel_at` once its changes are written.
+    void walk_and_cancel(const std::function<void(color_wizard&, int)>& choose, int cancel_at,
+                         std::vector<int>& shown) {
+        edit([&](color_wizard& wizard) {
+            for (int steps = 0; steps < 12; ++steps) {
+                const int page = wizard.currentId();
+                shown.push_back(page);
+                choose(wizard, page);
+                for (QDoubleSpinBox* spin : wizard.currentPage()->findChildren<QDoubleSpinBox*>()) {
+                    if (!spin->isEnabled()) continue;
+                    spin->setValue(spin->value() - spin->singleStep() >= spin->minimum()
+                                       ? spin->value() - 5 * spin->singleStep()
+                                       : spin->value() + 5 * spin->singleStep());
+                }
+                // The pages write on timers: due now.
+                for (QTimer* timer : wizard.findChildren<QTimer*>()) {
+                    if (timer->isActive()) timer->start(0);
+                }
+                QTest::qWait(20);
+                if (page == cancel_at) break;
+                wizard.next();
+                if (wizard.currentId() == page) break;
+            }
+            wizard.reject();
+        });
+    }
+};
+
+TEST_F(WizardCancel, CancelOnAnyPagePutsEveryMemorySlotAndTableBackAsItWas) {
+    const bool printer =
+        install_profile(QStringLiteral("/usr/share/color/icc/ghostscript/default_cmyk.icc"),
+                        QStringLiteral("printer.icc"));
+    struct Case {
+        const char* preset;
+        const char* custom;
+        int cancel_at;
+    };
+    std::vector<Case> cases = {
+        {"preset_type.custom", "custom_type.full_custom", kBrightnessPage},
+        {"preset_type.custom", "custom_type.full_custom", kGammaPage},
+        {"preset_type.dicom", nullptr, kColorGamutPage},
+        {"preset_type.adobergb", nullptr, kBrightnessPage},
+        {"preset_type.full", nullptr, kBrightnessPage},
+    };
+    if (printer) {
+        // The white point page writes the printer's white into the active memory before the
+        // name page has chosen a slot; the name page then uploads the 3D LUT.
+        cases.push_back({"preset_type.custom", "custom_type.emulate_printer", kNamePresetPage});
+        cases.push_back({"preset_type.custom", "custom_type.emulate_printer", kBrightnessPage});
+    }
+    // A memory that is not the factory's: a calibrated mode the user would not want touched.
+    set_sim_value(mf::luminance, 137);
+    for (const Case& c : cases) {
+        const MonitorSettings before = settings();
+        std::vector<int> shown;
+        walk_and_cancel(
+            [&](color_wizard& w, int page) {
+                choose_fields(w, page, c.preset, c.custom);
+                if (page == kNamePresetPage) {
+                    w.setField(QStringLiteral("name_preset.radio1"), true);
+                    w.setField(QStringLiteral("name_preset.nametext1"), QStringLiteral("Studio"));
+                }
+            },
+            c.cancel_at, shown);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back(), c.cancel_at) << c.preset << " " << (c.custom ? c.custom : "");
+        const MonitorSettings after = settings();
+        EXPECT_TRUE(after == before)
+            << c.preset << " " << (c.custom ? c.custom : "") << " cancelled on page " << c.cancel_at
+            << ":" << differences(before, after);
+    }
     EXPECT_TRUE(errors.texts.isEmpty()) << qPrintable(errors.texts.join(QLatin1Char('\n')));
 }
 
