@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QLoggingCategory>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
@@ -384,6 +385,13 @@ void main_dialog::CheckForMonitorTrackerRecord() {
 }
 
 void main_dialog::update_on_device_changed() {
+    // Inside a rescan's waits: the device timer was stopped when the rescan began, so this is
+    // a change that came meanwhile, scanned for once this rescan is over. Answered here (or
+    // deferred until the token is free) it started a rescan after every rescan, without end.
+    if (rescanning_) {
+        usb_update_pending_ = true;
+        return;
+    }
     if (usb_updates_blocked_) {
         usb_update_pending_ = true;
         return;
@@ -405,6 +413,11 @@ void main_dialog::update_on_device_changed() {
         return;
     }
     ++rescans_;
+    // This rescan covers every change reported so far.
+    device_timer_->stop();
+    usb_update_pending_ = false;
+    rescanning_ = true;
+    const QScopeGuard done([this] { rescanning_ = false; });
     const COperationScope busy;
     if (master_control_instance) {
         {

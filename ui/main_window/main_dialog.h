@@ -94,6 +94,7 @@ class main_dialog : public QDialog {
     bool usb_updates_blocked_ = false;
     bool usb_update_pending_ = false;
     int rescans_ = 0;
+    bool rescanning_ = false;
     // Protocol waits on the GUI thread keep answering the window system while this window lives.
     std::unique_ptr<platform::CResponsiveWaits> responsive_waits_;
 };

@@ -24,6 +24,7 @@
 #include "comm/monitor_timing.h"
 #include "comm/multi_monitor.h"
 #include "core/master_control.h"
+#include "core/monitor_token.h"
 #include "core/operation_running.h"
 #include "core/picture_mode_rules.h"
 #include "core/settings_paths.h"
@@ -187,6 +188,23 @@ TEST_F(MainWindow, ARescanDueWhileTheMonitorIsBusyWaits) {
     EXPECT_TRUE(window_->device_timer()->isActive());
     operation_running = false;
     EXPECT_TRUE(QTest::qWaitFor([&] { return window_->rescan_count() > before; }, 4000));
+}
+
+// A rescan covers the changes reported before it: the device timer falling due inside its waits
+// once deferred a second rescan, whose waits met the timer the first had started again, and so
+// on every few seconds for as long as the program ran.
+TEST_F(MainWindow, ATimerDueInsideARescanStartsNoRescanAfterIt) {
+    MessageCatcher catcher;
+    start(kOneMonitor);
+    activate();
+    const int before = window_->rescan_count();
+    window_->device_timer()->start(0);  // a change reported just before the rescan
+    window_->update_on_device_changed();
+    EXPECT_EQ(window_->rescan_count(), before + 1);
+    EXPECT_FALSE(window_->device_timer()->isActive());
+    EXPECT_EQ(monitor_token::deferred_count(), 0);
+    QTest::qWait(monitor_timing::kDeviceChangeDelayMs + 500);
+    EXPECT_EQ(window_->rescan_count(), before + 1) << "no rescan follows the rescan";
 }
 
 TEST_F(MainWindow, AStoredPositionOffEveryScreenIsIgnored) {
