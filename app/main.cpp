@@ -75,7 +75,12 @@ int main(int argc, char** argv) {
                                                      : QStringLiteral("with its activation token"));
                              bring_forward(master.main_window(), token);
                          });
-        QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, &QCoreApplication::quit);
+        // The user's close ends the program within moments: whatever talks to a monitor stops
+        // after its current exchange (quit() would wait for every step and wait still due).
+        QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, [] {
+            qCInfo(startup_log) << "window closed: ending";
+            platform::end_now();
+        });
         platform::quit_on_termination_signals(app);
         exit_code = QApplication::exec();
     }

@@ -17,5 +17,6 @@ constexpr int kCodeRange = -29;     // VCP code or page above 255
 constexpr int kNoRoom = -30;        // capability string does not fit the caller's buffer
 constexpr int kCount = -31;         // count above the command's limit
 constexpr int kVerify = -32;        // verified word write still differs after every pass
+constexpr int kInterrupted = -33;   // stopped before the exchange: the program is ending
 
 }  // namespace ddc_error

@@ -13,6 +13,7 @@
 #include "color/adjust_value.h"
 #include "color/cie_yxy.h"
 #include "color/spline.h"
+#include "comm/ddc_errors.h"
 #include "comm/capability_record.h"
 #include "comm/edid_record.h"
 #include "comm/monitor_timing.h"
@@ -50,7 +51,7 @@ class CDDCMonitor : public QObject {
     static constexpr int kUnsupported = -1027;  // the monitor answered with a result code
     static constexpr int kMissing = -1;
     // A read stopped by its caller (the program is ending); never shown to the user.
-    static constexpr int kInterrupted = -33;
+    static constexpr int kInterrupted = ddc_error::kInterrupted;
 
     // Progress messages of Broadcast_MessageOut.
     static constexpr unsigned kProgressStep = 1;   // value 0

@@ -8,6 +8,7 @@
 #include "comm/ddc_errors.h"
 #include "platform/access_library.h"
 #include "platform/sleeper.h"
+#include "platform/termination.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ int low_level_ddc::begin_access() {
     outcome_ = Outcome::none;
     sends_ = 0;
     reads_since_send_ = 0;
+    if (platform::exchanges_stopped()) return ddc_error::kInterrupted;
     platform::CAccessLibrary* library = platform::access_library();
     if (!library) return 0;
     const int result = library->begin_transaction(interface_index);

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/termination.h"
+
 namespace platform {
 
 namespace {
@@ -27,7 +29,8 @@ void responsive_wait(int milliseconds, CSleeper* sleeper) {
         QElapsedTimer clock;
         clock.start();
         // A timer may fire a millisecond early; the protocol's wait is never cut short.
-        for (qint64 left = milliseconds; left > 0; left = milliseconds - clock.elapsed()) {
+        for (qint64 left = milliseconds; left > 0 && !exchanges_stopped();
+             left = milliseconds - clock.elapsed()) {
             QEventLoop loop;
             QTimer::singleShot(int(left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
             loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -42,7 +45,8 @@ void CRealSleeper::sleep(int milliseconds) {
 }
 
 void sleep_ms(int milliseconds) {
-    if (milliseconds <= 0) return;
+    // No exchange follows once the program ends on the user's close: nothing to wait for.
+    if (milliseconds <= 0 || exchanges_stopped()) return;
     CSleeper* sleeper = installed.load(std::memory_order_acquire);
     // A wait inside a wait's event loop blocks: its event processing must not nest further.
     if (responsive_thread.load(std::memory_order_acquire) == QThread::currentThread() && !in_wait &&

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <atomic>
 #include <csignal>
 
 namespace platform {
@@ -11,6 +12,7 @@ namespace platform {
 namespace {
 int signal_pipe[2] = {-1, -1};
 bool terminating = false;
+std::atomic<bool> stopped{false};
 
 void on_signal(int) {
     const char byte = 1;
@@ -21,6 +23,17 @@ void on_signal(int) {
 
 bool termination_requested() {
     return terminating;
+}
+
+void end_now() {
+    terminating = true;
+    stopped.store(true, std::memory_order_release);
+    // As for a signal: every event loop ends, the nested ones of waits and dialogs included.
+    QCoreApplication::exit(0);
+}
+
+bool exchanges_stopped() {
+    return stopped.load(std::memory_order_acquire);
 }
 
 void quit_on_termination_signals(QCoreApplication& app) {

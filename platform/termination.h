@@ -12,4 +12,11 @@ void quit_on_termination_signals(QCoreApplication& app);
 // their work without reporting errors or storing half-read results.
 bool termination_requested();
 
+// The user closed the program's window: it ends as on a termination signal, and no monitor
+// exchange starts any more, so that the work under way stops after its current exchange
+// instead of running its remaining steps and waits first.
+void end_now();
+// True once end_now() was called.
+bool exchanges_stopped();
+
 }  // namespace platform

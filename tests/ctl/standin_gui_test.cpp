@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QDirIterator>
+#include <QElapsedTimer>
 
 #include "standin_fixture.h"
 
@@ -415,6 +416,50 @@ TEST_F(StandInDesktop, ThePrinterEmulationFromTheWizardLeavesItsTableInTheMonito
     EXPECT_GT(lut_writes.size(), 100) << "the table went over the DP-1 output's bus";
     expect_smbus_untouched();
     stop_program(*program_, output_);
+    program_.reset();
+    expect_no_overlaps();
+}
+
+// The user's close ends the program within moments also in the middle of a mode switch, whose
+// steps and waits take seconds: the switch stops after its current exchange.
+TEST_F(StandInDesktop, AltF4DuringAModeSwitchEndsTheProgramWithinTwoSeconds) {
+    // A first start reads the record, with the waits skipped; the second has the real ones.
+    start_main_window();
+    const bool asked = QTest::qWaitFor(
+        [&] {
+            program_->waitForReadyRead(20);
+            output_ += program_->readAll();
+            return output_.contains("used as stored") ||
+                   windows(QStringLiteral("Orvale")).size() >= 2;
+        },
+        30000);
+    ASSERT_TRUE(asked) << output_.constData();
+    if (!output_.contains("used as stored")) {
+        ASSERT_TRUE(answer_synchronisation_box());
+        ASSERT_TRUE(wait_for("read from the monitor", 30000)) << output_.constData();
+    }
+    stop_program(*program_, output_);
+    output_.clear();
+    env.remove(QStringLiteral("ORVALE_I2C_STANDIN_WAITS"));
+    start_main_window();
+    ASSERT_TRUE(wait_for("used as stored", 30000)) << output_.constData();
+    focus_picture_mode_page();
+    const int memory_before = machine.show("kx271w").contains("memory 1 (active)") ? 1 : 0;
+    keys({"Tab", "Tab", "Tab", "Down"});
+    QElapsedTimer clock;
+    clock.start();
+    keys({"alt+F4"});
+    ASSERT_TRUE(program_->waitForFinished(10000)) << "the window's close did not end it";
+    const qint64 took = clock.elapsed();
+    output_ += program_->readAll();
+    EXPECT_LT(took, 2000) << output_.constData();
+    EXPECT_EQ(program_->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program_->exitCode(), 0);
+    EXPECT_TRUE(output_.contains("window closed: ending")) << output_.constData();
+    if (memory_before == 1) {
+        EXPECT_TRUE(machine.show("kx271w").contains("memory 2 (active)"))
+            << "the switch's first exchange went through";
+    }
     program_.reset();
     expect_no_overlaps();
 }
