@@ -10,6 +10,7 @@
 #include "core/monitor_tracker.h"
 #include "core/preferences.h"
 #include "core/settings_file.h"
+#include "core/settings_paths.h"
 
 class QSplashScreen;
 class QWidget;
@@ -51,6 +52,11 @@ class MasterControl : public QObject {
     bool detection_complete() const { return detection_complete_; }
     bool startup_processed() const { return startup_processed_; }
     QWidget* main_window() const { return main_window_; }
+    // The settings file that could not be read in full at start-up (kept aside at the next
+    // save), or empty.
+    QString damaged_config() const {
+        return config_file_.damaged() ? config_file_path() : QString();
+    }
     QSplashScreen* splash() const { return splash_; }
     MonitorDetectThread* detect_thread() const { return detect_thread_; }
     QString splash_message() const;

@@ -12,6 +12,37 @@ namespace {
 // values, nine doubles, an empty byte array).
 constexpr qint64 kEntryBytes = 4 + 4 + (4 + 4 + 2 + 2 + (1 + 12) * 2 + 32 + 2 + 9 * 8 + 4);
 
+// A record whose bytes were overwritten still streams; its values then say what no monitor
+// reports (negative levels, chromaticities above 1.000, a memory or preset out of range) and
+// would show as modes that do not exist.
+bool plausible(const CAdjustValue& adjust) {
+    constexpr int kLargestMemory = 16;
+    constexpr int kLargestPreset = 255;
+    constexpr int kThousandths = 1000;
+    const auto in_range = [](int v, int low, int high) { return v >= low && v <= high; };
+    for (const CModeSettings& item : adjust.modeSettings) {
+        if (!in_range(item.memory(), 1, kLargestMemory) ||
+            !in_range(item.preset(), 0, kLargestPreset))
+            return false;
+        for (std::size_t i = 2; i < item.values.size(); ++i) {
+            if (item.values[i] < 0) return false;
+        }
+        for (int i = 0; i < 4; ++i) {
+            if (item.chromaticity_x(i) > kThousandths || item.chromaticity_y(i) > kThousandths)
+                return false;
+        }
+    }
+    for (const CNamedEntry& named : adjust.namedEntries) {
+        if (!in_range(named.slot, 0, kLargestPreset) || !in_range(named.code, 0, kLargestPreset))
+            return false;
+        // Monitors name their slots in single bytes.
+        for (const QChar c : named.name) {
+            if (c.unicode() > 0xFF) return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 CMonitorTracker::CMonitorTracker(QObject* parent) : QObject(parent) {
@@ -82,6 +113,7 @@ int CMonitorTracker::read(QDataStream& in) {
             break;
         }
         result = entry.adjust.read(in);
+        if (result == 0 && !plausible(entry.adjust)) result = ui_error::kFileReadError;
         if (result != 0) break;
         entries_.append(entry);
         ++count_;

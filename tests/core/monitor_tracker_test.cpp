@@ -236,3 +236,59 @@ TEST(MonitorTracker, LoadingAndSavingClearModified) {
 }
 
 }  // namespace
+
+namespace {
+
+// A record overwritten in place still streams: its counts and strings hold, its values do not.
+// It once loaded as modes that exist nowhere ("Mode 2" with a preset of -4370); now it ends the
+// load as damage does, keeping the entries before it.
+TEST(MonitorTracker, ARecordWhoseValuesWereOverwrittenIsDamageNotModes) {
+    CMonitorTracker written;
+    for (const char* serial : {"A1", "A2", "A3"}) {
+        CMonitorEntry e =
+            entry(QStringLiteral("KX271W"), QString::fromLatin1(serial), QStringLiteral("Studio"));
+        CModeSettings item;
+        item.values = {1, 2, 1, 0, 313, 329, 640, 330, 300, 600, 150, 60, 9, 170, 120, 0};
+        e.adjust.modeSettings.append(item);
+        written.store(e);
+    }
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_4_7);
+        ASSERT_EQ(written.write(out), 0);
+    }
+    {
+        CMonitorTracker intact;
+        ASSERT_EQ(read_from(intact, bytes), 0) << "the values above are plausible";
+        ASSERT_EQ(intact.count(), 3);
+    }
+    // The second record's mode item: after its magic, version and item count.
+    const QByteArray magic = QByteArray::fromHex("DEADFADE");
+    const int first = bytes.indexOf(magic);
+    const int second = bytes.indexOf(magic, first + 4);
+    ASSERT_GT(second, first);
+    const int values_at = second + 4 + 4 + 2;
+    for (const int length : {32, 2 * 4}) {
+        QByteArray damaged = bytes;
+        damaged.replace(values_at, length, QByteArray(length, char(0xEE)));
+        CMonitorTracker tracker;
+        EXPECT_EQ(read_from(tracker, damaged), -1503) << length;
+        ASSERT_EQ(tracker.count(), 1) << length;
+        EXPECT_EQ(tracker.entry(0).serialNumber, QStringLiteral("A1"));
+    }
+    // A name overwritten the same way (two-byte characters no monitor shows).
+    const QByteArray name = QStringLiteral("Studio").toUtf8();
+    QByteArray utf16;
+    for (const char c : name)
+        utf16.append('\0').append(c);
+    const int name_at = bytes.indexOf(utf16, second);
+    ASSERT_GT(name_at, second);
+    QByteArray renamed = bytes;
+    renamed.replace(name_at, 4, QByteArray(4, char(0xEE)));
+    CMonitorTracker tracker;
+    EXPECT_EQ(read_from(tracker, renamed), -1503);
+    EXPECT_EQ(tracker.count(), 1);
+}
+
+}  // namespace

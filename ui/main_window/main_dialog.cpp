@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -25,6 +26,7 @@
 #include "core/monitor_token.h"
 #include "core/monitor_tracker.h"
 #include "core/operation_running.h"
+#include "core/settings_file.h"
 #include "core/string_table.h"
 #include "platform/access_library.h"
 #include "platform/device_notifier.h"
@@ -241,6 +243,18 @@ void main_dialog::changePage(QListWidgetItem* current, QListWidgetItem* previous
 void main_dialog::startup_complete() {
     fill_selector();
     show();
+    // Damage is said once, where the user looks: the monitors' settings are read again.
+    if (master_control_instance && !master_control_instance->damaged_config().isEmpty()) {
+        const QString path = master_control_instance->damaged_config();
+        qCWarning(monitor_log).noquote() << "settings file damaged:" << path;
+        show_message(this,
+                     tr("The settings file %1 was damaged and could not be read in full. It is "
+                        "kept as %2; the color settings of the monitors it no longer holds are "
+                        "read from the monitors again.")
+                         .arg(QFileInfo(path).fileName(),
+                              QFileInfo(CSettingsFile::damaged_path(path)).fileName()),
+                     QMessageBox::Warning, true);
+    }
 }
 
 void main_dialog::start_check_display_settings() {

@@ -40,12 +40,19 @@ class MessageCatcher {
     QTimer timer_;
 };
 
-// Fresh settings, the simulator configured from `json` (its "STATE" becomes `folder`'s state
-// file), the controller started and detection finished: the main window on simulated monitors.
+// Fresh settings (or a settings file of `config_bytes`), the simulator configured from `json`
+// (its "STATE" becomes `folder`'s state file), the controller started and detection finished:
+// the main window on simulated monitors.
 inline void start_main_window(const QString& folder, const char* json,
-                              std::unique_ptr<MasterControl>& master, main_dialog*& window) {
+                              std::unique_ptr<MasterControl>& master, main_dialog*& window,
+                              const QByteArray* config_bytes = nullptr) {
     QFile::remove(preferences_file_path());
     QFile::remove(config_file_path());
+    if (config_bytes) {
+        QFile settings(config_file_path());
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write(*config_bytes);
+    }
     const QString config = folder + QStringLiteral("/sim.json");
     QFile file(config);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));

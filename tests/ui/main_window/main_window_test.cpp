@@ -207,6 +207,27 @@ TEST_F(MainWindow, ATimerDueInsideARescanStartsNoRescanAfterIt) {
     EXPECT_EQ(window_->rescan_count(), before + 1) << "no rescan follows the rescan";
 }
 
+// Damage the program found in its settings is said in the window, once, before anything is
+// read again; an intact file says nothing.
+TEST_F(MainWindow, ADamagedSettingsFileIsSaidInTheWindow) {
+    {
+        MessageCatcher catcher;
+        start(kOneMonitor);
+        EXPECT_FALSE(catcher.texts.join('|').contains(QStringLiteral("damaged")));
+        master_.reset();
+    }
+    MessageCatcher catcher;
+    json_ = kOneMonitor;
+    const QByteArray damaged(64, char(0xEE));
+    ASSERT_NO_FATAL_FAILURE(
+        testing_support::start_main_window(dir_.path(), json_, master_, window_, &damaged));
+    const QStringList said = catcher.texts.filter(QStringLiteral("was damaged"));
+    ASSERT_EQ(said.size(), 1) << qPrintable(catcher.texts.join('|'));
+    EXPECT_TRUE(said[0].contains(QStringLiteral("config.dat.damaged"))) << qPrintable(said[0]);
+    // Said before the monitor's settings are read again.
+    EXPECT_LT(catcher.texts.indexOf(said[0]), catcher.texts.indexOf(string(707)));
+}
+
 TEST_F(MainWindow, AStoredPositionOffEveryScreenIsIgnored) {
     MessageCatcher catcher;
     QFile::remove(preferences_file_path());
