@@ -88,6 +88,11 @@ void panel_settings::update_ui() {
     CWaitCursor busy;
     led_available_ = false;
     uniformity_available_ = false;
+    // Off while the monitor is asked: the reads process events, and a control the previous
+    // monitor had must not be usable for one that may lack it.
+    ui->monitor_settings_LED_groupBox->setEnabled(false);
+    ui->monitor_settings_colorcomp_level_horizontalSlider->setEnabled(false);
+    ui->monitor_settings_colorcomp_level_label->setEnabled(false);
     reload_monitor();
     ui->monitor_settings_LED_groupBox->setEnabled(led_available_);
     ui->monitor_settings_colorcomp_level_horizontalSlider->setEnabled(uniformity_available_);

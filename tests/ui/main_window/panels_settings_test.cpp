@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include "comm/monitor_features.h"
 #include "core/string_table.h"
 #include "panels_fixture.h"
+#include "platform/sleeper.h"
 #include "sim/sim_faults.h"
 #include "ui/main_window/panel_settings.h"
 #include "ui/patterns/test_pattern_drawing.h"
@@ -157,6 +159,33 @@ TEST_F(SettingsPage, AMonitorWithoutTheFeaturesDisablesBothGroupsQuietly) {
     EXPECT_FALSE(page.uniformity_available());
     EXPECT_FALSE(page.form()->monitor_settings_colorcomp_level_horizontalSlider->isEnabled());
     EXPECT_TRUE(page.led_available()) << "this model has a power LED";
+}
+
+// The page's reads process events: meanwhile a slider of the monitor shown before must not
+// be usable for one that may lack the feature.
+TEST_F(SettingsPage, WhileAnotherMonitorIsReadItsSlidersAreNotUsable) {
+    start(panels_testing::kTwoMonitors, 0);
+    panel_settings page;
+    page.show();
+    QApplication::processEvents();
+    QSlider* uniformity = page.form()->monitor_settings_colorcomp_level_horizontalSlider;
+    ASSERT_TRUE(uniformity->isEnabled()) << "the first monitor has the correction";
+    select(1);
+    const platform::CResponsiveWaits waits;  // as under the main window
+    bool seen_enabled = false;
+    int looks = 0;
+    QTimer look;
+    look.setInterval(0);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        ++looks;
+        seen_enabled = seen_enabled || uniformity->isEnabled();
+    });
+    look.start();
+    page.update_ui();
+    look.stop();
+    EXPECT_GT(looks, 0) << "the reads processed events";
+    EXPECT_FALSE(seen_enabled);
+    EXPECT_FALSE(uniformity->isEnabled());
 }
 
 TEST_F(SettingsPage, TheWhiteScreenCoversTheSelectedDisplayAndLeavesWithTheBox) {
