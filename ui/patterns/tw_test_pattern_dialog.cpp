@@ -10,8 +10,11 @@
 #include "ui/patterns/tw_test_pattern_widget.h"
 #include "ui_tw_test_pattern_dialog.h"
 
+// Frameless but a normal window: the window manager focuses it and its close (Alt+F4) reaches
+// it; as a splash screen it was passed over, and the close went to the window behind.
 tw_test_pattern_dialog::tw_test_pattern_dialog(QWidget* parent)
-    : QDialog(parent, Qt::SplashScreen), ui(std::make_unique<Ui::TW_test_pattern_dialogClass>()) {
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint),
+      ui(std::make_unique<Ui::TW_test_pattern_dialogClass>()) {
     ui->setupUi(this);
     setObjectName(QStringLiteral("tw_test_pattern_dialog"));
     connect(ui->draw_widget, &TW_test_pattern_widget::show_controls, this,

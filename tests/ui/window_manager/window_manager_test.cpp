@@ -15,6 +15,7 @@
 #include "ui/display_config/display_configuration_dialog.h"
 #include "ui/lut_viewer/view_3d_lut_dialog.h"
 #include "ui/main_window/main_dialog.h"
+#include "ui/patterns/tw_test_pattern_dialog.h"
 #include "ui/wizard/color_wizard.h"
 
 namespace {
@@ -136,6 +137,24 @@ TEST_F(WindowManager, TheLutViewerStaysAboveItsWizardWhenNextIsClicked) {
     EXPECT_TRUE(viewer->isVisible());
     wizard.reject();
     EXPECT_FALSE(viewer->isVisible());
+}
+
+// The test patterns cover a display without a frame; the window manager's close (Alt+F4 in
+// openbox) must reach them as it reaches any window. As a splash window the manager never gave
+// them the focus, so the close went to the main window behind, which the toolkit keeps closed
+// while a modal window is up.
+TEST_F(WindowManager, TheWindowManagersCloseEndsTheTestPatterns) {
+    main_dialog main_window;
+    main_window.show();
+    ASSERT_TRUE(managed(main_window));
+    test_pattern_dialog_class patterns(&main_window);
+    patterns.setWindowModality(Qt::ApplicationModal);
+    ASSERT_TRUE(patterns.show_over(QRect(0, 0, 800, 600), 1, true));
+    ASSERT_TRUE(managed(patterns));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&patterns));
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !patterns.isVisible(); }, 5000));
+    EXPECT_TRUE(main_window.isVisible()) << "the close was the patterns', not the program's";
 }
 
 // Openbox draws a maximise button on every decorated window, even a fixed-size one, and only
