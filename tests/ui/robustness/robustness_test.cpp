@@ -3,7 +3,8 @@
 // changes, hot-plug events and injected link faults. It passes when nothing crashes (and, in
 // the sanitizer configuration, nothing is reported), no simulated monitor met an overlapping
 // conversation, and every value the controls' features hold at the end was there at the start,
-// is a factory value, or was asked for by a control.
+// is a factory value, or was asked for by a control. orvale-ctl reads and writes the monitors
+// from another process all the while.
 //
 // ORVALE_ROBUSTNESS_SEED (default: from the clock) and ORVALE_ROBUSTNESS_SECONDS (default:
 // ORVALE_ROBUSTNESS_DEFAULT_SECONDS) choose the run; the seed is printed so that a failure can
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSlider>
 #include <QSpinBox>
@@ -194,6 +196,37 @@ TEST_F(Robustness, RandomUseLeavesNoOverlapAndOnlyAskedValues) {
                                 60000));
     machine_->backend->persist();
     const auto initial = stored_state();
+
+    // Another program beside the window, as the README allows: orvale-ctl reads both monitors
+    // and writes the KX241W's contrast (a feature no page writes), one run after another.
+    const QString sim_config = dir_.path() + QStringLiteral("/sim.json");
+    {
+        QFile file(sim_config);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(kMonitors);
+    }
+    QProcessEnvironment tool_env = QProcessEnvironment::systemEnvironment();
+    tool_env.insert(QStringLiteral("ORVALE_SIM_CONFIG"), sim_config);
+    tool_env.insert(QStringLiteral("ORVALE_SIM_STATE"), config_.state_file);
+    tool_env.insert(QStringLiteral("ORVALE_CTL_WAITS"), QStringLiteral("virtual"));
+    QProcess neighbour;
+    neighbour.setProcessEnvironment(tool_env);
+    bool neighbour_stopped = false;
+    const auto run_neighbour = [&] {
+        if (neighbour_stopped) return;
+        const int what = static_cast<int>(random.bounded(3));
+        const QStringList args =
+            what == 0 ? QStringList{"get", "1", "0x2B3", "0x10", "0x1050"}
+            : what == 1
+                ? QStringList{"set", "2", "0x12", QString::number(random.bounded(101)), "--no-save"}
+                : QStringList{"get", "2", "0x2B3", "0x12"};
+        neighbour.start(QStringLiteral(ORVALE_CTL), args);
+        ++actions["orvale-ctl"];
+    };
+    QObject::connect(&neighbour, &QProcess::finished, &neighbour, [&] {
+        QTimer::singleShot(static_cast<int>(random.bounded(200)), run_neighbour);
+    });
+    run_neighbour();
 
     // One step of a user (or of the desktop around them).
     auto step = [&] {
@@ -381,6 +414,10 @@ TEST_F(Robustness, RandomUseLeavesNoOverlapAndOnlyAskedValues) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return finishing() && !QApplication::activeModalWidget(); },
                                 seconds * 1000 + 120000));
     driver.stop();
+    neighbour_stopped = true;
+    if (neighbour.state() != QProcess::NotRunning) {
+        EXPECT_TRUE(neighbour.waitForFinished(30000));
+    }
     QTest::qWait(monitor_timing::kWriteDelayMs + monitor_timing::kSaveDelayMs + 1500);
     boxes.stop();
     QString summary;
