@@ -1,5 +1,8 @@
 #include "core/verify_patches.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QCoreApplication>
 
 namespace verify {
@@ -82,6 +85,16 @@ std::vector<Patch> standard_patches() {
                            PatchGroup::checker,
                            {c.red / 255.0, c.green / 255.0, c.blue / 255.0},
                            1.0});
+    }
+    return patches;
+}
+
+std::vector<Patch> as_drawn(std::vector<Patch> patches, int bits_per_channel) {
+    const double top = double((1 << std::clamp(bits_per_channel, 1, 16)) - 1);
+    for (Patch& p : patches) {
+        for (double& v : p.signal)
+            v = std::round(std::clamp(v, 0.0, 1.0) * top) / top;
+        if (p.group == PatchGroup::grayscale) p.level = p.signal[0];
     }
     return patches;
 }

@@ -20,4 +20,9 @@ struct Patch {
 // and 25 %, then the 24 patches of the colour checker chart.
 std::vector<Patch> standard_patches();
 
+// The patches as a screen of `bits_per_channel` draws them: each signal rounded to the nearest
+// code (Gray 5 % is 13/255 on an 8-bit screen), and a grey's level with it, so that targets
+// are computed from what the instrument sees.
+std::vector<Patch> as_drawn(std::vector<Patch> patches, int bits_per_channel = 8);
+
 }  // namespace verify

@@ -551,7 +551,9 @@ int cmd_verify(Command& c) {
             kExitFailure);
     }
     const QByteArray serial = m.serial_number().toLatin1();
-    const auto patches = verify::standard_patches();
+    // What the simulated screen draws, 8 bits per channel: the targets are of that.
+    const auto patches = verify::as_drawn(verify::standard_patches(),
+                                          platform::CSimScreen::instance().bits_per_channel());
     platform::CSimColorimeter meter(config, serial);
     verify::CVerificationRun run(meter, [&serial](const verify::Patch* p) {
         if (p)
@@ -568,11 +570,12 @@ int cmd_verify(Command& c) {
     report.mode = QStringLiteral("memory %1, %2")
                       .arg(mode.memory)
                       .arg(picture_mode_controller(session).label_of_preset(mode.item.preset()));
-    report.instrument = meter.name();
+    report.instrument = meter.description();
     report.measured = QDateTime::currentDateTimeUtc();
     c.out.data() = verify::report_json(report);
     c.out.data().insert(QStringLiteral("display"), *number);
     c.out.line(QStringLiteral("%1, %2").arg(report.monitor, report.mode));
+    c.out.line(QStringLiteral("instrument: %1").arg(report.instrument));
     for (const verify::PatchResult& row : report.rows) {
         c.out.line(
             QStringLiteral("%1  dE2000 %2").arg(row.patch.name, -16).arg(row.delta_e, 6, 'f', 2));

@@ -11,10 +11,18 @@ namespace platform {
 
 CSimColorimeter::CSimColorimeter(sim::CSimConfig config, QByteArray serial)
     : config_(std::move(config)), serial_(std::move(serial)) {
-    std::uint32_t seed = 0x9E3779B9u;
-    for (char ch : serial_)
-        seed = seed * 31u + static_cast<std::uint8_t>(ch);
+    bool given = false;
+    const uint wanted = qEnvironmentVariable("ORVALE_SIM_COLORIMETER_SEED").toUInt(&given);
+    set_seed(given ? wanted : std::random_device{}());
+}
+
+void CSimColorimeter::set_seed(std::uint32_t seed) {
+    seed_ = seed;
     noise_.seed(seed);
+}
+
+QString CSimColorimeter::description() const {
+    return QCoreApplication::translate("Instrument", "%1, noise seed %2").arg(name()).arg(seed_);
 }
 
 CSimColorimeter::~CSimColorimeter() = default;

@@ -14,8 +14,12 @@ namespace platform {
 
 // A colorimeter placed on a simulated monitor's screen: it reads the colour the monitor's panel
 // makes of what the program shows there (CSimScreen), from the monitor's state as the shared
-// state file holds it now, with a small seeded measurement noise. Each reading takes the
+// state file holds it now, with a small measurement noise. Each reading takes the
 // instrument's integration time through the platform sleeper.
+//
+// The noise is seeded anew for every instrument (every run), as a real instrument never reads
+// the same twice; the seed is told (seed(), description()) and can be set for a run that must
+// repeat exactly: set_seed(), or the stand-in's own ORVALE_SIM_COLORIMETER_SEED.
 class CSimColorimeter final : public CInstrument {
   public:
     // Relative noise of a reading (one standard deviation) and its floor in cd/m².
@@ -26,6 +30,10 @@ class CSimColorimeter final : public CInstrument {
     ~CSimColorimeter() override;
 
     QString name() const override;
+    // The name with the noise seed, for a report.
+    QString description() const;
+    std::uint32_t seed() const { return seed_; }
+    void set_seed(std::uint32_t seed);
     int open() override;
     int read(CInstrumentSample& sample) override;
     void close() override;
@@ -38,6 +46,7 @@ class CSimColorimeter final : public CInstrument {
     std::unique_ptr<sim::CSimStateStore> store_;
     sim::CSimMonitor* monitor_ = nullptr;
     std::mt19937 noise_;
+    std::uint32_t seed_ = 0;
     bool open_ = false;
 };
 

@@ -17,14 +17,20 @@ class CSimScreen {
 
     static CSimScreen& instance();
 
+    // Keeps what a framebuffer of the screen's depth makes of `signal`: each channel rounded to
+    // the nearest of its 2^bits levels, as the colorimeter on a real screen reads it.
     void show(const QByteArray& serial, const Signal& signal);
     void clear(const QByteArray& serial);
     // Nothing when the screen shows no patch.
     std::optional<Signal> shown(const QByteArray& serial) const;
+    // Bits per channel of the simulated screens (8, as most desktops draw; 10 for a deep one).
+    void set_bits_per_channel(int bits);
+    int bits_per_channel() const;
 
   private:
     mutable std::mutex mutex_;
     std::map<QByteArray, Signal> shown_;
+    int bits_ = 8;
 };
 
 }  // namespace platform

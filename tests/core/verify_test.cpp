@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <lcms2.h>
 #include <QFile>
 #include <QJsonArray>
@@ -90,7 +92,7 @@ class VerifyTest : public monitor_testing::MonitorTest {
                    std::vector<CCIEXYZ>* readings_out = nullptr) {
         CModeTarget target;
         EXPECT_EQ(mode_target(active_mode(), target), TargetResult::ready);
-        const auto patches = standard_patches();
+        const auto patches = as_drawn(standard_patches());
         const auto targets = mode_targets(target, patches);
         platform::CSimColorimeter meter(config(), kSerial);
         CVerificationRun run(meter, screen());
@@ -432,6 +434,87 @@ TEST(VerifyReport, GreysCarryTheirSignedDistanceFromThePlanckianLocus) {
     EXPECT_LT(r.rows[1].duv, -0.004) << "a magenta grey lies below the locus";
     EXPECT_NEAR(r.rows[2].cct, 2856, 3);
     EXPECT_NEAR(r.rows[2].duv, 0.0, 0.0002);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(VerifyPatches, PatchesAreWhatTheScreenDraws) {
+    const std::vector<Patch> asked = standard_patches();
+    const std::vector<Patch> eight = as_drawn(asked);
+    const std::vector<Patch> ten = as_drawn(asked, 10);
+    ASSERT_EQ(eight.size(), asked.size());
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        EXPECT_EQ(eight[i].name, asked[i].name);
+        for (std::size_t c = 0; c < 3; ++c) {
+            // A whole code of the framebuffer, and the nearest one to what was asked.
+            const double code8 = eight[i].signal[c] * 255.0;
+            EXPECT_NEAR(code8, std::round(code8), 1e-9);
+            EXPECT_LE(std::abs(eight[i].signal[c] - asked[i].signal[c]), 0.5 / 255.0 + 1e-12);
+            EXPECT_LE(std::abs(ten[i].signal[c] - asked[i].signal[c]), 0.5 / 1023.0 + 1e-12);
+        }
+        if (asked[i].group == PatchGroup::grayscale) {
+            EXPECT_EQ(eight[i].level, eight[i].signal[0]);
+        }
+    }
+    const auto grey5 = std::find_if(eight.begin(), eight.end(),
+                                    [](const Patch& p) { return p.name == "Gray 5 %"; });
+    ASSERT_NE(grey5, eight.end());
+    EXPECT_DOUBLE_EQ(grey5->signal[0], 13.0 / 255.0);
+}
+
+}  // namespace
+
+namespace {
+
+// The simulated screen draws what a framebuffer draws, and the colorimeter reads that: targets
+// of the finer signal asked for miss the dark greys by what the rounding costs.
+TEST_F(VerifyTest, TargetsOfTheDrawnValueMatchWhatTheInstrumentReads) {
+    publish();
+    CSimScreen::instance().show(kSerial, {0.05, 0.05, 0.05});
+    EXPECT_DOUBLE_EQ((*CSimScreen::instance().shown(kSerial))[0], 13.0 / 255.0);
+    CModeTarget target;
+    ASSERT_EQ(mode_target(active_mode(), target), TargetResult::ready);
+    const std::vector<Patch> asked = standard_patches();
+    const std::vector<Patch> drawn = as_drawn(asked);
+    platform::CSimColorimeter meter(config(), kSerial);
+    meter.set_seed(7);
+    CVerificationRun run(meter, screen());
+    std::vector<CCIEXYZ> readings;
+    ASSERT_EQ(run.run(drawn, readings), 0) << qPrintable(run.error_text());
+    const Report honest = compute_report(drawn, mode_targets(target, drawn), readings, {});
+    const Report asked_for = compute_report(asked, mode_targets(target, asked), readings, {});
+    EXPECT_LT(row(honest, "Gray 5 %").delta_e, row(asked_for, "Gray 5 %").delta_e);
+    EXPECT_LE(honest.average, asked_for.average);
+}
+
+TEST_F(VerifyTest, EachRunHasItsOwnNoiseAndASeedRepeatsARun) {
+    publish();
+    const std::vector<Patch> patches = as_drawn(standard_patches());
+    const auto readings_with = [&](std::optional<std::uint32_t> seed) {
+        platform::CSimColorimeter meter(config(), kSerial);
+        if (seed) meter.set_seed(*seed);
+        CVerificationRun run(meter, screen());
+        std::vector<CCIEXYZ> readings;
+        EXPECT_EQ(run.run(patches, readings), 0) << qPrintable(run.error_text());
+        return std::make_pair(meter.seed(), readings);
+    };
+    const auto first = readings_with(std::nullopt);
+    const auto second = readings_with(std::nullopt);
+    EXPECT_NE(first.first, second.first) << "seeds are drawn per run";
+    EXPECT_NE(first.second[0].Y, second.second[0].Y);
+    const auto again = readings_with(first.first);
+    ASSERT_EQ(again.second.size(), first.second.size());
+    for (std::size_t i = 0; i < again.second.size(); ++i)
+        EXPECT_EQ(again.second[i].Y, first.second[i].Y) << i;
+
+    // The stand-in's own setting, for a run started where no code can set it.
+    qputenv("ORVALE_SIM_COLORIMETER_SEED", "4242");
+    platform::CSimColorimeter set(config(), kSerial);
+    qunsetenv("ORVALE_SIM_COLORIMETER_SEED");
+    EXPECT_EQ(set.seed(), 4242u);
+    EXPECT_TRUE(set.description().endsWith(QStringLiteral("noise seed 4242")));
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 namespace {
 
 ORVALE_SCREENSHOT("verify", []() -> QWidget* {
+    // One fixed noise, so that the published example changes only with the program.
+    qputenv("ORVALE_SIM_COLORIMETER_SEED", "20261209");
     auto* master = new MasterControl();
     CMultiMonitor& monitors = master->monitor_list();
     monitors.scan_interfaces();

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -16,10 +17,12 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QThread>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_timing.h"
@@ -317,6 +320,13 @@ bool verify_dialog::start() {
             tr("The active mode (memory %1) gives no target to measure against.").arg(mode.memory));
         return false;
     }
+    // Targets of what the screen draws, not of the finer signal asked for: the instrument sees
+    // the drawn value (deep screens draw 10 bits per channel).
+    const QScreen* screen =
+        windowHandle() ? windowHandle()->screen() : QGuiApplication::primaryScreen();
+    const int bits = screen && screen->depth() >= 30 ? 10 : 8;
+    patches_ = verify::as_drawn(verify::standard_patches(), bits);
+    platform::CSimScreen::instance().set_bits_per_channel(bits);
     if (emulated_->text().trimmed().isEmpty()) {
         targets_ = verify::mode_targets(target, patches_);
     } else {
@@ -420,7 +430,9 @@ void verify_dialog::run_finished(int result) {
             verify::compute_report(patches_, targets_, readings_, thresholds()));
         report_->monitor = display_.text1 + QLatin1Char(' ') + display_.text2;
         report_->mode = mode_text_;
-        report_->instrument = instrument_object_->name();
+        const auto* simulated =
+            dynamic_cast<const platform::CSimColorimeter*>(instrument_object_.get());
+        report_->instrument = simulated ? simulated->description() : instrument_object_->name();
         report_->measured = QDateTime::currentDateTimeUtc();
         status_->clear();
         show_report();
