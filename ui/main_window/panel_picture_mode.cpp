@@ -450,7 +450,8 @@ void panel_picture_mode::on_edit_picture_mode_pushButton_clicked() {
     const int result = wizard ? wizard->exec() : QDialog::Rejected;
     const bool changed = wizard && wizard->property("monitor_changed").toBool();
     delete wizard;
-    edited->set_undo(nullptr);
+    // The monitor object outlives the wizard (the token keeps rescans and selections away).
+    if (monitor() == edited) edited->set_undo(nullptr);
     if (monitor() && result == QDialog::Accepted) {
         controller.wizard_accepted(before);
         update_ui();
