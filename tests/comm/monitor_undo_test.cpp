@@ -7,6 +7,7 @@
 #include "comm/monitor_features.h"
 #include "comm/monitor_undo.h"
 #include "monitor_fixture.h"
+#include "support/sim_settings.h"
 
 namespace mf = monitor_feature;
 
@@ -24,18 +25,8 @@ class MonitorUndoTest : public MonitorTest {
         simulate(kConfig);
         open(1);  // the USB interface
     }
-    // The settings a user could lose: memories with their tables, slots with their names.
-    struct Settings {
-        std::map<int, int> values;
-        int active = 0;
-        std::vector<sim::CSimMemoryState> memories;
-        std::vector<std::vector<std::uint16_t>> luts;
-        std::vector<QByteArray> names;
-        bool operator==(const Settings&) const = default;
-    };
-    Settings settings() {
-        const sim::CSimMonitorState& s = sim_monitor().state();
-        return {s.values, s.active_memory, s.memories, s.lut_slots, s.slot_names};
+    testing_support::CSimSettings settings() {
+        return testing_support::CSimSettings::of(sim_monitor());
     }
     int set(int code, int value) { return monitor.set_value(code, value); }
     int get(int code) {
@@ -47,7 +38,7 @@ class MonitorUndoTest : public MonitorTest {
 
 TEST_F(MonitorUndoTest, WritesInSeveralMemoriesAndTheirTablesAndSlotsAllGoBack) {
     ASSERT_EQ(set(mf::luminance, 133), 0);  // memory 1 as the user had tuned it
-    const Settings before = settings();
+    const testing_support::CSimSettings before = settings();
     CMonitorUndo undo;
     ASSERT_EQ(undo.begin(monitor), 0);
     monitor.set_undo(&undo);
@@ -75,13 +66,13 @@ TEST_F(MonitorUndoTest, WritesInSeveralMemoriesAndTheirTablesAndSlotsAllGoBack) 
     QStringList failures;
     EXPECT_EQ(undo.restore(monitor, &failures), 0) << qPrintable(failures.join(", "));
     EXPECT_TRUE(failures.isEmpty());
-    EXPECT_TRUE(settings() == before);
+    EXPECT_TRUE(settings() == before) << testing_support::differences(before, settings());
     EXPECT_EQ(get(mf::memory_select), 1);
     EXPECT_EQ(get(mf::luminance), 133);
 }
 
 TEST_F(MonitorUndoTest, WhatCouldNotBeReadBeforeItChangedIsNamedAndTheRestGoesBack) {
-    const Settings before = settings();
+    const testing_support::CSimSettings before = settings();
     CMonitorUndo undo;
     ASSERT_EQ(undo.begin(monitor), 0);
     monitor.set_undo(&undo);
@@ -95,9 +86,9 @@ TEST_F(MonitorUndoTest, WhatCouldNotBeReadBeforeItChangedIsNamedAndTheRestGoesBa
     QStringList failures;
     EXPECT_NE(undo.restore(monitor, &failures), 0) << "not everything could be put back";
     EXPECT_EQ(failures, QStringList{QStringLiteral("the name of slot 3")});
-    Settings after = settings();
-    EXPECT_EQ(after.names[2].trimmed(), QByteArray("Press"));
-    after.names = before.names;
+    testing_support::CSimSettings after = settings();
+    EXPECT_EQ(after.slot_names[2].trimmed(), QByteArray("Press"));
+    after.slot_names = before.slot_names;
     EXPECT_TRUE(after == before) << "everything else is back";
 }
 

@@ -92,6 +92,24 @@ class StandInDesktop : public standin_testing::StandIn {
         ASSERT_TRUE(program_->waitForStarted(10000));
         ASSERT_TRUE(wait_for(QByteArrayLiteral("main window shown"), 60000)) << output_.constData();
     }
+    // Starts the main window with the KX271W's record in place: a first start in this process
+    // asks before it reads (the box answered here); a later one uses the stored record.
+    void start_with_record() {
+        start_main_window();
+        const bool asked = QTest::qWaitFor(
+            [&] {
+                program_->waitForReadyRead(20);
+                output_ += program_->readAll();
+                return output_.contains("used as stored") ||
+                       windows(QStringLiteral("Orvale")).size() >= 2;
+            },
+            30000);
+        ASSERT_TRUE(asked) << output_.constData();
+        if (!output_.contains("used as stored")) {
+            ASSERT_TRUE(answer_synchronisation_box());
+            ASSERT_TRUE(wait_for("read from the monitor", 30000)) << output_.constData();
+        }
+    }
     bool wait_for(const QByteArray& line, int ms) {
         return wait_for_output(*program_, output_, line, ms);
     }
@@ -334,21 +352,7 @@ TEST_F(StandInDesktop, ThePrinterEmulationFromTheWizardLeavesItsTableInTheMonito
     ASSERT_TRUE(QFile::copy(printer, icc + QStringLiteral("/press.icc")));
     ASSERT_TRUE(machine.show("kx271w").contains("slot 2: \"Programmable2\"  3D LUT identity"));
 
-    start_main_window();
-    // A first start in this process asks before it reads; a later one uses the stored record.
-    const bool asked = QTest::qWaitFor(
-        [&] {
-            program_->waitForReadyRead(20);
-            output_ += program_->readAll();
-            return output_.contains("used as stored") ||
-                   windows(QStringLiteral("Orvale")).size() >= 2;
-        },
-        30000);
-    ASSERT_TRUE(asked) << output_.constData();
-    if (!output_.contains("used as stored")) {
-        ASSERT_TRUE(answer_synchronisation_box());
-        ASSERT_TRUE(wait_for("read from the monitor", 30000)) << output_.constData();
-    }
+    ASSERT_NO_FATAL_FAILURE(start_with_record());
     focus_picture_mode_page();
     keys({"Tab", "Tab", "Tab", "Tab", "space"});  // the checked mode, then Edit...
     const QString wizard = wait_for_windows(QStringLiteral("Color Configuration Wizard"), 1);
@@ -424,20 +428,7 @@ TEST_F(StandInDesktop, ThePrinterEmulationFromTheWizardLeavesItsTableInTheMonito
 // steps and waits take seconds: the switch stops after its current exchange.
 TEST_F(StandInDesktop, AltF4DuringAModeSwitchEndsTheProgramWithinTwoSeconds) {
     // A first start reads the record, with the waits skipped; the second has the real ones.
-    start_main_window();
-    const bool asked = QTest::qWaitFor(
-        [&] {
-            program_->waitForReadyRead(20);
-            output_ += program_->readAll();
-            return output_.contains("used as stored") ||
-                   windows(QStringLiteral("Orvale")).size() >= 2;
-        },
-        30000);
-    ASSERT_TRUE(asked) << output_.constData();
-    if (!output_.contains("used as stored")) {
-        ASSERT_TRUE(answer_synchronisation_box());
-        ASSERT_TRUE(wait_for("read from the monitor", 30000)) << output_.constData();
-    }
+    ASSERT_NO_FATAL_FAILURE(start_with_record());
     stop_program(*program_, output_);
     output_.clear();
     env.remove(QStringLiteral("ORVALE_I2C_STANDIN_WAITS"));

@@ -7,6 +7,7 @@
 
 #include "color_wizard_fixture.h"
 #include "comm/monitor_features.h"
+#include "support/sim_settings.h"
 #include "ui/main_window/panel_picture_mode.h"
 
 namespace mf = monitor_feature;
@@ -97,51 +98,12 @@ TEST_F(ColorWizardEdit, FinishingClearsTheMonitorsChangeEntryOfTheSavedModeAndKe
 
 namespace {
 
-// What a user would call the monitor's settings: every feature, each memory with its tables,
-// the 3D LUT slots and their names (not the change table the program keeps in its memory).
-struct MonitorSettings {
-    std::map<int, int> values;
-    int active_memory = 0;
-    std::vector<sim::CSimMemoryState> memories;
-    std::vector<std::vector<std::uint16_t>> lut_slots;
-    std::vector<QByteArray> slot_names;
-    bool operator==(const MonitorSettings&) const = default;
-};
-
-std::string differences(const MonitorSettings& a, const MonitorSettings& b) {
-    std::string out;
-    for (const auto& [code, value] : a.values) {
-        const auto other = b.values.find(code);
-        if (other == b.values.end() || other->second != value)
-            out += " global " + std::to_string(code) + ": " + std::to_string(value) + " -> " +
-                   (other == b.values.end() ? "none" : std::to_string(other->second)) + ";";
-    }
-    if (a.active_memory != b.active_memory) out += " active memory;";
-    for (std::size_t m = 0; m < a.memories.size() && m < b.memories.size(); ++m) {
-        for (const auto& [code, value] : a.memories[m].values) {
-            const int now = b.memories[m].values.count(code) ? b.memories[m].values.at(code) : -1;
-            if (now != value)
-                out += " memory " + std::to_string(m + 1) + " code " + std::to_string(code) + ": " +
-                       std::to_string(value) + " -> " + std::to_string(now) + ";";
-        }
-        if (a.memories[m].tables != b.memories[m].tables)
-            out += " memory " + std::to_string(m + 1) + " 1D tables;";
-    }
-    for (std::size_t s = 0; s < a.lut_slots.size() && s < b.lut_slots.size(); ++s) {
-        if (a.lut_slots[s] != b.lut_slots[s])
-            out += " 3D LUT of slot " + std::to_string(s + 1) + ";";
-        if (a.slot_names[s] != b.slot_names[s])
-            out += " name of slot " + std::to_string(s + 1) + ";";
-    }
-    return out;
-}
+using testing_support::CSimSettings;
+using testing_support::differences;
 
 class WizardCancel : public ColorWizardEdit {
   protected:
-    MonitorSettings settings() {
-        const sim::CSimMonitorState& s = sim_monitor().state();
-        return {s.values, s.active_memory, s.memories, s.lut_slots, s.slot_names};
-    }
+    CSimSettings settings() { return CSimSettings::of(sim_monitor()); }
     // Walks the wizard with `choose`, changing every spin box of every page on the way (as a
     // user trying values would), and cancels on page `cancel_at` once its changes are written.
     void walk_and_cancel(const std::function<void(color_wizard&, int)>& choose, int cancel_at,
@@ -196,7 +158,7 @@ TEST_F(WizardCancel, CancelOnAnyPagePutsEveryMemorySlotAndTableBackAsItWas) {
     // A memory that is not the factory's: a calibrated mode the user would not want touched.
     set_sim_value(mf::luminance, 137);
     for (const Case& c : cases) {
-        const MonitorSettings before = settings();
+        const CSimSettings before = settings();
         std::vector<int> shown;
         walk_and_cancel(
             [&](color_wizard& w, int page) {
@@ -209,7 +171,7 @@ TEST_F(WizardCancel, CancelOnAnyPagePutsEveryMemorySlotAndTableBackAsItWas) {
             c.cancel_at, shown);
         ASSERT_FALSE(shown.empty());
         EXPECT_EQ(shown.back(), c.cancel_at) << c.preset << " " << (c.custom ? c.custom : "");
-        const MonitorSettings after = settings();
+        const CSimSettings after = settings();
         EXPECT_TRUE(after == before)
             << c.preset << " " << (c.custom ? c.custom : "") << " cancelled on page " << c.cancel_at
             << ":" << differences(before, after);
