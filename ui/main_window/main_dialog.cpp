@@ -243,21 +243,25 @@ void main_dialog::changePage(QListWidgetItem* current, QListWidgetItem* previous
 void main_dialog::startup_complete() {
     fill_selector();
     show();
-    // Damage is said once, where the user looks: the monitors' settings are read again.
-    if (master_control_instance && !master_control_instance->damaged_config().isEmpty()) {
-        const QString path = master_control_instance->damaged_config();
-        qCWarning(monitor_log).noquote() << "settings file damaged:" << path;
-        show_message(this,
-                     tr("The settings file %1 was damaged and could not be read in full. It is "
-                        "kept as %2; the color settings of the monitors it no longer holds are "
-                        "read from the monitors again.")
-                         .arg(QFileInfo(path).fileName(),
-                              QFileInfo(CSettingsFile::damaged_path(path)).fileName()),
-                     QMessageBox::Warning, true);
-    }
+}
+
+void main_dialog::say_damaged_settings() {
+    if (!master_control_instance || master_control_instance->damaged_config().isEmpty()) return;
+    const QString path = master_control_instance->damaged_config();
+    qCWarning(monitor_log).noquote() << "settings file damaged:" << path;
+    show_message(this,
+                 tr("The settings file %1 was damaged and could not be read in full. It is kept "
+                    "as %2; the color settings of the monitors it no longer holds are read from "
+                    "the monitors again.")
+                     .arg(QFileInfo(path).fileName(),
+                          QFileInfo(CSettingsFile::damaged_path(path)).fileName()),
+                 QMessageBox::Warning, true);
 }
 
 void main_dialog::start_check_display_settings() {
+    // Damage is said once, where the user looks, before the monitors are read again (not from
+    // startup_complete, whose other receivers the box would hold up).
+    if (!platform::termination_requested()) say_damaged_settings();
     select_display(display_combo_->currentIndex());
     if (!master_control_instance || platform::termination_requested()) return;
     const COperationScope busy;

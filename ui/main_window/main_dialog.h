@@ -72,6 +72,8 @@ class main_dialog : public QDialog {
     // Fills the selector anew and keeps the display the user chose while it is still there:
     // a hot-plug of another monitor must not move the selection.
     void refill_selector_keeping(const DisplayInfo& chosen);
+    // Says in a box that the settings file could not be read in full, when it could not.
+    void say_damaged_settings();
     void store_position();
     static void hand_over_capabilities(CDDCMonitor* monitor, const CMonitorEntry& entry);
     // Reads the selected monitor's record again when orvale-ctl changed the monitor.
