@@ -24,6 +24,18 @@ QString instrument_error_text(int code) {
             return QCoreApplication::translate("Instrument",
                                                "The software for the measuring instrument is not "
                                                "installed.");
+        case kPermission:
+            return QCoreApplication::translate("Instrument",
+                                               "This user has no permission to open the "
+                                               "measuring instrument.");
+        case kSettings:
+            return QCoreApplication::translate("Instrument",
+                                               "The settings for the measuring instrument cannot "
+                                               "be used.");
+        case kNoDisplay:
+            return QCoreApplication::translate("Instrument",
+                                               "The measuring instrument cannot measure a "
+                                               "display.");
         default:
             return QCoreApplication::translate("Instrument",
                                                "The measuring instrument reported an error.");

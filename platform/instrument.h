@@ -7,12 +7,15 @@ namespace platform {
 
 // Results of the instrument calls beside 0 (success).
 namespace instrument_error {
-constexpr int kNone = -1;       // no instrument is connected
-constexpr int kBusy = -2;       // another program holds it
-constexpr int kTimeout = -3;    // a reading did not come in time
-constexpr int kCancelled = -4;  // the user cancelled
-constexpr int kFailed = -5;     // the instrument or its driver reported an error
-constexpr int kMissing = -6;    // the driver software is not installed
+constexpr int kNone = -1;        // no instrument is connected
+constexpr int kBusy = -2;        // another program holds it
+constexpr int kTimeout = -3;     // a reading did not come in time
+constexpr int kCancelled = -4;   // the user cancelled
+constexpr int kFailed = -5;      // the instrument or its driver reported an error
+constexpr int kMissing = -6;     // the driver software is not installed
+constexpr int kPermission = -7;  // the system does not let this user open the instrument
+constexpr int kSettings = -8;    // the instrument's settings (a correction file) cannot be used
+constexpr int kNoDisplay = -9;   // the instrument offers no way to measure a display
 }  // namespace instrument_error
 
 // One reading of what the instrument looks at, in cd/m².

@@ -26,6 +26,9 @@ constexpr int kSpotreadStartTimeoutMs = 20000;
 constexpr int kSpotreadReadingTimeoutMs = 30000;
 constexpr int kSpotreadPollMs = 50;
 constexpr int kSpotreadExitWaitMs = 2000;
+// spotread's usage text lists the display types of the attached instrument; it looks at every
+// port on the way, and a port that never answers must not hold up the measurement for long.
+constexpr int kSpotreadUsageTimeoutMs = 5000;
 
 // The simulated colorimeter's integration time, slept for each reading.
 constexpr int kSimIntegrationMs = 400;
