@@ -33,6 +33,8 @@ class CInstrument {
   public:
     virtual ~CInstrument() = default;
     virtual QString name() const = 0;
+    // The name with what a report needs to tell this instrument's run apart (a seed, say).
+    virtual QString description() const { return name(); }
     virtual int open() = 0;
     virtual int read(CInstrumentSample& sample) = 0;
     virtual void close() = 0;

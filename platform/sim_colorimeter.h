@@ -31,7 +31,7 @@ class CSimColorimeter final : public CInstrument {
 
     QString name() const override;
     // The name with the noise seed, for a report.
-    QString description() const;
+    QString description() const override;
     std::uint32_t seed() const { return seed_; }
     void set_seed(std::uint32_t seed);
     int open() override;

@@ -19,11 +19,6 @@ CSimExchangeLock::~CSimExchangeLock() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool CSimExchangeLock::held_by_caller() const {
-    std::lock_guard lock(mutex_);
-    return depth_ > 0 && owner_ == std::this_thread::get_id();
-}
-
 int CSimExchangeLock::acquire() {
     const auto me = std::this_thread::get_id();
     {

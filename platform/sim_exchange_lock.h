@@ -25,8 +25,6 @@ class CSimExchangeLock {
     // than one exchange can take.
     int acquire();
     void release();
-    // Whether the calling thread holds it.
-    bool held_by_caller() const;
 
   private:
     int lock_across_processes();

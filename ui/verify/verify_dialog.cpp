@@ -430,9 +430,7 @@ void verify_dialog::run_finished(int result) {
             verify::compute_report(patches_, targets_, readings_, thresholds()));
         report_->monitor = display_.text1 + QLatin1Char(' ') + display_.text2;
         report_->mode = mode_text_;
-        const auto* simulated =
-            dynamic_cast<const platform::CSimColorimeter*>(instrument_object_.get());
-        report_->instrument = simulated ? simulated->description() : instrument_object_->name();
+        report_->instrument = instrument_object_->description();
         report_->measured = QDateTime::currentDateTimeUtc();
         status_->clear();
         show_report();
