@@ -6,6 +6,7 @@
 #include "color/adjust_value.h"
 #include "comm/ddc_monitor.h"
 #include "comm/monitor_features.h"
+#include "comm/monitor_timing.h"
 
 namespace mf = monitor_feature;
 
@@ -37,6 +38,12 @@ int CMonitorUndo::begin(CDDCMonitor& monitor) {
     }
     started_ = true;
     first_memory_ = memory_ = memory;
+    busy_ = true;
+    for (const int code : {mf::prepare_254, mf::prepare_233}) {
+        int value = 0;
+        if (monitor.get_value(code, value) == 0) preparation_.emplace_back(code, value);
+    }
+    busy_ = false;
     return 0;
 }
 
@@ -190,6 +197,18 @@ int CMonitorUndo::restore(CDDCMonitor& monitor, QStringList* failures_out) {
     }
     memory_ = first_memory_;
     note(write_back(monitor, mf::memory_select, first_memory_, failures));
+    // The monitor dropped the preparation when the wizard changed the mode; it is taken back
+    // with the wait the page gives it.
+    for (const auto& [code, value] : preparation_) {
+        int current = 0;
+        if (monitor.get_value(code, current) == 0 && current == value) continue;
+        int wanted = value;
+        const int result = monitor.set_value(code, wanted);
+        if (result == 0) monitor.wait(monitor_timing::kPageSettleWaitMs);
+        if (result != 0)
+            failures << QStringLiteral("%1 (the adjustment preparation)").arg(hex(code));
+        note(result);
+    }
     note(monitor.save_settings());
     busy_ = false;
     if (!failures.isEmpty()) {

@@ -62,5 +62,7 @@ class CMonitorUndo {
     std::map<int, MemoryState> memories_;
     std::map<int, QByteArray> names_;
     std::map<int, std::vector<std::int32_t>> luts_;
+    // The adjustment preparation, which the monitor undoes itself when the mode changes.
+    std::vector<std::pair<int, int>> preparation_;
     QStringList unreadable_;
 };

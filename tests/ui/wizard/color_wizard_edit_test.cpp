@@ -155,8 +155,12 @@ TEST_F(WizardCancel, CancelOnAnyPagePutsEveryMemorySlotAndTableBackAsItWas) {
         cases.push_back({"preset_type.custom", "custom_type.emulate_printer", kNamePresetPage});
         cases.push_back({"preset_type.custom", "custom_type.emulate_printer", kBrightnessPage});
     }
-    // A memory that is not the factory's: a calibrated mode the user would not want touched.
+    // A memory that is not the factory's: a calibrated mode the user would not want touched;
+    // and the adjustment prepared, as the Picture Mode page leaves it (the monitor drops it
+    // when the mode changes).
     set_sim_value(mf::luminance, 137);
+    set_sim_value(mf::prepare_254, mf::prepare_254_value);
+    set_sim_value(mf::prepare_233, mf::prepare_233_value);
     for (const Case& c : cases) {
         const CSimSettings before = settings();
         std::vector<int> shown;
