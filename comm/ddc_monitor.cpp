@@ -68,7 +68,7 @@ int CDDCMonitor::set_raw(int code, int& value, int& maximum, int& result_code, i
     if (undo_) undo_->before_feature(*this, code);
     const int result =
         control->set_paged(code >> 8, code & 0xFF, value, maximum, result_code, type);
-    if (undo_) undo_->after_feature(code, value, result != 0 ? result : result_code);
+    if (undo_) undo_->after_feature(*this, code, value, result != 0 ? result : result_code);
     return result;
 }
 

@@ -86,8 +86,18 @@ void CMonitorUndo::before_feature(CDDCMonitor& monitor, int code) {
     busy_ = false;
 }
 
-void CMonitorUndo::after_feature(int code, int value, int result) {
-    if (started_ && !busy_ && code == mf::memory_select && result == 0) memory_ = value;
+void CMonitorUndo::after_feature(CDDCMonitor& monitor, int code, int value, int result) {
+    if (!started_ || busy_ || code != mf::memory_select) return;
+    if (result == 0) {
+        memory_ = value;
+        return;
+    }
+    // A select whose reply was lost may still have switched: the journal must know which
+    // memory the next writes land in, or it would keep another memory's values for this one.
+    busy_ = true;
+    int now = 0;
+    if (monitor.get_value(mf::memory_select, now) == 0) memory_ = now;
+    busy_ = false;
 }
 
 void CMonitorUndo::before_slot_name(CDDCMonitor& monitor, int slot) {
@@ -174,6 +184,14 @@ int CMonitorUndo::restore(CDDCMonitor& monitor, QStringList* failures_out) {
     for (const int memory : order) {
         memory_ = memory;
         note(write_back(monitor, mf::memory_select, memory, failures));
+        // Written into whatever memory is active, a memory's values would spoil another one:
+        // only once the monitor says this memory is selected.
+        int selected = 0;
+        if (monitor.get_value(mf::memory_select, selected) != 0 || selected != memory) {
+            failures << QStringLiteral("memory %1").arg(memory);
+            note(CDDCMonitor::kMissing);
+            continue;
+        }
         const MemoryState& state = memories_[memory];
         for (const auto& [code, value] : state.mode) {
             if (code == mf::preset) note(write_back(monitor, code, value, failures));

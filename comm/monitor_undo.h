@@ -25,7 +25,7 @@ class CMonitorUndo {
     // Hooks, before the write they name. A failed read leaves that item out, and it is named
     // by restore() as not restorable.
     void before_feature(CDDCMonitor& monitor, int code);
-    void after_feature(int code, int value, int result);
+    void after_feature(CDDCMonitor& monitor, int code, int value, int result);
     void before_slot_name(CDDCMonitor& monitor, int slot);
     void before_3d_lut(CDDCMonitor& monitor);
     void before_1d_tables(CDDCMonitor& monitor);
