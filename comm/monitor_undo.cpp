@@ -148,7 +148,13 @@ void CMonitorUndo::before_1d_tables(CDDCMonitor& monitor) {
 
 int CMonitorUndo::write_back(CDDCMonitor& monitor, int code, int value, QStringList& failures) {
     CMonitorSettingList one{{CMonitorSetting::kWriteIfDifferent, code, value, 0, 0}};
-    const int result = monitor.apply_settings(one);
+    int result = monitor.apply_settings(one);
+    // A value that stays behind is lost for good: one more try after a link that failed all
+    // its attempts.
+    if (result != 0) {
+        one = {{CMonitorSetting::kWriteIfDifferent, code, value, 0, 0}};
+        result = monitor.apply_settings(one);
+    }
     if (result != 0) failures << QStringLiteral("%1 in memory %2").arg(hex(code)).arg(memory_);
     return result;
 }
